@@ -1,0 +1,42 @@
+#include "profiles/OptionList.h"
+
+std::string OptionList::SelectedText() const {
+    if (m_itemIndex < 0 || static_cast<std::size_t>(m_itemIndex) >= m_items.size())
+        return {};
+    return m_items[static_cast<std::size_t>(m_itemIndex)];
+}
+
+void OptionList::Append(const std::string& item) {
+    m_items.push_back(item);
+    Notify();
+}
+
+void OptionList::Clear() {
+    m_items.clear();
+    m_itemIndex = -1;
+    Notify();
+}
+
+void OptionList::Select(int32_t position) {
+    const bool inside = position >= 0 && static_cast<std::size_t>(position) < m_items.size();
+    m_itemIndex = inside ? position : -1;
+    if (inside)
+        m_editText = m_items[static_cast<std::size_t>(position)];
+    Notify();
+}
+
+void OptionList::SelectByUser(int32_t position) {
+    Select(position);
+    if (m_changeHandler)
+        m_changeHandler();
+}
+
+void OptionList::SetEditText(const std::string& text) {
+    m_editText = text;
+    Notify();
+}
+
+void OptionList::Notify() const {
+    if (m_observer)
+        m_observer();
+}

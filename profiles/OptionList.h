@@ -1,0 +1,42 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+// A pick list of texts with one selected position (-1 for none). The windows show it; the logic
+// reads and writes it. Selecting from program code never runs the change handler; only a
+// selection made by the user does.
+class OptionList {
+public:
+    const std::vector<std::string>& Items() const { return m_items; }
+    int32_t ItemIndex() const { return m_itemIndex; }
+    // The text of the selected item, or the empty text when nothing is selected.
+    std::string SelectedText() const;
+
+    void Append(const std::string& item);
+    void Clear();
+
+    // Selection from program code: a position outside the items leaves nothing selected.
+    void Select(int32_t position);
+    // Selection made by the user: as Select, then the change handler runs.
+    void SelectByUser(int32_t position);
+
+    // The typed text of an editable list (the custom-profile box); pick-only lists ignore it.
+    const std::string& EditText() const { return m_editText; }
+    void SetEditText(const std::string& text);
+
+    void SetChangeHandler(std::function<void()> handler) { m_changeHandler = std::move(handler); }
+    // Told after every change of items, selection or text, so that a view can refresh.
+    void SetObserver(std::function<void()> observer) { m_observer = std::move(observer); }
+
+private:
+    void Notify() const;
+
+    std::vector<std::string> m_items;
+    int32_t m_itemIndex = -1;
+    std::string m_editText;
+    std::function<void()> m_changeHandler;
+    std::function<void()> m_observer;
+};

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <string>
+
+// Message boxes as the core asks for them; the Qt implementation shows a QMessageBox captioned
+// "Rivamo", a recording fake answers in tests.
+enum class MessageIcon { None, Error, Warning, Question, Information };
+enum class MessageButtons { Ok, YesNo, YesNoCancel };
+
+// The button pressed, with the numbers the rest of the program compares against.
+inline constexpr int IdOk = 1;
+inline constexpr int IdCancel = 2;
+inline constexpr int IdYes = 6;
+inline constexpr int IdNo = 7;
+
+class MessageBoxPresenter {
+public:
+    virtual ~MessageBoxPresenter() = default;
+    // Shows a modal box and returns the identifier of the button pressed, 0 when it could not be shown.
+    virtual int Show(const std::string& text, MessageIcon icon, MessageButtons buttons) = 0;
+};

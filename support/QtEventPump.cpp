@@ -1,0 +1,7 @@
+#include "support/QtEventPump.h"
+
+#include <QCoreApplication>
+
+void QtEventPump::Pump() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}

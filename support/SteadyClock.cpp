@@ -1,0 +1,14 @@
+#include "support/SteadyClock.h"
+
+#include <chrono>
+#include <thread>
+
+int64_t SteadyClock::NowMs() {
+    using namespace std::chrono;
+    return duration_cast<milliseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void SteadyClock::SleepMs(int64_t milliseconds) {
+    if (milliseconds > 0)
+        std::this_thread::sleep_for(std::chrono::milliseconds(milliseconds));
+}
