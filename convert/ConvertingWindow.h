@@ -1,0 +1,63 @@
+#pragma once
+
+#include <functional>
+
+#include <QDialog>
+
+#include "convert/ConvertingState.h"
+
+class QLabel;
+class QProgressBar;
+class QPushButton;
+class QStatusBar;
+class QTimer;
+
+// The handlers the progress window forwards its events to: the batch logic.
+struct ConvertingWindowHandlers {
+    std::function<void()> FormShow;         // the window became visible
+    std::function<void()> tmrChangingTimer; // every 500 ms, visible or not
+    std::function<void()> btnStop1Click;    // the stop button
+    std::function<void()> FormClose;        // the user closes the window; it hides afterwards
+};
+
+// The progress window TfrmConverting: a view over ConvertingState. It is created hidden and lives
+// as long as the program; the batch shows and hides it.
+class TfrmConverting : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TfrmConverting(ConvertingState& state, QWidget* parent = nullptr);
+    ~TfrmConverting() override;
+
+    void SetHandlers(ConvertingWindowHandlers handlers) { m_handlers = std::move(handlers); }
+    // Shows the window centred on the given window; the show handler runs only when it was hidden.
+    void ShowCentredOn(const QWidget* owner);
+
+    QLabel* lblInfo = nullptr;
+    QLabel* lblCurConvertFileL = nullptr;
+    QLabel* lblCurFileName = nullptr;
+    QLabel* lblTotalFilr = nullptr;
+    QProgressBar* pbTotal = nullptr;
+    QLabel* lblCurprog = nullptr;
+    QProgressBar* ProgressBar1 = nullptr;
+    QLabel* lblPersent = nullptr;
+    QPushButton* btnStop = nullptr;
+    QStatusBar* statState = nullptr;
+    QLabel* statStatePanel = nullptr; // the status bar's one panel
+    QTimer* tmrChanging = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
+
+private:
+    void BuildControls();
+    void ShowState();
+    void CentreOn(const QWidget* owner);
+    static void Run(const std::function<void()>& handler);
+
+    ConvertingState& m_state;
+    ConvertingWindowHandlers m_handlers;
+};

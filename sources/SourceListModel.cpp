@@ -1,0 +1,103 @@
+#include "sources/SourceListModel.h"
+
+#include <array>
+
+namespace {
+
+const std::array<const char*, SourceColumnCount> ColumnCaptions = {
+    "", "File Name", "File Size", "Duration", "Start Time", "End Time", "Cut Time"};
+
+int ToInt(std::size_t value) {
+    return static_cast<int>(value);
+}
+
+} // namespace
+
+SourceListModel::SourceListModel(SourceList& list, QObject* parent)
+    : QAbstractTableModel(parent), m_list(list), m_shownRows(ToInt(list.RowCount())) {
+    m_list.SetObserver(this);
+}
+
+SourceListModel::~SourceListModel() {
+    m_list.SetObserver(nullptr);
+}
+
+int SourceListModel::rowCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : m_shownRows;
+}
+
+int SourceListModel::columnCount(const QModelIndex& parent) const {
+    return parent.isValid() ? 0 : ToInt(SourceColumnCount);
+}
+
+bool SourceListModel::HasRow(int row) const {
+    return row >= 0 && static_cast<std::size_t>(row) < m_list.RowCount();
+}
+
+QVariant SourceListModel::data(const QModelIndex& index, int role) const {
+    if (!index.isValid() || !HasRow(index.row()))
+        return {};
+    const auto row = static_cast<std::size_t>(index.row());
+    const auto column = static_cast<std::size_t>(index.column());
+    const std::string& text = m_list.Cell(row, column);
+    if (column == colCheck) {
+        if (role == Qt::CheckStateRole)
+            return text == CheckedText ? Qt::Checked : Qt::Unchecked;
+        if (role == Qt::EditRole)
+            return QString::fromLocal8Bit(text);
+        return {};
+    }
+    if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
+        return QString::fromLocal8Bit(text);
+    return {};
+}
+
+bool SourceListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
+    if (!index.isValid() || !HasRow(index.row()) || index.column() != colCheck || role != Qt::CheckStateRole)
+        return false;
+    const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
+    // The list tells this model about the change, which repaints the cell.
+    m_list.SetCell(static_cast<std::size_t>(index.row()), colCheck, checked ? CheckedText : UncheckedText);
+    return true;
+}
+
+Qt::ItemFlags SourceListModel::flags(const QModelIndex& index) const {
+    if (!index.isValid())
+        return Qt::NoItemFlags;
+    Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
+    if (index.column() == colCheck)
+        flags |= Qt::ItemIsUserCheckable;
+    return flags;
+}
+
+QVariant SourceListModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    if (orientation != Qt::Horizontal || role != Qt::DisplayRole || section < 0 ||
+        section >= ToInt(SourceColumnCount))
+        return {};
+    return QString::fromLatin1(ColumnCaptions[static_cast<std::size_t>(section)]);
+}
+
+void SourceListModel::RowsInserted(std::size_t first, std::size_t count) {
+    if (count == 0)
+        return;
+    beginInsertRows({}, ToInt(first), ToInt(first + count - 1));
+    m_shownRows += ToInt(count);
+    endInsertRows();
+}
+
+void SourceListModel::RowsRemoved(std::size_t first, std::size_t count) {
+    if (count == 0)
+        return;
+    beginRemoveRows({}, ToInt(first), ToInt(first + count - 1));
+    m_shownRows -= ToInt(count);
+    endRemoveRows();
+}
+
+void SourceListModel::CellChanged(std::size_t row, std::size_t column) {
+    const QModelIndex cell = index(ToInt(row), ToInt(column));
+    emit dataChanged(cell, cell);
+}
+
+void SourceListModel::SelectionChanged() {
+    emit listSelectionChanged();
+}

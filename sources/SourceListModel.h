@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QAbstractTableModel>
+
+#include "sources/SourceList.h"
+
+// The grid dxTreeSourceFileInfo's view of the source list: one row per SourceItem, the seven
+// columns with their captions. The check column shows "True"/"False" as a check box and writes
+// the text back when the user toggles it. The model follows the list's change notifications.
+class SourceListModel final : public QAbstractTableModel, private SourceListObserver {
+    Q_OBJECT
+
+public:
+    explicit SourceListModel(SourceList& list, QObject* parent = nullptr);
+    ~SourceListModel() override;
+
+    int rowCount(const QModelIndex& parent = {}) const override;
+    int columnCount(const QModelIndex& parent = {}) const override;
+    QVariant data(const QModelIndex& index, int role) const override;
+    bool setData(const QModelIndex& index, const QVariant& value, int role) override;
+    Qt::ItemFlags flags(const QModelIndex& index) const override;
+    QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
+
+signals:
+    // The list's selection or focused row changed (not through this model).
+    void listSelectionChanged();
+
+private:
+    void RowsInserted(std::size_t first, std::size_t count) override;
+    void RowsRemoved(std::size_t first, std::size_t count) override;
+    void CellChanged(std::size_t row, std::size_t column) override;
+    void SelectionChanged() override;
+
+    bool HasRow(int row) const;
+
+    SourceList& m_list;
+    // The row count the views have been told about. The list reports a change after making it,
+    // so during a begin/end pair the views still see the old count.
+    int m_shownRows = 0;
+};

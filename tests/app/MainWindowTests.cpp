@@ -1,0 +1,276 @@
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeView>
+#include <QWindow>
+
+#include <stdexcept>
+
+#include "app/MainWindow.h"
+#include "app/RivamoApplication.h"
+#include "convert/CustomProc.h"
+#include "tests/app/RecordingMessageBoxes.h"
+
+namespace {
+
+// Counts the key presses that reach a widget, so a test can see that a shortcut key was not consumed.
+class KeyCounter : public QObject {
+public:
+    explicit KeyCounter(int countedKey) : key(countedKey) {}
+    const int key;
+    int presses = 0;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent*>(event)->key() == key)
+            ++presses;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+class App_MainWindowTests : public testing::Test {
+protected:
+    App_MainWindowTests() {
+        for (const char* item : {"RM", "MP3", "3GP"})
+            options.cbbOutputFiletype.Append(item);
+        options.cbbOutputFiletype.Select(0);
+        for (const char* item : {"Normal", "High", "Low"})
+            options.cbbProfile.Append(item);
+        options.cbbProfile.Select(1);
+        options.cbbOutputFiletype.SetChangeHandler([this] { ++profileApplications; });
+        options.cbbProfile.SetChangeHandler([this] { ++profileApplications; });
+        window.SetConvertBatch([this] {
+            filesDoneAtConvert = proc.FilesDone;
+            ++conversions;
+        });
+    }
+
+    void ShowWindow() {
+        window.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+        window.activateWindow();
+        ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    }
+
+    // A key as the window system delivers it: to the window first, then to the focused control.
+    void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(window.windowHandle(), key, modifiers);
+    }
+
+    SourceList sources;
+    OptionSelection options;
+    MainChoices choices{"/home/user/Rivamo"};
+    TCustomProc proc{"/opt/rivamo/", options, choices};
+    TFrmMainForm window{sources, options, choices, proc};
+    int profileApplications = 0;
+    int conversions = 0;
+    int filesDoneAtConvert = -1;
+};
+
+TEST_F(App_MainWindowTests, ShowsTheChoicesAndCaptions) {
+    EXPECT_EQ(window.lblOutputFileTypeName->text(), "Output FileType:");
+    EXPECT_EQ(window.lblProfileSettings->text(), "Profile Settings:");
+    EXPECT_EQ(window.lblOutputFolderInfo->text(), "Output Folder:");
+    EXPECT_EQ(window.Label1->text(), "Shutdown computer when job is finished.");
+    EXPECT_EQ(window.Label2->text(), "Show output directory when done");
+    EXPECT_EQ(window.edtOutputFolder->text(), "/home/user/Rivamo");
+    EXPECT_TRUE(window.edtOutputFolder->isReadOnly());
+    EXPECT_TRUE(window.chkShowOutputDirectory->isChecked());
+    EXPECT_FALSE(window.chkShutdown->isChecked());
+    ASSERT_EQ(window.cbbOutputFiletype->count(), 3);
+    EXPECT_EQ(window.cbbOutputFiletype->currentText(), "RM");
+    EXPECT_EQ(window.cbbProfile->currentText(), "High");
+
+    // The settings load changes the choices from program code: the window follows.
+    choices.SetOutputFolder("/media/out");
+    choices.SetShutdown(true);
+    choices.SetShowOutputDirectory(false);
+    EXPECT_EQ(window.edtOutputFolder->text(), "/media/out");
+    EXPECT_TRUE(window.chkShutdown->isChecked());
+    EXPECT_FALSE(window.chkShowOutputDirectory->isChecked());
+}
+
+TEST_F(App_MainWindowTests, UserSelectionRunsTheChangeHandlerAndProgramSelectionDoesNot) {
+    ShowWindow();
+    window.cbbOutputFiletype->setFocus();
+    QTest::keyClick(window.cbbOutputFiletype, Qt::Key_Down);
+    EXPECT_EQ(options.cbbOutputFiletype.ItemIndex(), 1);
+    EXPECT_EQ(profileApplications, 1);
+
+    window.cbbProfile->setFocus();
+    QTest::keyClick(window.cbbProfile, Qt::Key_Down);
+    EXPECT_EQ(options.cbbProfile.ItemIndex(), 2);
+    EXPECT_EQ(profileApplications, 2);
+
+    // Selecting and refilling from program code shows the new state without running a handler.
+    options.cbbOutputFiletype.Select(2);
+    EXPECT_EQ(window.cbbOutputFiletype->currentText(), "3GP");
+    options.cbbProfile.Clear();
+    options.cbbProfile.Append("Mobile");
+    options.cbbProfile.Select(0);
+    ASSERT_EQ(window.cbbProfile->count(), 1);
+    EXPECT_EQ(window.cbbProfile->currentText(), "Mobile");
+    options.cbbProfile.Select(-1);
+    EXPECT_EQ(window.cbbProfile->currentIndex(), -1);
+    EXPECT_EQ(profileApplications, 2);
+}
+
+TEST_F(App_MainWindowTests, HandlerThatRefillsTheOtherListKeepsBothBoxesInStep) {
+    // Choosing an output type refills the profile list, as applying a profile does.
+    options.cbbOutputFiletype.SetChangeHandler([this] {
+        options.cbbProfile.Clear();
+        options.cbbProfile.Append("Only");
+        options.cbbProfile.Select(0);
+    });
+    ShowWindow();
+    window.cbbOutputFiletype->setFocus();
+    QTest::keyClick(window.cbbOutputFiletype, Qt::Key_Down);
+    EXPECT_EQ(window.cbbOutputFiletype->currentText(), "MP3");
+    ASSERT_EQ(window.cbbProfile->count(), 1);
+    EXPECT_EQ(window.cbbProfile->currentText(), "Only");
+}
+
+TEST_F(App_MainWindowTests, CheckBoxesWriteTheChoicesAndTheirLabelsDoNot) {
+    ShowWindow();
+    QTest::mouseClick(window.chkShutdown, Qt::LeftButton);
+    EXPECT_TRUE(choices.chkShutdown());
+    QTest::mouseClick(window.chkShowOutputDirectory, Qt::LeftButton);
+    EXPECT_FALSE(choices.chkShowOutputDirectory());
+
+    QTest::mouseClick(window.Label1, Qt::LeftButton);
+    QTest::mouseClick(window.Label2, Qt::LeftButton);
+    EXPECT_TRUE(choices.chkShutdown());
+    EXPECT_FALSE(choices.chkShowOutputDirectory());
+}
+
+TEST_F(App_MainWindowTests, ConvertButtonResetsTheCounterAndRunsTheBatch) {
+    ShowWindow();
+    proc.FilesDone = 4;
+    QTest::mouseClick(window.btnConvert, Qt::LeftButton);
+    EXPECT_EQ(conversions, 1);
+    EXPECT_EQ(filesDoneAtConvert, 0);
+    EXPECT_EQ(window.btnConvert->toolTip(), "Ctrl + S");
+}
+
+TEST_F(App_MainWindowTests, ErrorOfAConvertCommandIsReportedAndTheWindowGoesOn) {
+    auto* application = qobject_cast<RivamoApplication*>(QApplication::instance());
+    ASSERT_NE(application, nullptr);
+    RecordingMessageBoxes boxes;
+    application->SetErrorPresenter(&boxes);
+    window.SetConvertBatch([this] {
+        ++conversions;
+        throw std::runtime_error("Create convert parameter failure.");
+    });
+    ShowWindow();
+    QTest::mouseClick(window.btnConvert, Qt::LeftButton);
+    PressKey(Qt::Key_S, Qt::ControlModifier);
+    application->SetErrorPresenter(nullptr);
+
+    EXPECT_EQ(conversions, 2);
+    ASSERT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.boxes[1].text, "Create convert parameter failure.");
+    EXPECT_EQ(boxes.boxes[1].icon, MessageIcon::Error);
+    EXPECT_FALSE(window.btnConvert->isDown());
+}
+
+TEST_F(App_MainWindowTests, CtrlSAndCtrlNConvertAndTheKeyStillReachesTheFocusedControl) {
+    ShowWindow();
+    KeyCounter sPresses(Qt::Key_S);
+    KeyCounter nPresses(Qt::Key_N);
+    window.dxTreeSourceFileInfo->setFocus();
+    window.dxTreeSourceFileInfo->installEventFilter(&sPresses);
+    window.dxTreeSourceFileInfo->installEventFilter(&nPresses);
+
+    proc.FilesDone = 2;
+    PressKey(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(conversions, 1);
+    EXPECT_EQ(filesDoneAtConvert, 0);
+    EXPECT_EQ(sPresses.presses, 1);
+
+    PressKey(Qt::Key_N, Qt::ControlModifier);
+    EXPECT_EQ(conversions, 2);
+    EXPECT_EQ(nPresses.presses, 1);
+}
+
+TEST_F(App_MainWindowTests, OtherModifiersAndOtherKeysDoNotConvert) {
+    ShowWindow();
+    window.dxTreeSourceFileInfo->setFocus();
+    PressKey(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+    PressKey(Qt::Key_S, Qt::ControlModifier | Qt::AltModifier);
+    PressKey(Qt::Key_N, Qt::AltModifier);
+    PressKey(Qt::Key_S, Qt::NoModifier);
+    PressKey(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(conversions, 0);
+}
+
+TEST_F(App_MainWindowTests, DisabledWindowTakesNoShortcut) {
+    ShowWindow();
+    window.setEnabled(false);
+    PressKey(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(conversions, 0);
+    window.setEnabled(true);
+    PressKey(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(conversions, 1);
+}
+
+TEST_F(App_MainWindowTests, GridShowsTheRowsAndTheCheckBoxWritesTheCell) {
+    const std::size_t row = sources.AppendRow();
+    sources.SetCell(row, colCheck, CheckedText);
+    sources.SetCell(row, colFileName, "/videos/clip.avi");
+    ShowWindow();
+    QAbstractItemModel* model = window.dxTreeSourceFileInfo->model();
+    ASSERT_EQ(model->rowCount(), 1);
+    EXPECT_EQ(model->headerData(colFileName, Qt::Horizontal).toString(), "File Name");
+
+    // A click on the check box of the row, where the grid draws it.
+    const QModelIndex check = model->index(0, colCheck);
+    QTreeView* grid = window.dxTreeSourceFileInfo;
+    const QRect cell = grid->visualRect(check);
+    QStyleOptionViewItem option;
+    option.initFrom(grid);
+    option.rect = cell;
+    option.features |= QStyleOptionViewItem::HasCheckIndicator;
+    const QRect box = grid->style()->subElementRect(QStyle::SE_ItemViewItemCheckIndicator, &option, grid);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, box.center());
+    EXPECT_EQ(sources.Cell(0, colCheck), "False");
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, box.center());
+    EXPECT_EQ(sources.Cell(0, colCheck), "True");
+}
+
+TEST_F(App_MainWindowTests, GridSelectionAndTheListSelectionFollowEachOther) {
+    for (const char* path : {"/v/a.avi", "/v/b.avi", "/v/c.avi"})
+        sources.SetCell(sources.AppendRow(), colFileName, path);
+    ShowWindow();
+    QTreeView* grid = window.dxTreeSourceFileInfo;
+
+    grid->selectionModel()->select(grid->model()->index(1, 0),
+                                   QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+    EXPECT_EQ(sources.SelectedRows(), std::vector<std::size_t>{1});
+
+    sources.SelectOnly(2);
+    EXPECT_FALSE(grid->selectionModel()->isRowSelected(1, {}));
+    EXPECT_TRUE(grid->selectionModel()->isRowSelected(2, {}));
+    EXPECT_EQ(grid->selectionModel()->currentIndex().row(), 2);
+    EXPECT_EQ(sources.FocusedRow(), std::optional<std::size_t>{2});
+}
+
+TEST_F(App_MainWindowTests, FirstShowHandlerRunsOnceAndCloseRunsTheCloseHandler) {
+    int firstShows = 0;
+    int closes = 0;
+    window.SetFirstShowHandler([&] { ++firstShows; });
+    window.SetCloseHandler([&] { ++closes; });
+    ShowWindow();
+    window.hide();
+    window.show();
+    EXPECT_EQ(firstShows, 1);
+    EXPECT_TRUE(window.close());
+    EXPECT_EQ(closes, 1);
+}
+
+} // namespace

@@ -1,0 +1,108 @@
+#include <gtest/gtest.h>
+
+#include <QAbstractItemModelTester>
+#include <QSignalSpy>
+
+#include "sources/SourceListModel.h"
+
+namespace {
+
+std::size_t AddRow(SourceList& list, const std::string& path) {
+    const std::size_t row = list.AppendRow();
+    list.SetCell(row, colCheck, CheckedText);
+    list.SetCell(row, colFileName, path);
+    list.SetCell(row, colFileSize, "1.00 MB");
+    list.SetCell(row, colDuration, "00:01:00");
+    list.SetCell(row, colStartTime, "00:00:00");
+    list.SetCell(row, colEndTime, "00:01:00");
+    list.SetCell(row, colCutTime, "00:01:00");
+    return row;
+}
+
+QString Text(const SourceListModel& model, int row, int column) {
+    return model.data(model.index(row, column), Qt::DisplayRole).toString();
+}
+
+class Sources_SourceListModelTests : public testing::Test {
+protected:
+    SourceList list;
+    SourceListModel model{list};
+    QAbstractItemModelTester tester{&model, QAbstractItemModelTester::FailureReportingMode::Fatal};
+};
+
+TEST_F(Sources_SourceListModelTests, ShowsTheSevenColumnsWithTheirCaptions) {
+    ASSERT_EQ(model.columnCount(), 7);
+    const QStringList captions = {"",           "File Name", "File Size", "Duration",
+                                  "Start Time", "End Time",  "Cut Time"};
+    for (int column = 0; column < 7; ++column)
+        EXPECT_EQ(model.headerData(column, Qt::Horizontal, Qt::DisplayRole).toString(), captions[column]);
+}
+
+TEST_F(Sources_SourceListModelTests, FollowsInsertsRemovalsAndCellChanges) {
+    QSignalSpy inserted(&model, &QAbstractItemModel::rowsInserted);
+    QSignalSpy removed(&model, &QAbstractItemModel::rowsRemoved);
+    QSignalSpy changed(&model, &QAbstractItemModel::dataChanged);
+
+    AddRow(list, "/videos/a.avi");
+    AddRow(list, "/videos/b c.mov");
+    AddRow(list, "/videos/d.flv");
+    EXPECT_EQ(inserted.count(), 3);
+    ASSERT_EQ(model.rowCount(), 3);
+    EXPECT_EQ(Text(model, 1, colFileName), "/videos/b c.mov");
+    EXPECT_EQ(Text(model, 2, colCutTime), "00:01:00");
+
+    changed.clear();
+    list.SetCell(2, colEndTime, "00:00:30");
+    ASSERT_EQ(changed.count(), 1);
+    EXPECT_EQ(changed.at(0).at(0).toModelIndex(), model.index(2, colEndTime));
+    EXPECT_EQ(Text(model, 2, colEndTime), "00:00:30");
+
+    list.DeleteRow(1);
+    EXPECT_EQ(removed.count(), 1);
+    ASSERT_EQ(model.rowCount(), 2);
+    EXPECT_EQ(Text(model, 1, colFileName), "/videos/d.flv");
+
+    list.Clear();
+    EXPECT_EQ(model.rowCount(), 0);
+    EXPECT_FALSE(model.index(0, colFileName).isValid());
+}
+
+TEST_F(Sources_SourceListModelTests, CheckColumnShowsABoxAndWritesTrueOrFalse) {
+    AddRow(list, "/videos/a.avi");
+    const QModelIndex check = model.index(0, colCheck);
+    EXPECT_TRUE(model.flags(check) & Qt::ItemIsUserCheckable);
+    EXPECT_FALSE(model.flags(model.index(0, colFileName)) & Qt::ItemIsUserCheckable);
+    EXPECT_EQ(model.data(check, Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Checked);
+    EXPECT_TRUE(model.data(check, Qt::DisplayRole).isNull()); // the box, not the word
+
+    ASSERT_TRUE(model.setData(check, Qt::Unchecked, Qt::CheckStateRole));
+    EXPECT_EQ(list.Cell(0, colCheck), "False");
+    EXPECT_EQ(model.data(check, Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+    ASSERT_TRUE(model.setData(check, Qt::Checked, Qt::CheckStateRole));
+    EXPECT_EQ(list.Cell(0, colCheck), "True");
+
+    // Only the check column is edited here; other cells and other roles are left alone.
+    EXPECT_FALSE(model.setData(model.index(0, colFileName), "x", Qt::EditRole));
+    EXPECT_EQ(list.Cell(0, colFileName), "/videos/a.avi");
+
+    // A cell text other than "True" shows an empty box, as the batch would skip the row.
+    list.SetCell(0, colCheck, "true");
+    EXPECT_EQ(model.data(check, Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+}
+
+TEST(Sources_SourceListModelLifetimeTests, ShowsExistingRowsAndDetachesWhenDestroyed) {
+    SourceList list;
+    AddRow(list, "/videos/a.avi");
+    {
+        SourceListModel model(list);
+        EXPECT_EQ(model.rowCount(), 1);
+        AddRow(list, "/videos/b.avi");
+        EXPECT_EQ(model.rowCount(), 2);
+    }
+    // The list must not call into the destroyed model (ASan would report it).
+    AddRow(list, "/videos/c.avi");
+    list.DeleteRow(0);
+    EXPECT_EQ(list.RowCount(), 2u);
+}
+
+} // namespace
