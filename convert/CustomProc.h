@@ -1,0 +1,53 @@
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "app/MainChoices.h"
+#include "profiles/Catalogue.h"
+#include "profiles/OptionSelection.h"
+
+// The controller of conversion, profiles and settings: one instance for the program's life.
+// Its operations live beside the subsystem they belong to (settings/UserSettings.cpp,
+// profiles/ProfileApplication.cpp, the batch driver in convert/).
+class TCustomProc {
+public:
+    TCustomProc(std::string programFolder, OptionSelection& options, MainChoices& choices)
+        : m_programFolder(std::move(programFolder)), m_options(options), m_choices(choices) {}
+
+    // Batch state.
+    int32_t FilesDone = 0;    // rows whose transcoder run has ended in this batch
+    int32_t CheckedCount = 0; // rows checked when the batch started
+    int32_t ChunkCount = 0;   // output chunks received for the current file
+    int32_t RowIndex = 0;     // the row the batch is at
+    std::string CommandLine;  // command line of the current file
+    bool Stopped = false;     // the user stopped the batch with the stop button
+
+    // Set by each command line that is built.
+    std::string StartText;    // Start Time text of the row
+    std::string DurationText; // length to convert, whole seconds as decimal text
+
+    // User settings: Config/UserSettings.ini, section USRInfo.
+    void LoadUserSettings();
+    void SaveUserSettings();
+
+    // Option lists and profile application.
+    void FillOptionLists();
+    static void FillListFromCatalogue(OptionList& list, CatalogueTable table);
+    void FillProfileList(OptionList& list);
+    void ApplySelectedProfile();
+    void ApplyCustomProfile();
+    std::string ReadCustomProfile() const;
+    std::vector<std::string> ReadConfigSections(const std::string& fileName) const;
+    std::string ReadConfigValue(const std::string& fileName, const std::string& name) const;
+
+    const std::string& ProgramFolder() const { return m_programFolder; }
+    OptionSelection& Options() { return m_options; }
+    MainChoices& Choices() { return m_choices; }
+
+private:
+    std::string m_programFolder; // with a trailing "/"
+    OptionSelection& m_options;
+    MainChoices& m_choices;
+};
