@@ -2,9 +2,11 @@
 // running ffprobe once per file, on the same generated clips.
 
 #include <chrono>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -71,8 +73,14 @@ int Run(std::vector<std::string> arguments) {
 }
 
 // One ffmpeg run per container writes all its clips, 1 to 5 seconds long.
-std::vector<std::string> MakeClips(const fs::path& folder) {
-    std::vector<std::string> paths;
+struct Clip {
+    std::string path;
+    std::string extension;
+    int64_t seconds;
+};
+
+std::vector<Clip> MakeClips(const fs::path& folder) {
+    std::vector<Clip> clips;
     for (const auto& container : Containers) {
         std::vector<std::string> arguments = {"ffmpeg",
                                               "-nostdin",
@@ -93,14 +101,15 @@ std::vector<std::string> MakeClips(const fs::path& folder) {
             const std::string path =
                 (folder / ("clip " + std::to_string(i) + "." + container.extension)).string();
             arguments.insert(arguments.end(), container.codecs.begin(), container.codecs.end());
-            arguments.insert(arguments.end(), {"-t", std::to_string(1 + i % LongestClipSeconds), path});
-            paths.push_back(path);
+            const int seconds = 1 + i % LongestClipSeconds;
+            arguments.insert(arguments.end(), {"-t", std::to_string(seconds), path});
+            clips.push_back({path, container.extension, seconds});
         }
         if (Run(arguments) != 0)
             throw std::runtime_error(std::string("ffmpeg could not make the .") + container.extension +
                                      " clips");
     }
-    return paths;
+    return clips;
 }
 
 double MillisecondsSince(Clock::time_point start, std::size_t files) {
@@ -120,36 +129,41 @@ int main() {
     const fs::path folder = fs::temp_directory_path() / ("rivamo-probe-bench-" + std::to_string(getpid()));
     fs::create_directories(folder);
     try {
-        const std::vector<std::string> paths = MakeClips(folder);
-        std::printf("%zu clips of %zu containers in %s\n", paths.size(), Containers.size(), folder.c_str());
+        const std::vector<Clip> clips = MakeClips(folder);
+        std::printf("%zu clips of %zu containers in %s\n", clips.size(), Containers.size(), folder.c_str());
         std::printf("peak memory before probing: %ld KiB\n", PeakMemoryKiB());
 
         FfmpegMediaProbe probe;
         auto start = Clock::now();
-        int64_t totalSeconds = 0;
-        std::size_t measured = 0;
+        std::vector<int64_t> measured;
         {
             const auto graph = probe.NewGraph(); // one graph for the list, as one adding of files has
-            for (const auto& path : paths) {
-                const int64_t seconds = ProbeDuration(path, *graph);
-                totalSeconds += seconds;
-                measured += seconds > 0 ? 1 : 0;
-            }
+            for (const auto& clip : clips)
+                measured.push_back(ProbeDuration(clip.path, *graph));
         }
-        const double probeMs = MillisecondsSince(start, paths.size());
+        const double probeMs = MillisecondsSince(start, clips.size());
         const long peakKiB = PeakMemoryKiB();
 
         start = Clock::now();
         std::size_t ffprobeFailures = 0;
-        for (const auto& path : paths) {
-            if (Run({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0", path}) !=
-                0)
+        for (const auto& clip : clips) {
+            if (Run({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0",
+                     clip.path}) != 0)
                 ++ffprobeFailures;
         }
-        const double ffprobeMs = MillisecondsSince(start, paths.size());
+        const double ffprobeMs = MillisecondsSince(start, clips.size());
 
-        std::printf("probe:   %8.3f ms per file (%zu of %zu measured, %lld s in all)\n", probeMs, measured,
-                    paths.size(), static_cast<long long>(totalSeconds));
+        std::size_t failed = 0;
+        std::map<std::string, int> otherLength; // clips whose whole seconds differ from the asked length
+        for (std::size_t i = 0; i < clips.size(); ++i) {
+            failed += measured[i] == 0 ? 1 : 0;
+            if (measured[i] != clips[i].seconds)
+                ++otherLength[clips[i].extension];
+        }
+        std::printf("probe:   %8.3f ms per file (%zu of %zu gave 0)\n", probeMs, failed, clips.size());
+        for (const auto& [extension, count] : otherLength)
+            std::printf("         .%s: %d clips read another whole-second length than asked\n",
+                        extension.c_str(), count);
         std::printf("ffprobe: %8.3f ms per file (%zu failures)\n", ffprobeMs, ffprobeFailures);
         std::printf("ratio:   %8.1f x faster\n", ffprobeMs / probeMs);
         std::printf("peak memory after probing: %ld KiB\n", peakKiB);

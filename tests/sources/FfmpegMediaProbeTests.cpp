@@ -10,6 +10,7 @@
 #include <memory>
 #include <random>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <spawn.h>
@@ -67,6 +68,11 @@ std::string MakeClip(const TempDir& folder, const std::string& name, const ClipR
 constexpr double ContainerClipSeconds = 2.5;
 const std::vector<std::string> AviCodecs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
 
+// The usual picture and tone of a container clip, with the given codecs and tags.
+ClipRecipe ContainerRecipe(std::vector<std::string> codecs) {
+    return {ContainerClipSeconds, "64x48", 10, 8000, std::move(codecs)};
+}
+
 // The containers the source list accepts, each with codecs its usual players decode.
 const std::vector<std::string> ContainerClips = {"clip.avi", "clip.mov", "clip.3gp", "clip.mpg", "clip.flv",
                                                  "clip.wmv", "clip.asf", "clip.vob", "clip.rm",  "clip.m4v"};
@@ -74,18 +80,17 @@ const std::vector<std::string> ContainerClips = {"clip.avi", "clip.mov", "clip.3
 const std::map<std::string, ClipRecipe>& Recipes() {
     static const std::map<std::string, ClipRecipe> recipes = {
         {"clip.avi", {ContainerClipSeconds, "64x48", 10, 8000, AviCodecs}},
-        {"clip.mov", {ContainerClipSeconds, "64x48", 10, 8000, {"-c:v", "mpeg4", "-c:a", "aac"}}},
+        {"clip.mov", ContainerRecipe({"-c:v", "mpeg4", "-c:a", "aac"})},
         {"clip.3gp", {ContainerClipSeconds, "128x96", 10, 8000, {"-c:v", "h263", "-c:a", "aac"}}},
         {"clip.mpg",
          {ContainerClipSeconds, "64x48", 25, 32000, {"-c:v", "mpeg1video", "-c:a", "mp2", "-f", "mpeg"}}},
         {"clip.flv", {ContainerClipSeconds, "64x48", 10, 22050, {"-c:v", "flv", "-c:a", "libmp3lame"}}},
-        {"clip.wmv", {ContainerClipSeconds, "64x48", 10, 8000, {"-c:v", "wmv2", "-c:a", "wmav2"}}},
-        {"clip.asf", {ContainerClipSeconds, "64x48", 10, 8000, {"-c:v", "wmv2", "-c:a", "wmav2"}}},
+        {"clip.wmv", ContainerRecipe({"-c:v", "wmv2", "-c:a", "wmav2"})},
+        {"clip.asf", ContainerRecipe({"-c:v", "wmv2", "-c:a", "wmav2"})},
         {"clip.vob",
          {ContainerClipSeconds, "64x48", 25, 48000, {"-c:v", "mpeg2video", "-c:a", "mp2", "-f", "vob"}}},
-        {"clip.rm", {ContainerClipSeconds, "64x48", 10, 8000, {"-c:v", "rv10", "-c:a", "real_144"}}},
-        {"clip.m4v",
-         {ContainerClipSeconds, "64x48", 10, 8000, {"-c:v", "mpeg4", "-c:a", "aac", "-f", "mp4"}}},
+        {"clip.rm", ContainerRecipe({"-c:v", "rv10", "-c:a", "real_144"})},
+        {"clip.m4v", ContainerRecipe({"-c:v", "mpeg4", "-c:a", "aac", "-f", "mp4"})},
         {"0.9s.avi", {0.9, "64x48", 10, 8000, AviCodecs}},
         {"1s.avi", {1.0, "64x48", 10, 8000, AviCodecs}},
         {"61s.avi", {61.0, "32x32", 2, 8000, AviCodecs}},
@@ -161,20 +166,12 @@ TEST_F(Sources_FfmpegMediaProbeTests, EveryAcceptedContainerIsMeasured) {
 TEST_F(Sources_FfmpegMediaProbeTests, StreamWithoutDecoderIsNotRendered) {
     // Format tags that no codec claims: the stream is there, but nothing can decode it, the way a
     // file in a codec the system lacks behaves.
-    const std::string unknownAudio =
-        MakeClip(m_folder, "unknown-audio.avi",
-                 {ContainerClipSeconds,
-                  "64x48",
-                  10,
-                  8000,
-                  {"-c:v", "mpeg4", "-c:a", "pcm_s16le", "-tag:a", "0x04d2", "-strict", "-1"}});
+    const std::string unknownAudio = MakeClip(
+        m_folder, "unknown-audio.avi",
+        ContainerRecipe({"-c:v", "mpeg4", "-c:a", "pcm_s16le", "-tag:a", "0x04d2", "-strict", "-1"}));
     const std::string unknownVideo =
         MakeClip(m_folder, "unknown-video.avi",
-                 {ContainerClipSeconds,
-                  "64x48",
-                  10,
-                  8000,
-                  {"-c:v", "mpeg4", "-tag:v", "QQQQ", "-c:a", "pcm_s16le", "-strict", "-1"}});
+                 ContainerRecipe({"-c:v", "mpeg4", "-tag:v", "QQQQ", "-c:a", "pcm_s16le", "-strict", "-1"}));
     EXPECT_EQ(m_graph->RenderDurationMs(unknownAudio), 0);
     EXPECT_EQ(m_graph->RenderDurationMs(unknownVideo), 0);
     // The same clip with its usual tags plays.
@@ -183,12 +180,9 @@ TEST_F(Sources_FfmpegMediaProbeTests, StreamWithoutDecoderIsNotRendered) {
 
 TEST_F(Sources_FfmpegMediaProbeTests, OnlyAudioAndVideoStreamsCount) {
     // A time code track is a data stream without a decoder; it does not stop playback.
-    const std::string withTimecode = MakeClip(m_folder, "timecode.mov",
-                                              {ContainerClipSeconds,
-                                               "64x48",
-                                               10,
-                                               8000,
-                                               {"-c:v", "mpeg4", "-c:a", "aac", "-timecode", "00:00:00:00"}});
+    const std::string withTimecode =
+        MakeClip(m_folder, "timecode.mov",
+                 ContainerRecipe({"-c:v", "mpeg4", "-c:a", "aac", "-timecode", "00:00:00:00"}));
     EXPECT_EQ(Seconds(withTimecode), 2);
     // Subtitles alone have a length but nothing to play.
     const std::string subtitles =
