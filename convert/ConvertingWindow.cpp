@@ -141,21 +141,6 @@ void TfrmConverting::Run(const std::function<void()>& handler) {
     RivamoApplication::RunCommand(handler);
 }
 
-// Qt delivers a show event only when the window goes from hidden to visible.
-void TfrmConverting::showEvent(QShowEvent* event) {
-    QDialog::showEvent(event);
-    if (event->spontaneous())
-        return; // the window system restoring a minimized window, not the program showing it
-    m_state.visible = true;
-    Run(m_handlers.FormShow);
-}
-
-void TfrmConverting::hideEvent(QHideEvent* event) {
-    QDialog::hideEvent(event);
-    if (!event->spontaneous())
-        m_state.visible = false;
-}
-
 // The window hides whatever the handler decides.
 void TfrmConverting::closeEvent(QCloseEvent* event) {
     Run(m_handlers.FormClose);

@@ -12,9 +12,10 @@ class QPushButton;
 class QStatusBar;
 class QTimer;
 
-// The handlers the progress window forwards its events to: the batch logic.
+// The handlers the progress window forwards its events to: the batch logic. Showing is the
+// logic's own step (it resets the window before asking the view to show it), so the view forwards
+// no show event.
 struct ConvertingWindowHandlers {
-    std::function<void()> FormShow;         // the window became visible
     std::function<void()> tmrChangingTimer; // every 500 ms, visible or not
     std::function<void()> btnStop1Click;    // the stop button
     std::function<void()> FormClose;        // the user closes the window; it hides afterwards
@@ -30,7 +31,7 @@ public:
     ~TfrmConverting() override;
 
     void SetHandlers(ConvertingWindowHandlers handlers) { m_handlers = std::move(handlers); }
-    // Shows the window centred on the given window; the show handler runs only when it was hidden.
+    // Shows the window centred on the given window; a window already visible stays where it is.
     void ShowCentredOn(const QWidget* owner);
 
     QLabel* lblInfo = nullptr;
@@ -47,8 +48,6 @@ public:
     QTimer* tmrChanging = nullptr;
 
 protected:
-    void showEvent(QShowEvent* event) override;
-    void hideEvent(QHideEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
