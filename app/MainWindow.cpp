@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include <array>
+#include <utility>
 
 #include <QCheckBox>
 #include <QCloseEvent>
@@ -32,6 +33,17 @@ constexpr int ConvertButtonWidth = 110;
 constexpr int ConvertButtonHeight = 40;
 constexpr int OutputFiletypeWidth = 297;
 constexpr int ProfileWidth = 217;
+
+// Initial widths that let all seven columns fit the window's first size.
+constexpr std::array<std::pair<int, int>, 7> ColumnWidths = {{
+    {colCheck, 28},
+    {colFileName, 250},
+    {colFileSize, 80},
+    {colDuration, 72},
+    {colStartTime, 72},
+    {colEndTime, 72},
+    {colCutTime, 72},
+}};
 
 // Key preview: keys that act as a click on a button when Ctrl is the only modifier held.
 struct CtrlShortcut {
@@ -126,8 +138,8 @@ void TFrmMainForm::BuildControls() {
     dxTreeSourceFileInfo->setSelectionBehavior(QAbstractItemView::SelectRows);
     dxTreeSourceFileInfo->header()->setSectionsMovable(true);
     dxTreeSourceFileInfo->header()->setStretchLastSection(true);
-    dxTreeSourceFileInfo->header()->resizeSection(colCheck, 28);
-    dxTreeSourceFileInfo->header()->resizeSection(colFileName, 200);
+    for (const auto& [column, width] : ColumnWidths)
+        dxTreeSourceFileInfo->header()->resizeSection(column, width);
 
     btnConvert = new QPushButton(QStringLiteral("Convert"), client);
     btnConvert->setObjectName("btnConvert");

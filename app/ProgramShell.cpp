@@ -4,6 +4,8 @@
 
 #include <QDir>
 #include <QFile>
+#include <QGuiApplication>
+#include <QScreen>
 
 #include "app/MainWindow.h"
 #include "convert/ConvertingWindow.h"
@@ -41,6 +43,11 @@ ProgramShell::~ProgramShell() {
 }
 
 void ProgramShell::Start() {
+    if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+        QRect frame = m_mainForm->frameGeometry();
+        frame.moveCenter(screen->availableGeometry().center());
+        m_mainForm->move(frame.topLeft());
+    }
     m_mainForm->show();
 }
 
