@@ -5,8 +5,19 @@
 
 namespace {
 
-// Denominator bound for the script's fps: 29.9700898503294 comes out as 30000/1001.
 constexpr int64_t kMaxRateDenominator = 1001000;
+// A script's fps is a float written out with its rounding noise (29.9700898503294 stands for NTSC's
+// 30000/1001); within this relative distance of a standard rate, the standard rate is meant.
+constexpr double kStandardRateTolerance = 1e-5;
+constexpr Rational kStandardRates[] = {{24000, 1001}, {30000, 1001}, {60000, 1001}, {15, 1}, {24, 1},
+                                       {25, 1},       {30, 1},       {50, 1},       {60, 1}};
+
+Rational FrameRateOf(double fps) {
+    for (const Rational& rate : kStandardRates)
+        if (std::fabs(fps - rate.ToDouble()) < kStandardRateTolerance * rate.ToDouble())
+            return rate;
+    return RationalFromDouble(fps, kMaxRateDenominator);
+}
 constexpr double kMaxScriptFps = 1000.0;
 
 bool IsBlank(char c) {
@@ -116,7 +127,7 @@ AvsScript ParseAvsScript(const std::string& text) {
     const double fps = reader.ReadNumber();
     if (!(fps > 0.0) || fps > kMaxScriptFps)
         Reader::Fail("fps out of range");
-    script.frameRate = RationalFromDouble(fps, kMaxRateDenominator);
+    script.frameRate = FrameRateOf(fps);
     reader.ExpectChar(',');
     reader.ExpectWord("convertfps");
     reader.ExpectChar('=');

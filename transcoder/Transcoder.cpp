@@ -55,15 +55,6 @@ int InterruptCallback(void* opaque) {
     return g_stopRequested || Clock::now() > state->deadline;
 }
 
-std::string RationalText(AVRational value) {
-    std::ostringstream text;
-    if (value.den == 1)
-        text << value.num;
-    else
-        text << value.num << "/" << value.den;
-    return text.str();
-}
-
 std::string RateText(AVRational rate) {
     char text[32];
     std::snprintf(text, sizeof text, "%.5g", av_q2d(rate));
@@ -397,10 +388,10 @@ private:
             m_options.displayAspect) {
             AVRational shown{};
             av_reduce(&shown.num, &shown.den, size.width, size.height, 1000);
-            Warn("display aspect " +
-                 RationalText({static_cast<int>(m_options.displayAspect->num),
-                               static_cast<int>(m_options.displayAspect->den)}) +
-                 " cannot be stored in RealMedia; the picture shows at " + RationalText(shown));
+            Warn("display aspect " + std::to_string(m_options.displayAspect->num) + ":" +
+                 std::to_string(m_options.displayAspect->den) +
+                 " cannot be stored in RealMedia; the picture shows at " + std::to_string(shown.num) + ":" +
+                 std::to_string(shown.den));
             return AVRational{1, 1};
         }
         return sar;
