@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 extern "C" {
+#include <libavutil/avstring.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/intreadwrite.h>
 #include <libavutil/opt.h>
@@ -233,13 +234,19 @@ private:
 
     // ---- output format and streams ---------------------------------------------------------------
     void ChooseOutputFormat() {
-        m_format = av_guess_format(m_options.format.empty() ? nullptr : m_options.format.c_str(),
-                                   m_options.output.c_str(), nullptr);
+        if (!m_options.format.empty()) {
+            // av_guess_format would fall back on the file name; a named format must exist.
+            void* iterator = nullptr;
+            while (const AVOutputFormat* format = av_muxer_iterate(&iterator))
+                if (av_match_name(m_options.format.c_str(), format->name)) {
+                    m_format = format;
+                    return;
+                }
+            throw TranscodeError("Unknown output format '" + m_options.format + "'");
+        }
+        m_format = av_guess_format(nullptr, m_options.output.c_str(), nullptr);
         if (!m_format)
-            throw TranscodeError(m_options.format.empty()
-                                     ? "Unable to find a suitable output format for '" + m_options.output +
-                                           "'"
-                                     : "Unknown output format '" + m_options.format + "'");
+            throw TranscodeError("Unable to find a suitable output format for '" + m_options.output + "'");
     }
 
     // The encoder a stream gets: the one asked for, else the container's default; nullptr for none.

@@ -64,7 +64,7 @@ TEST_F(Transcoder_ConversionTests, TrimsAtStartMiddleAndEndAreExactToThePicture)
         EXPECT_NEAR(static_cast<double>(media.videoFrames), cut.expectedSeconds * 25, 1.0);
         EXPECT_NEAR(media.AudioSeconds(), cut.expectedSeconds, 0.03);
         EXPECT_EQ(TestClips::SecondShown(media.firstLeftLuma), cut.firstSecond);
-        EXPECT_EQ(TestClips::PictureShown(media.firstRightLuma), cut.firstPicture);
+        EXPECT_EQ(TestClips::PictureShown(media.firstRightLuma), cut.firstPicture) << media.firstRightLuma;
     }
 }
 

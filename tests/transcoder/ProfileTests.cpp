@@ -120,9 +120,10 @@ void ExpectMp3File(const Choice& choice) {
     EXPECT_EQ(media.channels, std::stoi(choice.channels));
     EXPECT_NEAR(media.AudioSeconds(), kClipSeconds, 0.1);
     // Below 32 kHz MP3 tops out at 160 kbit/s.
-    if (std::stoi(choice.sampleRate) < 32000 && std::stoi(choice.audioBitrate) > 160)
+    if (std::stoi(choice.sampleRate) < 32000 && std::stoi(choice.audioBitrate) > 160) {
         EXPECT_NE(outcome.run.output.find("Warning: audio bitrate " + choice.audioBitrate),
                   std::string::npos);
+    }
 }
 
 Choice FromProfile(std::vector<std::string> values) {

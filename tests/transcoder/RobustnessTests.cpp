@@ -69,8 +69,9 @@ TEST(Transcoder_RobustnessTests, DamagedInputsNeverCrashOrHang) {
                 EXPECT_TRUE(run.exitStatus == 0 || run.exitStatus == 1) << run.output;
                 EXPECT_EQ(run.output.find("Sanitizer"), std::string::npos) << run.output;
                 EXPECT_EQ(run.output.find("runtime error"), std::string::npos) << run.output;
-                if (run.exitStatus == 0)
+                if (run.exitStatus == 0) {
                     EXPECT_TRUE(CheckMedia(output).opened) << run.output;
+                }
                 std::filesystem::remove(output);
             }
         }

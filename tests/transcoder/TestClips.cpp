@@ -18,14 +18,11 @@ std::string Tone(int seconds) {
     return "sine=frequency=440:sample_rate=44100:duration=" + std::to_string(seconds);
 }
 
+// PCM audio: an encoder's priming delay would shift the pictures off their own times.
 std::string MakePatternClip(const std::string& name, const std::string& size, int seconds) {
     const std::string path = Folder().Path() / name;
-    MakeClip({"-f",   "lavfi",      "-i",   Pattern(size, seconds),
-              "-f",   "lavfi",      "-i",   Tone(seconds),
-              "-ac",  "2",          "-c:v", "mpeg4",
-              "-q:v", "3",          "-g",   "12",
-              "-c:a", "libmp3lame", "-b:a", "96k",
-              path});
+    MakeClip({"-f", "lavfi", "-i", Pattern(size, seconds), "-f", "lavfi", "-i", Tone(seconds), "-ac", "2",
+              "-c:v", "mpeg4", "-q:v", "3", "-g", "12", "-c:a", "pcm_s16le", path});
     return path;
 }
 

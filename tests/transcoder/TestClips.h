@@ -11,7 +11,7 @@ namespace TestClips {
 
 const TempDir& Folder();
 
-// 2 s, 160x120, 25 fps, MPEG-4 video and stereo MP3 audio at 44100 Hz in AVI.
+// 2 s, 160x120, 25 fps, MPEG-4 video and stereo PCM audio at 44100 Hz in AVI.
 const std::string& Short();
 // 4 s of the same kind, 320x240.
 const std::string& FourSeconds();
