@@ -44,7 +44,6 @@ constexpr int kMaxConsecutiveReadRetries = 1000;
 constexpr int64_t kMaxTimestampJumpSeconds = 10;
 constexpr int kDefaultFrameRate = 25;
 constexpr int kMaxTimeBaseDenominator = 65535;
-constexpr int kExitFailure = 1;
 constexpr int kExitInterrupted = 255;
 
 struct InterruptState {
@@ -681,6 +680,8 @@ private:
                 continue;
             }
             retries = 0;
+            if (read == AVERROR_EXIT && !g_stopRequested)
+                return Fail("The input takes too long to read; it is probably damaged");
             if (read < 0) {
                 if (read != AVERROR_EOF && read != AVERROR_EXIT)
                     WriteConsoleLine(m_options.input + ": " + AvErrorText(read) +
