@@ -58,7 +58,8 @@ int64_t ReadInteger(const std::string& piece) {
     const char* first = piece.data() + start;
     const char* last = piece.data() + piece.size();
     const auto [end, error] = std::from_chars(first, last, value);
-    if (first == last || error != std::errc() || end != last)
+    // from_chars takes a minus sign of its own; a second sign is no integer.
+    if (first == last || *first < '0' || *first > '9' || error != std::errc() || end != last)
         throw std::invalid_argument("'" + piece + "' is not a valid integer value");
     return negative ? -value : value;
 }

@@ -42,6 +42,9 @@ TEST(Support_TextTests, TimeTextNeedsExactlyThreeIntegerPieces) {
     EXPECT_THROW(TimeTextToSeconds("00:aa:00"), std::invalid_argument);
     EXPECT_THROW(TimeTextToSeconds("00::00"), std::invalid_argument);
     EXPECT_THROW(TimeTextToSeconds("00:1.5:00"), std::invalid_argument);
+    EXPECT_THROW(TimeTextToSeconds("00:+-5:00"), std::invalid_argument);
+    EXPECT_THROW(TimeTextToSeconds("00:--5:00"), std::invalid_argument);
+    EXPECT_EQ(TimeTextToSeconds("-1:+2:03"), -3600 + 123);
 }
 
 TEST(Support_TextTests, SecondsToTimeTextPadsAndDoesNotCapHours) {

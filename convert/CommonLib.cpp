@@ -1,0 +1,291 @@
+#include "convert/CommonLib.h"
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <system_error>
+#include <vector>
+
+#include "profiles/Catalogue.h"
+#include "support/CommandLine.h"
+#include "support/Text.h"
+
+namespace {
+
+constexpr const char* TranscoderName = "trenc";
+constexpr const char* RealMediaTranscoderName = "rtrenc";
+constexpr const char* ScriptName = "VideoFile.avs";
+constexpr const char* ScriptTemporarySuffix = ".tmp";
+constexpr const char* ScriptHead = "DirectShowSource(";
+constexpr const char* ScriptTail = ", fps=29.9700898503294, convertfps=true)\r\n";
+
+constexpr const char* VideoFormPrefix = "-vcodec";
+constexpr const char* PresetFormPrefix = "-target";
+constexpr const char* AudioFormPrefix = "-acodec";
+constexpr std::size_t FormPrefixLength = 7;
+constexpr const char* NoCodecPrefix = "-none";
+constexpr const char* MobileAudioChannelsAndRate = " -ac 1 -ar 8000";
+constexpr const char* NoFormatEntry = "none";
+
+constexpr const char* OutputFolderLog = "Output directory ";
+constexpr const char* OutputFolderErrorLog = "Output directory error. ->";
+constexpr const char* NoFormLog = "Create convert parameter failure.";
+
+std::string AsciiUpper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+bool IsBlankOrControl(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
+
+std::string TrimBlanksAndControls(const std::string& text) {
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && IsBlankOrControl(text[first]))
+        ++first;
+    while (last > first && IsBlankOrControl(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+// The extension from the last dot, letter case counting: "MOVIE.RM" is no RealMedia source here.
+bool IsRealMediaSource(const std::string& path) {
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos)
+        return false;
+    const std::string extension = path.substr(dot);
+    return extension == ".rm" || extension == ".rmvb";
+}
+
+bool IsMobileAudioExtension(const std::string& extension) {
+    return extension == ".3gp" || extension == ".3g2" || extension == ".amr";
+}
+
+// The entry of a position table at the selected output type; empty for no selection.
+std::string CatalogueEntry(CatalogueTable table, int32_t position) {
+    const std::vector<std::string> entries = CatalogueList(table);
+    if (position < 0 || static_cast<std::size_t>(position) >= entries.size())
+        return {};
+    return entries[static_cast<std::size_t>(position)];
+}
+
+std::string Fragment(const std::string& entry, const char* option, const char* fallback) {
+    return entry.empty() ? fallback : option + entry;
+}
+
+// The script names its source between quotation marks. A path that holds a quotation mark itself
+// cannot stand there, so it goes between triple quotation marks, which the transcoder also reads.
+std::string ScriptQuoted(const std::string& path) {
+    const std::string quote = path.find('"') == std::string::npos ? "\"" : "\"\"\"";
+    return quote + path + quote;
+}
+
+std::string SystemErrorText() {
+    return std::strerror(errno);
+}
+
+[[noreturn]] void ThrowCannotCreate(const std::string& path, const std::string& reason) {
+    throw std::runtime_error("Cannot create file \"" + path + "\". " + reason);
+}
+
+} // namespace
+
+TCommonLib::TCommonLib(std::string programFolder, TCustomProc& customProc, const SourceList& sources,
+                       const TAppFunc& appFunc, TFileFunc& fileFunc)
+    : m_programFolder(std::move(programFolder)), m_customProc(customProc), m_sources(sources),
+      m_appFunc(appFunc), m_fileFunc(fileFunc) {}
+
+std::string TCommonLib::BuildCommandLine(const std::string& path) {
+    TConvertParameterStruct& p = ConvertParameter;
+    // The start lookup may apply the custom profile, which changes the lists read below.
+    m_customProc.StartText = SourceStartText(path);
+    m_customProc.DurationText = SourceDurationText(path);
+    const std::string& start = m_customProc.StartText;
+    const std::string& duration = m_customProc.DurationText;
+    p.TrimOption = !start.empty() && !duration.empty() ? " -ss " + start + " -t " + duration : "";
+    p.InputPath = path;
+
+    const OptionSelection& options = m_customProc.Options();
+    const int32_t outputType = options.cbbOutputFiletype.ItemIndex();
+    p.CodecOption = CodecFragment(outputType);
+    p.VideoBitrateOption = VideoBitrateFragment(options.cbbVideoBitrate);
+    p.VideoSizeOption = VideoSizeFragment(options.cbbVideoSize);
+    p.FrameRateOption = FrameRateFragment(options.cbbFramerate);
+    p.AspectOption = AspectFragment(options.cbbAspectratio);
+    p.AudioBitrateOption = AudioBitrateFragment(options.cbbAudioBitrate);
+    p.VolumeOption = VolumeFragment(options.cbbAudioVolumeGain);
+    p.ChannelsOption = ChannelsFragment(options.cbbAudioChannels);
+    p.SampleRateOption = SampleRateFragment(options.cbbAudioSample);
+    p.FormatOption = FormatFragment(outputType);
+    p.OutputFolder = PrepareOutputFolder();
+    p.OutputBaseName = m_fileFunc.BaseNameOf(path);
+    p.OutputExtension = OutputExtensionOf(outputType);
+
+    WriteScript(p.InputPath);
+    if (IsRealMediaSource(path)) {
+        p.TranscoderPath = m_programFolder + RealMediaTranscoderName;
+        p.InputPath = ScriptPath();
+    } else {
+        p.TranscoderPath = m_programFolder + TranscoderName;
+    }
+
+    const std::string outputPath =
+        m_fileFunc.UniqueOutputPath(p.OutputFolder + p.OutputBaseName + p.OutputExtension);
+    return JoinForm(outputPath);
+}
+
+std::string TCommonLib::JoinForm(const std::string& outputPath) const {
+    const TConvertParameterStruct& p = ConvertParameter;
+    const std::string codec = TrimBlanksAndControls(p.CodecOption);
+    const std::string prefix = codec.substr(0, FormPrefixLength);
+    const std::string head = p.TranscoderPath + " -y -i " + QuoteArgument(p.InputPath) + p.CodecOption;
+    const std::string tail = " " + QuoteArgument(outputPath);
+
+    if (prefix == VideoFormPrefix)
+        return head + p.VideoBitrateOption + p.VideoSizeOption + p.FrameRateOption + p.AspectOption +
+               p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption +
+               p.FormatOption + p.TrimOption + tail;
+    if (prefix == PresetFormPrefix)
+        return head + p.TrimOption + tail;
+    if (prefix == AudioFormPrefix && IsMobileAudioExtension(p.OutputExtension))
+        return head + p.VideoSizeOption + p.VideoBitrateOption + p.AudioBitrateOption + p.VolumeOption +
+               MobileAudioChannelsAndRate + p.FormatOption + p.TrimOption + tail;
+    if (prefix == AudioFormPrefix)
+        return head + p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption +
+               p.FormatOption + p.TrimOption + tail;
+    if (codec.compare(0, std::string(NoCodecPrefix).size(), NoCodecPrefix) == 0)
+        m_appFunc.WriteLog(NoFormLog);
+    return {};
+}
+
+bool TCommonLib::MatchesPath(std::size_t row, const std::string& upperPath) const {
+    return AsciiUpper(m_sources.Cell(row, colFileName)) == upperPath;
+}
+
+std::string TCommonLib::SourceStartText(const std::string& path) {
+    const std::string upperPath = AsciiUpper(path);
+    std::string start;
+    for (std::size_t row = 0; row < m_sources.RowCount(); ++row) {
+        if (!MatchesPath(row, upperPath))
+            continue;
+        start = m_sources.Cell(row, colStartTime);
+        m_customProc.ApplyCustomProfile();
+    }
+    return start;
+}
+
+std::string TCommonLib::SourceDurationText(const std::string& path) const {
+    const std::string upperPath = AsciiUpper(path);
+    int64_t startSeconds = 0;
+    int64_t endSeconds = 0;
+    std::string duration;
+    for (std::size_t row = 0; row < m_sources.RowCount(); ++row) {
+        if (!MatchesPath(row, upperPath))
+            continue;
+        startSeconds = TimeTextToSeconds(m_sources.Cell(row, colStartTime)).value_or(startSeconds);
+        endSeconds = TimeTextToSeconds(m_sources.Cell(row, colEndTime)).value_or(endSeconds);
+        duration = std::to_string(endSeconds - startSeconds);
+    }
+    return duration;
+}
+
+std::string TCommonLib::PrepareOutputFolder() const {
+    const std::string& text = m_customProc.Choices().edtOutputFolder();
+    std::string folder = text;
+    if (folder.empty() || folder.back() != '/')
+        folder += '/';
+    // An empty folder text names no folder to create: that is the error case, as is any folder
+    // the system refuses to create.
+    std::error_code error;
+    if (!text.empty())
+        std::filesystem::create_directories(folder, error);
+    const bool failed = text.empty() || error;
+    m_appFunc.WriteLog((failed ? OutputFolderErrorLog : OutputFolderLog) + folder);
+    return folder;
+}
+
+std::string TCommonLib::ScriptPath() const {
+    return m_programFolder + ScriptName;
+}
+
+// The script is replaced whole: written to a temporary file beside it, then renamed over it, so it
+// never holds half a line. A failure removes the temporary file and raises.
+void TCommonLib::WriteScript(const std::string& sourcePath) const {
+    const std::string line = ScriptHead + ScriptQuoted(sourcePath) + ScriptTail;
+    const std::string target = ScriptPath();
+    const std::string temporary = target + ScriptTemporarySuffix;
+    std::error_code ignored;
+    {
+        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
+        if (!out)
+            ThrowCannotCreate(target, SystemErrorText());
+        out.write(line.data(), static_cast<std::streamsize>(line.size()));
+        out.close();
+        if (!out) {
+            const std::string reason = SystemErrorText();
+            std::filesystem::remove(temporary, ignored);
+            ThrowCannotCreate(target, reason);
+        }
+    }
+    std::error_code error;
+    std::filesystem::rename(temporary, target, error);
+    if (error) {
+        std::filesystem::remove(temporary, ignored);
+        ThrowCannotCreate(target, error.message());
+    }
+}
+
+std::string TCommonLib::CodecFragment(int32_t outputType) {
+    return Fragment(CatalogueEntry(CatalogueTable::cstCodecArguments, outputType), " ",
+                    " -vcodec xvid -acodec mp3");
+}
+
+std::string TCommonLib::VideoBitrateFragment(const OptionList& list) {
+    return Fragment(list.SelectedText(), " -b ", " -b 512");
+}
+
+std::string TCommonLib::VideoSizeFragment(const OptionList& list) {
+    return Fragment(list.SelectedText(), " -s ", " -s 320x240");
+}
+
+std::string TCommonLib::FrameRateFragment(const OptionList& list) {
+    return Fragment(list.SelectedText(), " -r ", " -r 25");
+}
+
+std::string TCommonLib::AspectFragment(const OptionList& list) {
+    return Fragment(list.SelectedText(), " -aspect ", " -aspect 4:3");
+}
+
+std::string TCommonLib::AudioBitrateFragment(const OptionList& list) {
+    return Fragment(list.SelectedText(), " -ab ", " -ab 64");
+}
+
+std::string TCommonLib::VolumeFragment(const OptionList& list) {
+    return Fragment(list.SelectedText(), " -vol ", " ");
+}
+
+// Only the first character of the entry counts: "2 channels, Stereo" gives " -ac 2".
+std::string TCommonLib::ChannelsFragment(const OptionList& list) {
+    return Fragment(list.SelectedText().substr(0, 1), " -ac ", " -ac 2");
+}
+
+std::string TCommonLib::SampleRateFragment(const OptionList& list) {
+    return Fragment(list.SelectedText(), " -ar ", " -ar 44100");
+}
+
+std::string TCommonLib::FormatFragment(int32_t outputType) {
+    const std::string entry = CatalogueEntry(CatalogueTable::cstOutputFormats, outputType);
+    if (entry == NoFormatEntry)
+        return {};
+    return Fragment(entry, " -f ", " -f ");
+}
+
+std::string TCommonLib::OutputExtensionOf(int32_t outputType) {
+    return Fragment(CatalogueEntry(CatalogueTable::cstOutputExtensions, outputType), "", ".avi");
+}

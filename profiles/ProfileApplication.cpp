@@ -1,0 +1,151 @@
+// TCustomProc's option lists and profile application: filling the lists from the catalogue and
+// positioning six of them by the chosen built-in or custom profile.
+
+#include "convert/CustomProc.h"
+
+#include <array>
+#include <charconv>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include "settings/IniFiles32.h"
+#include "support/Text.h"
+
+namespace {
+
+constexpr char kConfigFolder[] = "Config/";
+constexpr char kCustomProfileFile[] = "UserProfileInfo.ini";
+constexpr char kNoProfile[] = "none|none|none|none|none|none";
+constexpr char kLeaveAlone[] = "none";
+constexpr char kFieldDelimiter = '|';
+constexpr std::size_t kProfileFields = 6;
+constexpr int32_t kBuiltInProfiles = 5; // the quality names; custom profiles follow them
+
+// A decimal integer: optional sign and digits, nothing else, within 32 bits.
+int32_t ReadDecimal(const std::string& text) {
+    const char* first = text.data();
+    const char* last = text.data() + text.size();
+    if (first != last && *first == '+' && last - first > 1 && first[1] != '-')
+        ++first; // from_chars takes a minus sign only
+    int32_t value = 0;
+    const auto [end, error] = std::from_chars(first, last, value);
+    if (first == last || error != std::errc() || end != last)
+        throw std::invalid_argument("'" + text + "' is not a valid integer value");
+    return value;
+}
+
+// The six lists a profile positions, in the order of its fields.
+std::array<OptionList*, kProfileFields> ProfileLists(OptionSelection& options) {
+    return {&options.cbbVideoSize,    &options.cbbFramerate,     &options.cbbVideoBitrate,
+            &options.cbbAudioBitrate, &options.cbbAudioChannels, &options.cbbAudioSample};
+}
+
+// The built-in profile string of the quality at the position for the output type, or
+// kNoProfile when either position names none.
+std::string BuiltInProfile(int32_t outputType, int32_t quality) {
+    std::vector<std::string> table;
+    if (outputType == 0)
+        table = CatalogueList(CatalogueTable::cstPSPProfile);
+    else if (outputType == 1)
+        table = CatalogueList(CatalogueTable::cstMP3Profile);
+    if (quality < 0 || static_cast<std::size_t>(quality) >= table.size())
+        return kNoProfile;
+    return table[static_cast<std::size_t>(quality)];
+}
+
+// Replaces the list's items by the names unless it already holds exactly these, so that a
+// refill keeps the selection of an unchanged list.
+void ReplaceItems(OptionList& list, const std::vector<std::string>& names) {
+    if (list.Items() == names)
+        return;
+    list.Clear();
+    for (const std::string& name : names)
+        list.Append(name);
+}
+
+} // namespace
+
+void TCustomProc::FillOptionLists() {
+    FillListFromCatalogue(m_options.cbbOutputFiletype, CatalogueTable::cstOutputFileTypes);
+    FillProfileList(m_options.cbbProfile);
+    FillListFromCatalogue(m_options.cbbAspectratio, CatalogueTable::cstAspectRatios);
+    FillListFromCatalogue(m_options.cbbVideoBitrate, CatalogueTable::cstVideoBitrates);
+    FillListFromCatalogue(m_options.cbbAudioBitrate, CatalogueTable::cstAudioBitrates);
+    FillListFromCatalogue(m_options.cbbAudioChannels, CatalogueTable::cstAudioChannels);
+    FillListFromCatalogue(m_options.cbbFramerate, CatalogueTable::cstFrameRates);
+    FillListFromCatalogue(m_options.cbbAudioSample, CatalogueTable::cstAudioSampleRates);
+    FillListFromCatalogue(m_options.cbbAudioVolumeGain, CatalogueTable::cstVolumeGains);
+    FillListFromCatalogue(m_options.cbbVideoSize, CatalogueTable::cstVideoSizes);
+    LoadUserSettings();
+}
+
+void TCustomProc::FillListFromCatalogue(OptionList& list, CatalogueTable table) {
+    const std::vector<std::string> entries = CatalogueList(table);
+    if (entries.empty())
+        return;
+    for (std::size_t i = 0; i + 1 < entries.size(); ++i)
+        list.Append(entries[i]);
+    list.Select(ReadDecimal(entries.back()));
+}
+
+void TCustomProc::FillProfileList(OptionList& list) {
+    const std::vector<std::string> qualities = CatalogueList(CatalogueTable::cstQualityNames);
+    const std::vector<std::string> customNames = ReadConfigSections(kCustomProfileFile);
+    for (std::size_t i = 0; i + 1 < qualities.size(); ++i)
+        list.Append(qualities[i]);
+    for (const std::string& name : customNames)
+        list.Append(name);
+    // The custom-profile box holds the same names in the same order, so that a custom profile
+    // chosen in the profile list resolves even before the Options dialog was ever shown.
+    ReplaceItems(m_options.cbbCustomProfile, customNames);
+    list.Select(ReadDecimal(qualities.back()));
+}
+
+void TCustomProc::ApplySelectedProfile() {
+    const int32_t profile = m_options.cbbProfile.ItemIndex();
+    const int32_t outputType = m_options.cbbOutputFiletype.ItemIndex();
+    std::string profileText = kNoProfile;
+    if (profile < kBuiltInProfiles) {
+        profileText = BuiltInProfile(outputType, profile);
+    } else {
+        m_options.cbbCustomProfile.Select(profile - kBuiltInProfiles);
+        ApplyCustomProfile();
+    }
+
+    const std::vector<std::string> fields = SplitText(profileText, kFieldDelimiter);
+    const auto lists = ProfileLists(m_options);
+    for (std::size_t i = 0; i < lists.size() && i < fields.size(); ++i) {
+        if (fields[i] != kLeaveAlone)
+            lists[i]->Select(ReadDecimal(fields[i]));
+    }
+}
+
+void TCustomProc::ApplyCustomProfile() {
+    const std::string stored = ReadCustomProfile();
+    if (stored.empty())
+        return;
+    const std::vector<std::string> fields = SplitText(stored, kFieldDelimiter);
+    if (fields.size() != kProfileFields)
+        return;
+    // A field that is no integer stops here with an error; the fields before it stay applied.
+    const auto lists = ProfileLists(m_options);
+    for (std::size_t i = 0; i < lists.size(); ++i) {
+        if (!fields[i].empty())
+            lists[i]->Select(ReadDecimal(fields[i]));
+    }
+}
+
+std::string TCustomProc::ReadCustomProfile() const {
+    return ReadConfigValue(kCustomProfileFile, m_options.cbbCustomProfile.SelectedText());
+}
+
+std::vector<std::string> TCustomProc::ReadConfigSections(const std::string& fileName) const {
+    std::vector<std::string> sections;
+    TIniFile32(m_programFolder + kConfigFolder + fileName).ReadSections(sections);
+    return sections;
+}
+
+std::string TCustomProc::ReadConfigValue(const std::string& fileName, const std::string& name) const {
+    return TIniFile32(m_programFolder + kConfigFolder + fileName).ReadString(name, name, "");
+}

@@ -1,0 +1,288 @@
+#include "convert/CommonLib.h"
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <stdexcept>
+#include <vector>
+
+#include "profiles/Catalogue.h"
+#include "support/CommandLine.h"
+#include "tests/common/TempDir.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+const std::string ScriptLineTail = ", fps=29.9700898503294, convertfps=true)\r\n";
+const std::string WorkedOptions =
+    " -vcodec rv20 -b 512 -s 320x240 -r 25 -aspect 4:3 -ab 64 -vol 100 -ac 2 -ar 44100 -ss 00:01:10 -t 110";
+
+// Fills a list with a catalogue table's items and selects the item with the given text.
+void Fill(OptionList& list, CatalogueTable table, const std::string& selected) {
+    const std::vector<std::string> entries = CatalogueList(table);
+    list.Clear();
+    for (std::size_t i = 0; i + 1 < entries.size(); ++i)
+        list.Append(entries[i]);
+    for (std::size_t i = 0; i < list.Items().size(); ++i)
+        if (list.Items()[i] == selected)
+            list.Select(static_cast<int32_t>(i));
+}
+
+} // namespace
+
+// The program folder and the home folder are real temporary folders: the script, the log and the
+// output folder are written there. The lists stand as in the worked examples of the command line.
+class Convert_CommonLibTests : public ::testing::Test {
+protected:
+    Convert_CommonLibTests()
+        : choices(home.Folder() + "Rivamo"), customProc(program.Folder(), options, choices),
+          log(program.Folder()), lib(program.Folder(), customProc, sources, log, files) {
+        program.WriteFile("trenc", "");
+        program.WriteFile("rtrenc", "");
+        Fill(options.cbbOutputFiletype, CatalogueTable::cstOutputFileTypes, "RM Video Files (*.rm)");
+        Fill(options.cbbVideoBitrate, CatalogueTable::cstVideoBitrates, "512");
+        Fill(options.cbbVideoSize, CatalogueTable::cstVideoSizes, "320x240");
+        Fill(options.cbbFramerate, CatalogueTable::cstFrameRates, "25");
+        Fill(options.cbbAspectratio, CatalogueTable::cstAspectRatios, "4:3");
+        Fill(options.cbbAudioBitrate, CatalogueTable::cstAudioBitrates, "64");
+        Fill(options.cbbAudioVolumeGain, CatalogueTable::cstVolumeGains, "100");
+        Fill(options.cbbAudioChannels, CatalogueTable::cstAudioChannels, "2 channels, Stereo");
+        Fill(options.cbbAudioSample, CatalogueTable::cstAudioSampleRates, "44100");
+    }
+
+    void AddRow(const std::string& path, const std::string& start = "00:01:10",
+                const std::string& end = "00:03:00") {
+        const std::size_t row = sources.AppendRow();
+        sources.SetCell(row, colCheck, CheckedText);
+        sources.SetCell(row, colFileName, path);
+        sources.SetCell(row, colDuration, end);
+        sources.SetCell(row, colStartTime, start);
+        sources.SetCell(row, colEndTime, end);
+    }
+
+    std::string OutputFolder() const { return home.Folder() + "Rivamo/"; }
+    std::string Script() const { return TempDir::ReadFile(program.Path() / "VideoFile.avs"); }
+    std::string Log() const { return TempDir::ReadFile(log.LogPath()); }
+
+    TempDir program;
+    TempDir home;
+    OptionSelection options;
+    MainChoices choices;
+    TCustomProc customProc;
+    SourceList sources;
+    TAppFunc log;
+    TFileFunc files;
+    TCommonLib lib;
+};
+
+TEST_F(Convert_CommonLibTests, WorkedExampleRmVideo) {
+    AddRow("/home/user/Clips/party.avi");
+    const std::string commandLine = lib.BuildCommandLine("/home/user/Clips/party.avi");
+    RecordProperty("command_line", commandLine);
+
+    EXPECT_EQ(commandLine, program.Folder() + "trenc -y -i \"/home/user/Clips/party.avi\"" + WorkedOptions +
+                               " \"" + OutputFolder() + "party.rm\"");
+    EXPECT_EQ(customProc.StartText, "00:01:10");
+    EXPECT_EQ(customProc.DurationText, "110");
+    EXPECT_EQ(lib.ConvertParameter.FormatOption, "");
+    EXPECT_EQ(lib.ConvertParameter.ReservedOption, "");
+    EXPECT_EQ(lib.ConvertParameter.OutputFolder, OutputFolder());
+    EXPECT_TRUE(fs::is_directory(OutputFolder()));
+    EXPECT_NE(Log().find("|Output directory " + OutputFolder() + "\r\n"), std::string::npos) << Log();
+    // The script is written for every source, RealMedia or not.
+    EXPECT_EQ(Script(), "DirectShowSource(\"/home/user/Clips/party.avi\"" + ScriptLineTail);
+
+    home.WriteFile("Rivamo/party.rm", "taken");
+    EXPECT_EQ(SplitCommandLine(lib.BuildCommandLine("/home/user/Clips/party.avi")).back(),
+              OutputFolder() + "party_1.rm");
+}
+
+TEST_F(Convert_CommonLibTests, WorkedExampleRealMediaSourceGoesThroughTheScript) {
+    AddRow("/home/user/Clips/show.rmvb");
+    const std::string commandLine = lib.BuildCommandLine("/home/user/Clips/show.rmvb");
+
+    EXPECT_EQ(commandLine, program.Folder() + "rtrenc -y -i \"" + program.Folder() + "VideoFile.avs\"" +
+                               WorkedOptions + " \"" + OutputFolder() + "show.rm\"");
+    EXPECT_EQ(lib.ConvertParameter.InputPath, program.Folder() + "VideoFile.avs");
+    EXPECT_EQ(Script(), "DirectShowSource(\"/home/user/Clips/show.rmvb\"" + ScriptLineTail);
+}
+
+TEST_F(Convert_CommonLibTests, WorkedExampleMp3) {
+    options.cbbOutputFiletype.Select(1);
+    AddRow("/home/user/Clips/party.avi");
+    const std::string commandLine = lib.BuildCommandLine("/home/user/Clips/party.avi");
+
+    EXPECT_EQ(commandLine,
+              program.Folder() +
+                  "trenc -y -i \"/home/user/Clips/party.avi\" -acodec mp3 -vn -ab 64 -vol 100 -ac 2 "
+                  "-ar 44100 -ss 00:01:10 -t 110 \"" +
+                  OutputFolder() + "party.mp3\"");
+    // The video fragments are computed though the audio form leaves them out.
+    EXPECT_EQ(lib.ConvertParameter.VideoSizeOption, " -s 320x240");
+
+    AddRow("/home/user/Clips/song.rm");
+    EXPECT_EQ(lib.BuildCommandLine("/home/user/Clips/song.rm").substr(0, program.Folder().size() + 6),
+              program.Folder() + "rtrenc");
+}
+
+TEST_F(Convert_CommonLibTests, UpperCaseRealMediaExtensionRunsTheTranscoderOnTheFileItself) {
+    AddRow("/home/user/Clips/MOVIE.RM");
+    const std::string commandLine = lib.BuildCommandLine("/home/user/Clips/MOVIE.RM");
+    EXPECT_EQ(commandLine.rfind(program.Folder() + "trenc -y -i \"/home/user/Clips/MOVIE.RM\" ", 0), 0u)
+        << commandLine;
+    EXPECT_EQ(SplitCommandLine(commandLine).back(), OutputFolder() + "MOVIE.rm");
+}
+
+TEST_F(Convert_CommonLibTests, TrimFollowsTheRowTimes) {
+    AddRow("/c/whole.avi", "", "00:03:00");
+    AddRow("/c/zero.avi", "00:01:00", "00:01:00");
+    AddRow("/c/bad.avi", "00:x:10", "00:03:00");
+
+    EXPECT_EQ(lib.BuildCommandLine("/c/whole.avi").find(" -ss"), std::string::npos);
+    EXPECT_EQ(lib.ConvertParameter.TrimOption, "");
+
+    lib.BuildCommandLine("/c/zero.avi");
+    EXPECT_EQ(lib.ConvertParameter.TrimOption, " -ss 00:01:00 -t 0");
+
+    EXPECT_THROW(lib.BuildCommandLine("/c/bad.avi"), std::invalid_argument);
+}
+
+TEST_F(Convert_CommonLibTests, SamePathInAnotherLetterCaseUsesTheLaterRow) {
+    AddRow("/c/Party.AVI", "00:00:10", "00:00:50");
+    AddRow("/c/party.avi", "00:00:20", "00:01:20");
+    for (const std::string path : {"/c/Party.AVI", "/c/party.avi"}) {
+        lib.BuildCommandLine(path);
+        EXPECT_EQ(lib.ConvertParameter.TrimOption, " -ss 00:00:20 -t 60") << path;
+    }
+    // Only a-z are folded: "é" and "É" stay different.
+    AddRow("/c/été.avi", "00:00:30", "00:00:40");
+    lib.BuildCommandLine("/c/ÉTÉ.avi");
+    EXPECT_EQ(customProc.StartText, "");
+    EXPECT_EQ(customProc.DurationText, "");
+}
+
+TEST_F(Convert_CommonLibTests, NoVolumeLeavesOneBlankSoTwoStandBeforeTheChannels) {
+    options.cbbAudioVolumeGain.Select(-1);
+    AddRow("/c/party.avi");
+    EXPECT_NE(lib.BuildCommandLine("/c/party.avi").find(" -ab 64  -ac 2 "), std::string::npos);
+}
+
+TEST_F(Convert_CommonLibTests, FragmentsFallBackWhenAListHasNoSelection) {
+    const OptionList none;
+    EXPECT_EQ(TCommonLib::CodecFragment(-1), " -vcodec xvid -acodec mp3");
+    EXPECT_EQ(TCommonLib::VideoBitrateFragment(none), " -b 512");
+    EXPECT_EQ(TCommonLib::VideoSizeFragment(none), " -s 320x240");
+    EXPECT_EQ(TCommonLib::FrameRateFragment(none), " -r 25");
+    EXPECT_EQ(TCommonLib::AspectFragment(none), " -aspect 4:3");
+    EXPECT_EQ(TCommonLib::AudioBitrateFragment(none), " -ab 64");
+    EXPECT_EQ(TCommonLib::VolumeFragment(none), " ");
+    EXPECT_EQ(TCommonLib::ChannelsFragment(none), " -ac 2");
+    EXPECT_EQ(TCommonLib::SampleRateFragment(none), " -ar 44100");
+    EXPECT_EQ(TCommonLib::FormatFragment(-1), " -f ");
+    EXPECT_EQ(TCommonLib::OutputExtensionOf(-1), ".avi");
+    EXPECT_EQ(TCommonLib::ChannelsFragment(options.cbbAudioChannels), " -ac 2");
+    Fill(options.cbbAudioChannels, CatalogueTable::cstAudioChannels, "1 channel, Mono");
+    EXPECT_EQ(TCommonLib::ChannelsFragment(options.cbbAudioChannels), " -ac 1");
+}
+
+TEST_F(Convert_CommonLibTests, OutputFolderGainsOneSlashAndItsMissingParents) {
+    choices.SetOutputFolder(home.Folder() + "a/b/c");
+    EXPECT_EQ(lib.PrepareOutputFolder(), home.Folder() + "a/b/c/");
+    EXPECT_TRUE(fs::is_directory(home.Path() / "a/b/c"));
+
+    choices.SetOutputFolder(home.Folder() + "done/");
+    EXPECT_EQ(lib.PrepareOutputFolder(), home.Folder() + "done/");
+    EXPECT_TRUE(fs::is_directory(home.Path() / "done"));
+    EXPECT_NE(Log().find("|Output directory " + home.Folder() + "done/\r\n"), std::string::npos);
+}
+
+TEST_F(Convert_CommonLibTests, OutputFolderThatCannotBeCreatedIsLoggedAsAnError) {
+    choices.SetOutputFolder("");
+    EXPECT_EQ(lib.PrepareOutputFolder(), "/");
+    home.WriteFile("file", "in the way");
+    choices.SetOutputFolder(home.Folder() + "file/out");
+    EXPECT_EQ(lib.PrepareOutputFolder(), home.Folder() + "file/out/");
+    const std::string text = Log();
+    EXPECT_NE(text.find("|Output directory error. ->/\r\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("|Output directory error. ->" + home.Folder() + "file/out/\r\n"), std::string::npos)
+        << text;
+    EXPECT_EQ(text.find("|Output directory /"), std::string::npos) << text;
+}
+
+TEST_F(Convert_CommonLibTests, ScriptIsReplacedWhole) {
+    program.WriteFile("VideoFile.avs", std::string(4096, 'x') + "\r\nsecond line\r\n");
+    AddRow("/c/a.rm");
+    lib.BuildCommandLine("/c/a.rm");
+    EXPECT_EQ(Script(), "DirectShowSource(\"/c/a.rm\"" + ScriptLineTail);
+    EXPECT_EQ(std::vector<fs::path>(fs::directory_iterator(program.Path()), {}).size(), 4u)
+        << "trenc, rtrenc, log.txt and the script; no temporary file left";
+}
+
+TEST_F(Convert_CommonLibTests, ScriptThatCannotBeWrittenRaisesAndLeavesNoFile) {
+    fs::create_directory(program.Path() / "VideoFile.avs");
+    AddRow("/c/a.avi");
+    EXPECT_THROW(lib.BuildCommandLine("/c/a.avi"), std::runtime_error);
+    EXPECT_TRUE(fs::is_directory(program.Path() / "VideoFile.avs"));
+    EXPECT_FALSE(fs::exists(program.Path() / "VideoFile.avs.tmp"));
+
+    TCommonLib missing(program.Folder() + "missing/", customProc, sources, log, files);
+    EXPECT_THROW(missing.BuildCommandLine("/c/a.avi"), std::runtime_error);
+}
+
+TEST_F(Convert_CommonLibTests, SourcePathHoldingAQuotationMarkStandsInTripleQuotesInTheScript) {
+    AddRow("/c/say \"hi\".rm");
+    lib.BuildCommandLine("/c/say \"hi\".rm");
+    EXPECT_EQ(Script(), "DirectShowSource(\"\"\"/c/say \"hi\".rm\"\"\"" + ScriptLineTail);
+}
+
+// Whatever a source is called, the command line splits into exactly the executable, the input path,
+// the options and the output path: no name can add an option. The program folder holds a blank too.
+TEST_F(Convert_CommonLibTests, NoFileNameCanInjectAnOption) {
+    const std::string folder = program.Folder() + "opt rivamo/";
+    program.WriteFile("opt rivamo/trenc", "");
+    TCommonLib blankLib(folder, customProc, sources, log, files);
+    const std::vector<std::string> options = {
+        "-vcodec", "rv20", "-b",  "512", "-s", "320x240", "-r",    "25",  "-aspect",  "4:3", "-ab",
+        "64",      "-vol", "100", "-ac", "2",  "-ar",     "44100", "-ss", "00:01:10", "-t",  "110"};
+    struct Case {
+        std::string path;
+        std::string outputName;
+    };
+    const std::vector<Case> cases = {
+        {"/home/user/My Clips/say \"hi\".avi", "say \"hi\".rm"},
+        {"/home/user/Clips/-y -f null.avi", "-y -f null.rm"},
+        {"/home/user/Clips/\" -f null \"x.avi", "\" -f null \"x.rm"},
+        {"/home/user/Clips/Übung naïve ñ.avi", "Übung naïve ñ.rm"},
+        {"/home/user/Clips/back\\\\.avi", "back\\\\.rm"},
+        {"/home/user/Clips/tab\there.avi", "tab\there.rm"},
+        {"/home/user/Clips\\\" -y \\\"/x.avi", "x.rm"},
+    };
+    for (const Case& c : cases) {
+        AddRow(c.path);
+        const std::string commandLine = blankLib.BuildCommandLine(c.path);
+        const auto split = FindExecutable(commandLine);
+        ASSERT_TRUE(split.has_value()) << commandLine;
+        EXPECT_EQ(split->executable, folder + "trenc");
+        std::vector<std::string> expected = {"-y", "-i", c.path};
+        expected.insert(expected.end(), options.begin(), options.end());
+        expected.push_back(OutputFolder() + c.outputName);
+        EXPECT_EQ(SplitCommandLine(split->arguments), expected) << commandLine;
+    }
+}
+
+// A custom profile selected in the Options dialog decides the six profile lists each time a command
+// line is built, even after the user changed them by hand.
+TEST_F(Convert_CommonLibTests, CustomProfileOverridesTheProfileListsEveryTime) {
+    program.WriteFile("Config/UserProfileInfo.ini", "[Mine]\r\nMine=0|6|4|8|0|3\r\n");
+    options.cbbCustomProfile.Append("Mine");
+    options.cbbCustomProfile.Select(0);
+    AddRow("/c/party.avi");
+    const std::string expected = " -vcodec rv20 -b 1500 -s 160x112 -r 30 -aspect 4:3 -ab 224 -vol 100 -ac 1 "
+                                 "-ar 48000 -ss 00:01:10 -t 110";
+
+    EXPECT_NE(lib.BuildCommandLine("/c/party.avi").find(expected), std::string::npos);
+    Fill(options.cbbVideoSize, CatalogueTable::cstVideoSizes, "368x208");
+    Fill(options.cbbAudioSample, CatalogueTable::cstAudioSampleRates, "22050");
+    EXPECT_NE(lib.BuildCommandLine("/c/party.avi").find(expected), std::string::npos);
+}

@@ -1,0 +1,96 @@
+#include "convert/CustomProc.h"
+
+#include <filesystem>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "settings/IniFiles32.h"
+#include "tests/common/TempDir.h"
+
+namespace {
+
+constexpr char kStartFolder[] = "/home/user/Rivamo";
+
+class Settings_UserSettingsTests : public ::testing::Test {
+protected:
+    Settings_UserSettingsTests() { std::filesystem::create_directory(m_dir.Path() / "Config"); }
+
+    std::string SettingsPath() const { return m_dir.Folder() + "Config/UserSettings.ini"; }
+    std::string WriteSettings(const std::string& content) const {
+        return m_dir.WriteFile("Config/UserSettings.ini", content);
+    }
+
+    TempDir m_dir;
+    OptionSelection m_options;
+    MainChoices m_choices{kStartFolder};
+    TCustomProc m_proc{m_dir.Folder(), m_options, m_choices};
+};
+
+} // namespace
+
+TEST_F(Settings_UserSettingsTests, FirstRunUnchecksBothBoxesAndCloseWritesFiveLines) {
+    ASSERT_TRUE(m_choices.chkShowOutputDirectory()); // as the window layout starts it
+    m_proc.LoadUserSettings();
+    EXPECT_FALSE(m_choices.chkShowOutputDirectory());
+    EXPECT_FALSE(m_choices.chkShutdown());
+    EXPECT_EQ(m_choices.edtOutputFolder(), kStartFolder);
+    EXPECT_FALSE(std::filesystem::exists(SettingsPath()));
+
+    m_proc.SaveUserSettings();
+    EXPECT_EQ(TempDir::ReadFile(SettingsPath()),
+              "\r\n[USRInfo]\r\nSHWDDir=0\r\nSHUTDOWN=0\r\nOutDir=/home/user/Rivamo\r\n");
+}
+
+TEST_F(Settings_UserSettingsTests, SavedChoicesAreLoadedByTheNextRun) {
+    m_choices.SetShowOutputDirectory(true);
+    m_choices.SetShutdown(true);
+    m_choices.SetOutputFolder("/data/vids ä");
+    m_proc.SaveUserSettings();
+
+    OptionSelection options;
+    MainChoices next("/home/other/Rivamo");
+    next.SetShowOutputDirectory(false);
+    TCustomProc(m_dir.Folder(), options, next).LoadUserSettings();
+    EXPECT_TRUE(next.chkShowOutputDirectory());
+    EXPECT_TRUE(next.chkShutdown());
+    EXPECT_EQ(next.edtOutputFolder(), "/data/vids ä");
+}
+
+TEST_F(Settings_UserSettingsTests, OnlyTheTextOneChecksABoxAndAnEmptyFolderKeepsTheShownOne) {
+    WriteSettings("[usrinfo]\nSHWDDir=true\nSHUTDOWN = 1 \nOutDir=\n");
+    m_proc.LoadUserSettings();
+    EXPECT_FALSE(m_choices.chkShowOutputDirectory());
+    EXPECT_TRUE(m_choices.chkShutdown());
+    EXPECT_EQ(m_choices.edtOutputFolder(), kStartFolder);
+
+    WriteSettings("[USRInfo]\r\nSHWDDir=\r\nSHUTDOWN=01\r\nOutDir=/srv/out\r\n");
+    m_proc.LoadUserSettings();
+    EXPECT_FALSE(m_choices.chkShowOutputDirectory());
+    EXPECT_FALSE(m_choices.chkShutdown());
+    EXPECT_EQ(m_choices.edtOutputFolder(), "/srv/out");
+}
+
+TEST_F(Settings_UserSettingsTests, CloseKeepsUnknownKeysAndInitDirInPlace) {
+    WriteSettings(
+        "; mine\r\n[usrinfo]\r\nInitDir=/home/user/\r\nSHUTDOWN=0\r\nColor=blue\r\n\r\n[Other]\r\na=1\r\n");
+    m_choices.SetShowOutputDirectory(true);
+    m_choices.SetShutdown(true);
+    m_choices.SetOutputFolder("/out");
+    m_proc.SaveUserSettings();
+    EXPECT_EQ(TempDir::ReadFile(SettingsPath()),
+              "; mine\r\n[usrinfo]\r\nInitDir=/home/user/\r\nSHUTDOWN=1\r\n"
+              "Color=blue\r\n\r\nSHWDDir=1\r\nOutDir=/out\r\n[Other]\r\na=1\r\n");
+}
+
+TEST_F(Settings_UserSettingsTests, CloseWithoutConfigFolderRaisesTheCreateError) {
+    std::filesystem::remove(m_dir.Path() / "Config");
+    try {
+        m_proc.SaveUserSettings();
+        FAIL() << "the save must fail";
+    } catch (const TIniFileCreateError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot create file \"" + SettingsPath() + "\". No such file or directory");
+    }
+    EXPECT_FALSE(std::filesystem::exists(m_dir.Path() / "Config"));
+}

@@ -1,0 +1,47 @@
+#include "transcoder/StatusLine.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+// The progress window's reading: split at "=", take the fifth piece (video) or the third (audio only),
+// keep what stands before its first ".".
+std::string SecondsAsTheProgressWindowReadsThem(const std::string& line, bool audioOnly) {
+    std::vector<std::string> pieces;
+    size_t begin = 0;
+    for (size_t at; (at = line.find('=', begin)) != std::string::npos; begin = at + 1)
+        pieces.push_back(line.substr(begin, at - begin));
+    if (begin < line.size())
+        pieces.push_back(line.substr(begin));
+    const size_t index = audioOnly ? 2 : 4;
+    if (pieces.size() < index + 1)
+        return "";
+    return pieces[index].substr(0, pieces[index].find('.'));
+}
+
+TEST(Transcoder_StatusLineTests, VideoLineHasTheFixedShape) {
+    StatusInfo info{true, 1234, 3.5, 2048 * 1024, 81.239};
+    EXPECT_EQ(FormatStatusLine(info, false),
+              "frame= 1234 q= 3.5 size=    2048kB time=81.24 bitrate= 206.5kbits/s\r");
+    EXPECT_EQ(SecondsAsTheProgressWindowReadsThem(FormatStatusLine(info, false), false), "81");
+}
+
+TEST(Transcoder_StatusLineTests, AudioOnlyLineHasThreeFields) {
+    StatusInfo info{false, 0, 0.0, 512 * 1024, 7.5};
+    EXPECT_EQ(FormatStatusLine(info, true), "size=     512kB time=7.50 bitrate= 559.2kbits/s\n");
+    EXPECT_EQ(SecondsAsTheProgressWindowReadsThem(FormatStatusLine(info, true), true), "7");
+}
+
+TEST(Transcoder_StatusLineTests, UnknownTimeReadsAsTheMarker) {
+    StatusInfo video{true, 0, 0.0, 0, std::nullopt};
+    const std::string line = FormatStatusLine(video, false);
+    EXPECT_EQ(line, "frame=    0 q= 0.0 size=       0kB time=10000000000.00 bitrate=   0.0kbits/s\r");
+    EXPECT_EQ(SecondsAsTheProgressWindowReadsThem(line, false), "10000000000");
+    StatusInfo audio{false, 0, 0.0, 0, std::nullopt};
+    EXPECT_EQ(SecondsAsTheProgressWindowReadsThem(FormatStatusLine(audio, false), true), "10000000000");
+}
+
+} // namespace

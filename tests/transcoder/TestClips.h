@@ -1,0 +1,27 @@
+#pragma once
+
+#include <string>
+
+#include "tests/common/TempDir.h"
+
+// Clips made once per test run with the ffmpeg command, in one temporary folder.
+// The pictures tell their own time: the left half's brightness steps with the second
+// (16 + 28 × (second mod 8)), the right half's with the picture within the second (20 + 8 × index).
+namespace TestClips {
+
+const TempDir& Folder();
+
+// 2 s, 160x120, 25 fps, MPEG-4 video and stereo PCM audio at 44100 Hz in AVI.
+const std::string& Short();
+// 4 s of the same kind, 320x240.
+const std::string& FourSeconds();
+// 4 minutes, 64x48, 25 fps, key frame every 12 pictures, stereo 44100 Hz.
+const std::string& FourMinutes();
+// 1 s clips of several containers (avi, mov, 3gp, flv, mpg, asf, rm, mp4, mkv), for damaging.
+const std::string& InContainer(const std::string& extension);
+
+// The second and the picture index the clip's pattern shows for the given mean luma values.
+int SecondShown(double leftLuma);
+int PictureShown(double rightLuma);
+
+} // namespace TestClips
