@@ -7,6 +7,7 @@ namespace {
 constexpr const char* EmptyListWarning = "Please add media files you want to convert into the list.";
 constexpr const char* LogParameterPrefix = "parameter: ";
 constexpr const char* TerminateError = "Terminate process error.";
+constexpr int WarningKind = 1;
 
 // The transcoder runs in the program folder, named without its trailing "/".
 std::string WorkingFolderOf(const std::string& programFolder) {
@@ -49,7 +50,7 @@ void BatchDriver::ConvertBatch() {
             ++proc.CheckedCount;
 
     if (sources.IsEmpty()) {
-        m_services.boxes.Show(EmptyListWarning, MessageIcon::Warning, MessageButtons::Ok);
+        ShowMessageKind(m_services.boxes, EmptyListWarning, WarningKind);
         RestoreWindows();
         return;
     }

@@ -52,10 +52,10 @@ TEST_F(Convert_BatchDriverTests, EmptyListWarnsAndOnlyRestoresTheWindows) {
     world.choices.SetShutdown(true);
     world.driver.ConvertBatch();
 
-    ASSERT_EQ(world.boxes.shown.size(), 1u);
-    EXPECT_EQ(world.boxes.shown[0].text, "Please add media files you want to convert into the list.");
-    EXPECT_EQ(world.boxes.shown[0].icon, MessageIcon::Warning);
-    EXPECT_EQ(world.boxes.shown[0].buttons, MessageButtons::Ok);
+    ASSERT_EQ(world.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(world.boxes.Boxes()[0].text, "Please add media files you want to convert into the list.");
+    EXPECT_EQ(world.boxes.Boxes()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(world.boxes.Boxes()[0].buttons, MessageButtons::Ok);
     EXPECT_THAT(events.Events(), ElementsAre("hide progress", "enable main"));
 }
 
@@ -181,10 +181,10 @@ TEST_F(Convert_BatchDriverTests, ConfirmedStopKillsTheTranscoderSkipsTheRestAndT
     world.choices.SetShowOutputDirectory(true);
     world.choices.SetShutdown(true);
     world.proc.DurationText = "10";
-    world.boxes.answers = {IdYes};
+    world.boxes.QueueAnswer(IdYes);
     std::string shownAtStop;
     world.pump.m_hook = [&] {
-        if (world.proc.ChunkCount >= 3 && world.boxes.shown.empty()) {
+        if (world.proc.ChunkCount >= 3 && world.boxes.Boxes().empty()) {
             shownAtStop = world.progress.statState;
             world.driver.ProgressWindow().btnStop1Click();
         }
@@ -192,10 +192,10 @@ TEST_F(Convert_BatchDriverTests, ConfirmedStopKillsTheTranscoderSkipsTheRestAndT
 
     world.driver.ConvertBatch();
 
-    ASSERT_EQ(world.boxes.shown.size(), 1u);
-    EXPECT_EQ(world.boxes.shown[0].text, "Are you sure you want to stop the work ? ");
-    EXPECT_EQ(world.boxes.shown[0].icon, MessageIcon::None);
-    EXPECT_EQ(world.boxes.shown[0].buttons, MessageButtons::YesNo);
+    ASSERT_EQ(world.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(world.boxes.Boxes()[0].text, "Are you sure you want to stop the work ? ");
+    EXPECT_EQ(world.boxes.Boxes()[0].icon, MessageIcon::None);
+    EXPECT_EQ(world.boxes.Boxes()[0].buttons, MessageButtons::YesNo);
     EXPECT_EQ(events.Count("kill " + std::to_string(ScriptedProcesses::ChildPid(0))), 1);
     EXPECT_EQ(processes.Started(), 1u);
     EXPECT_THAT(events.Events(), Not(Contains("build /v/b.avi")));
@@ -221,15 +221,15 @@ TEST_F(Convert_BatchDriverTests, StopAnsweredNoChangesNothing) {
     world.AddRow("/v/b.avi", true);
     processes.AddScript({{"banner", Status(1), Status(2)}, /*keepRunning=*/true});
     processes.AddScript({{"banner"}});
-    world.boxes.answers = {IdNo};
+    world.boxes.QueueAnswer(IdNo);
     world.pump.m_hook = [&] {
-        if (world.proc.ChunkCount >= 1 && world.boxes.shown.empty()) {
+        if (world.proc.ChunkCount >= 1 && world.boxes.Boxes().empty()) {
             world.driver.ProgressWindow().btnStop1Click();
             processes.Finish(0);
         }
     };
     world.driver.ConvertBatch();
-    EXPECT_EQ(world.boxes.shown.size(), 1u);
+    EXPECT_EQ(world.boxes.Boxes().size(), 1u);
     EXPECT_EQ(processes.Started(), 2u);
     EXPECT_EQ(events.Count("kill " + std::to_string(ScriptedProcesses::ChildPid(0))), 0);
 }
@@ -239,15 +239,15 @@ TEST_F(Convert_BatchDriverTests, ConfirmedCloseSkipsTheRemainingRowsButRunsTheEn
     world.AddRow("/v/b.avi", true);
     processes.AddScript({{"banner", Status(1)}, /*keepRunning=*/true});
     world.choices.SetShowOutputDirectory(true);
-    world.boxes.answers = {IdYes};
+    world.boxes.QueueAnswer(IdYes);
     world.pump.m_hook = [&] {
-        if (world.proc.ChunkCount >= 1 && world.boxes.shown.empty())
+        if (world.proc.ChunkCount >= 1 && world.boxes.Boxes().empty())
             world.driver.ProgressWindow().FormClose();
     };
     world.driver.ConvertBatch();
 
-    ASSERT_EQ(world.boxes.shown.size(), 1u);
-    EXPECT_EQ(world.boxes.shown[0].text, "Are you sure to stop processing ?");
+    ASSERT_EQ(world.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(world.boxes.Boxes()[0].text, "Are you sure to stop processing ?");
     EXPECT_EQ(events.Count("kill " + std::to_string(ScriptedProcesses::ChildPid(0))), 1);
     EXPECT_EQ(processes.Started(), 1u);
     EXPECT_THAT(events.Events(), Contains("open folder /out/"));
@@ -258,9 +258,9 @@ TEST_F(Convert_BatchDriverTests, CloseAnsweredNoHidesTheWindowUntilTheNextRowSho
     world.AddRow("/v/b.avi", true);
     processes.AddScript({{"banner", Status(1)}, /*keepRunning=*/true});
     processes.AddScript({{"banner"}});
-    world.boxes.answers = {IdNo};
+    world.boxes.QueueAnswer(IdNo);
     world.pump.m_hook = [&] {
-        if (world.proc.ChunkCount >= 1 && world.boxes.shown.empty()) {
+        if (world.proc.ChunkCount >= 1 && world.boxes.Boxes().empty()) {
             world.driver.ProgressWindow().FormClose();
             processes.Finish(0);
         }
@@ -278,9 +278,9 @@ TEST_F(Convert_BatchDriverTests, CloseAnsweredNoHidesTheWindowUntilTheNextRowSho
 TEST_F(Convert_BatchDriverTests, StopDuringTheShowPauseStartsNoTranscoder) {
     world.AddRow("/v/a.avi", true);
     world.AddRow("/v/b.avi", true);
-    world.boxes.answers = {IdYes};
+    world.boxes.QueueAnswer(IdYes);
     world.pump.m_hook = [&] {
-        if (world.boxes.shown.empty())
+        if (world.boxes.Boxes().empty())
             world.driver.ProgressWindow().btnStop1Click();
     };
     world.driver.ConvertBatch();

@@ -95,25 +95,6 @@ private:
     EventLog& m_log;
 };
 
-class RecordingBoxes final : public MessageBoxPresenter {
-public:
-    struct Box {
-        std::string text;
-        MessageIcon icon;
-        MessageButtons buttons;
-    };
-    int Show(const std::string& text, MessageIcon icon, MessageButtons buttons) override {
-        shown.push_back({text, icon, buttons});
-        if (answers.empty())
-            return IdOk;
-        const int answer = answers.front();
-        answers.pop_front();
-        return answer;
-    }
-    std::vector<Box> shown;
-    std::deque<int> answers;
-};
-
 class RecordingView final : public BatchView {
 public:
     explicit RecordingView(EventLog& log) : m_log(log) {}

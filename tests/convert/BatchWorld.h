@@ -12,6 +12,7 @@
 #include "sources/SourceList.h"
 #include "support/Log.h"
 #include "support/ProcessHelpers.h"
+#include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 #include "tests/convert/BatchFakes.h"
 
@@ -69,7 +70,7 @@ public:
     FakeCommands commands;
     ConvertingState progress;
     RecordingView view;
-    RecordingBoxes boxes;
+    RecordingMessageBoxes boxes;
     FakePump pump;
     RecordingShell shell;
     RecordingPower power;

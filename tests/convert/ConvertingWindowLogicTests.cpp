@@ -124,7 +124,8 @@ TEST_F(Convert_ConvertingWindowLogicTests, StopAndCloseOutsideABatchFindNothingT
     world.proc.CheckedCount = 2;
     world.AddRow("/v/a.avi", true);
     window.Show();
-    world.boxes.answers = {IdYes, IdYes};
+    world.boxes.QueueAnswer(IdYes);
+    world.boxes.QueueAnswer(IdYes);
     window.btnStop1Click();
     EXPECT_TRUE(world.proc.Stopped);
     EXPECT_EQ(world.proc.RowIndex, 11);
