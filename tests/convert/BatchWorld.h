@@ -20,9 +20,11 @@
 // folder, and the launcher, process table and clock the test gives.
 class BatchWorld {
 public:
+    // The program folder is a temporary one unless one is given.
     BatchWorld(EventLog& events, ProcessLauncher& launcher, ProcessTable& table, Clock& clock,
-               BatchTiming timing = {})
-        : commands(events, dir.Folder()), view(events), pump(events), shell(events), power(events),
+               BatchTiming timing = {}, const std::string& programFolder = {})
+        : proc(programFolder.empty() ? dir.Folder() : programFolder, options, choices),
+          commands(events, dir.Folder()), view(events), pump(events), shell(events), power(events),
           processes(table, log), driver(BatchServices{proc, sources, commands, progress, view, boxes,
                                                       processes, log, launcher, clock, pump, shell, power},
                                         timing) {
@@ -65,7 +67,7 @@ public:
     TempDir dir;
     OptionSelection options;
     MainChoices choices{"/home/user/Rivamo"};
-    TCustomProc proc{dir.Folder(), options, choices};
+    TCustomProc proc;
     SourceList sources;
     FakeCommands commands;
     ConvertingState progress;
