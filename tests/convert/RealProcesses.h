@@ -60,6 +60,7 @@ inline bool NoChildLeft() {
     return waitpid(-1, &status, WNOHANG) == -1 && errno == ECHILD;
 }
 
+#ifdef RIVAMO_FAKE_TRANSCODER
 // A program folder (with a blank in its name) holding the fake transcoder as "trenc" and "rtrenc".
 class FakeProgramFolder {
 public:
@@ -78,3 +79,4 @@ private:
     TempDir m_dir;
     std::string m_folder;
 };
+#endif
