@@ -1,0 +1,182 @@
+#include "convert/ConvertingWindowLogic.h"
+
+#include <algorithm>
+#include <cmath>
+#include <limits>
+#include <stdexcept>
+
+#include "convert/BatchDriver.h"
+#include "support/Text.h"
+
+namespace {
+
+constexpr const char* CounterBeforeBatch = "Current: 1, Total: ...";
+constexpr const char* StopQuestion = "Are you sure you want to stop the work ? ";
+constexpr const char* CloseQuestion = "Are you sure to stop processing ?";
+constexpr const char* UnknownTime = "10000000000";
+constexpr const char* PreparingText = "Installing convert information";
+constexpr const char* ConvertingText = "Converting";
+// Below this many seconds of output the transcoder is still preparing.
+constexpr int32_t PreparingSeconds = 3;
+constexpr int32_t SpinnerFrames = 5;
+constexpr const char* SpinnerCharacters[SpinnerFrames] = {"|", "/", "-", "\\", "|"};
+// Pieces of a status line split at "=": size, time, bitrate for audio; frame, q, size, time, bitrate else.
+constexpr std::size_t AudioTimePiece = 2;
+constexpr std::size_t VideoTimePiece = 4;
+
+int32_t Saturate(int64_t value) {
+    return static_cast<int32_t>(
+        std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
+}
+
+std::string TrimBlanks(const std::string& text) {
+    const auto isBlank = [](unsigned char c) { return c <= ' '; };
+    auto first = std::find_if_not(text.begin(), text.end(), isBlank);
+    auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
+    return first < last ? std::string(first, last) : std::string();
+}
+
+bool IsAudioOnly(const std::string& codecOption, const std::string& outputExtension) {
+    return TrimBlanks(codecOption).starts_with("-acodec") && outputExtension != ".3gp";
+}
+
+// DurationText as a whole number of seconds; no value when it is no integer.
+std::optional<int64_t> WholeSeconds(const std::string& text) {
+    std::size_t used = 0;
+    try {
+        const long long value = std::stoll(text, &used);
+        if (used == text.size())
+            return value;
+    } catch (const std::logic_error&) {
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+std::optional<int32_t> OutputSeconds(const std::string& chunk, const std::string& codecOption,
+                                     const std::string& outputExtension) {
+    if (chunk.empty())
+        return std::nullopt;
+    const std::vector<std::string> pieces = SplitText(chunk, '=');
+    const std::size_t wanted = IsAudioOnly(codecOption, outputExtension) ? AudioTimePiece : VideoTimePiece;
+    if (pieces.size() <= wanted)
+        return std::nullopt;
+    const std::vector<std::string> parts = SplitText(pieces[wanted], '.');
+    if (parts.empty() || parts.front() == UnknownTime)
+        return std::nullopt;
+    try {
+        const double seconds = std::trunc(ParseNumber(parts.front()));
+        return Saturate(static_cast<int64_t>(std::clamp(seconds, -1e15, 1e15)));
+    } catch (const std::invalid_argument&) {
+        // Not a time the bar can show: the bar stays where it is.
+        return std::nullopt;
+    }
+}
+
+void ConvertingWindowLogic::Show() {
+    if (!m_state.visible) {
+        m_state.visible = true;
+        FormShow();
+    }
+    m_state.Changed();
+    m_view.ShowProgress();
+}
+
+void ConvertingWindowLogic::Hide() {
+    m_state.visible = false;
+    m_state.Changed();
+    m_view.HideProgress();
+}
+
+void ConvertingWindowLogic::FormShow() {
+    m_state.SpinnerFrame = 0;
+    m_state.lblCurFileName = m_commands.InputPath();
+    m_state.lblPersent = "Current: 1, Total: " + std::to_string(m_proc.CheckedCount);
+    m_state.ProgressBar1.SetMaximum(1);
+    m_state.ProgressBar1.SetPosition(0);
+    m_state.pbTotal.SetMaximum(1);
+    m_state.pbTotal.SetPosition(0);
+    m_state.Changed();
+}
+
+void ConvertingWindowLogic::actRefreshProgressExecute() {
+    ++m_proc.ChunkCount;
+    // The first chunk of every file is the transcoder's banner: it moves nothing.
+    if (m_proc.ChunkCount <= 1)
+        return;
+    UpdateBatchBar();
+    UpdateFileBar();
+    m_state.Changed();
+}
+
+// Uses the file bar's position from the previous chunk, so a file adds 0 to 99 to the batch bar.
+void ConvertingWindowLogic::UpdateBatchBar() {
+    const ProgressBarState& file = m_state.ProgressBar1;
+    const int64_t divisor = int64_t{file.maximum} + 1;
+    if (divisor != 0) {
+        m_state.pbTotal.SetMaximum(Saturate(int64_t{m_proc.CheckedCount} * 100));
+        m_state.pbTotal.SetPosition(
+            Saturate(int64_t{file.position} * 100 / divisor + int64_t{m_proc.FilesDone} * 100));
+    }
+    m_state.lblPersent = "Current: " + std::to_string(int64_t{m_proc.FilesDone} + 1) +
+                         " , Total: " + std::to_string(m_proc.CheckedCount) + ".";
+}
+
+void ConvertingWindowLogic::UpdateFileBar() {
+    const auto duration = WholeSeconds(m_proc.DurationText);
+    if (!duration)
+        return;
+    m_state.ProgressBar1.minimum = 0;
+    m_state.ProgressBar1.SetMaximum(Saturate(*duration));
+    if (const auto seconds =
+            OutputSeconds(m_state.statState, m_commands.CodecOption(), m_commands.OutputExtension()))
+        m_state.ProgressBar1.SetPosition(*seconds);
+}
+
+void ConvertingWindowLogic::tmrChangingTimer() {
+    ++m_state.SpinnerFrame;
+    if (m_state.SpinnerFrame > SpinnerFrames)
+        m_state.SpinnerFrame = 1;
+    const char* text = m_state.ProgressBar1.position < PreparingSeconds ? PreparingText : ConvertingText;
+    m_state.lblInfo = std::string(text) + "  " + SpinnerCharacters[m_state.SpinnerFrame - 1];
+    m_state.Changed();
+}
+
+bool ConvertingWindowLogic::AskYesNo(const std::string& question) {
+    return m_boxes.Show(question, MessageIcon::None, MessageButtons::YesNo) == IdYes;
+}
+
+// What a confirmed stop and a confirmed close share: the window goes, the loop ends after the
+// current file, and the current file's remaining output is dropped.
+void ConvertingWindowLogic::EndBatchEarly() {
+    Hide();
+    m_view.SetMainEnabled(true);
+    m_proc.RowIndex = Saturate(static_cast<int64_t>(m_batch.RowCount()) + 10);
+    m_batch.DiscardOutput();
+}
+
+void ConvertingWindowLogic::btnStop1Click() {
+    if (!AskYesNo(StopQuestion))
+        return;
+    m_proc.Stopped = true;
+    EndBatchEarly();
+    m_batch.StopTranscoder(m_commands.TranscoderPath());
+    m_batch.StopTranscoder(TranscoderName);
+    m_batch.TerminateWorker();
+    m_state.ProgressBar1.SetPosition(0);
+    m_state.pbTotal.SetMaximum(0);
+    m_state.pbTotal.SetPosition(0);
+    m_state.lblPersent = CounterBeforeBatch;
+    m_state.Changed();
+}
+
+void ConvertingWindowLogic::FormClose() {
+    const bool stop = AskYesNo(CloseQuestion);
+    if (!stop) {
+        Hide();
+        return;
+    }
+    EndBatchEarly();
+    m_batch.StopTranscoder(m_commands.TranscoderPath());
+}

@@ -1,0 +1,344 @@
+#include "convert/BatchDriver.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "tests/convert/BatchFakes.h"
+#include "tests/convert/BatchWorld.h"
+
+using ::testing::Contains;
+using ::testing::ElementsAre;
+using ::testing::Not;
+
+namespace {
+
+std::string Status(int seconds) {
+    return "frame=  " + std::to_string(seconds * 25) + " q=2.0 size=  12kB time=" + std::to_string(seconds) +
+           ".40 bitrate= 64.0kbits/s";
+}
+
+} // namespace
+
+class Convert_BatchDriverTests : public ::testing::Test {
+protected:
+    EventLog events;
+    FakeClock clock{events};
+    ScriptedProcesses processes{events};
+    BatchWorld world{events, processes, processes, clock};
+    std::size_t m_startPauses = 0;
+
+    void SetUp() override {
+        // By the end of the start pause the worker has started its transcoder.
+        clock.onSleep = [this](int64_t ms) {
+            if (ms == BatchTiming{}.startPauseMs)
+                processes.WaitForAttempts(++m_startPauses);
+        };
+    }
+
+    // The user-interface thread's events from `first` on (the worker's starts and the chunks left out).
+    std::vector<std::string> EventsFrom(const std::string& first) const {
+        auto all = events.Events();
+        std::erase_if(
+            all, [](const std::string& e) { return e.starts_with("start ") || e.starts_with("chunk "); });
+        const auto start = std::find(all.begin(), all.end(), first);
+        return {start, all.end()};
+    }
+};
+
+TEST_F(Convert_BatchDriverTests, EmptyListWarnsAndOnlyRestoresTheWindows) {
+    world.choices.SetShowOutputDirectory(true);
+    world.choices.SetShutdown(true);
+    world.driver.ConvertBatch();
+
+    ASSERT_EQ(world.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(world.boxes.Boxes()[0].text, "Please add media files you want to convert into the list.");
+    EXPECT_EQ(world.boxes.Boxes()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(world.boxes.Boxes()[0].buttons, MessageButtons::Ok);
+    EXPECT_THAT(events.Events(), ElementsAre("hide progress", "enable main"));
+}
+
+TEST_F(Convert_BatchDriverTests, RowsWithNoneCheckedStillRunTheEndActions) {
+    world.AddRow("/v/a.avi", false);
+    world.choices.SetShowOutputDirectory(true);
+    world.choices.SetShutdown(true);
+    world.driver.ConvertBatch();
+
+    EXPECT_EQ(world.proc.CheckedCount, 0);
+    EXPECT_EQ(world.proc.FilesDone, 0);
+    // No command was ever built, so the folder is the empty one of the last (missing) command.
+    EXPECT_THAT(events.Events(), ElementsAre("open folder ", "power off", "end program"));
+}
+
+TEST_F(Convert_BatchDriverTests, ConvertsExactlyTheCheckedRowsWithEveryStepInOrder) {
+    world.AddRow("/v/a.avi", true);
+    world.AddRow("/v/b.avi", false);
+    world.AddRow("/v/c.avi", true);
+    world.AddRow("/v/d.avi", true);
+    for (int file = 0; file < 3; ++file)
+        processes.AddScript({{"banner", Status(1), Status(2)}});
+    world.choices.SetShowOutputDirectory(true);
+
+    world.driver.ConvertBatch();
+
+    EXPECT_EQ(world.proc.CheckedCount, 3);
+    EXPECT_EQ(world.proc.FilesDone, 3);
+    EXPECT_FALSE(world.driver.Running());
+    const std::string trenc = world.dir.Folder() + "trenc";
+    EXPECT_THAT(world.LogMessages(),
+                ElementsAre("parameter: " + trenc + " /v/a.avi", "parameter: " + trenc + " /v/c.avi",
+                            "parameter: " + trenc + " /v/d.avi"));
+    EXPECT_THAT(events.Events(), Not(Contains("build /v/b.avi")));
+    // The transcoder runs in the program folder, named without the trailing "/".
+    EXPECT_EQ(processes.lastWorkingFolder + "/", world.dir.Folder());
+
+    // One file: shown, main window disabled, pump, 2 s without pumping, pump, worker, pump,
+    // 3 s without pumping, then 100 ms polls with pumping while a transcoder runs.
+    const auto first = EventsFrom("build /v/a.avi");
+    const std::vector<std::string> expected = {"build /v/a.avi", "show progress", "disable main",
+                                               "pump",           "sleep 2000",    "pump"};
+    ASSERT_GE(first.size(), expected.size());
+    EXPECT_TRUE(std::equal(expected.begin(), expected.end(), first.begin()));
+    const auto afterPause = std::find(first.begin(), first.end(), "sleep 3000");
+    ASSERT_NE(afterPause, first.end());
+    EXPECT_EQ(*(afterPause - 1), "pump");
+    for (auto it = afterPause + 1; it != first.end() && *it != "build /v/c.avi"; ++it)
+        EXPECT_TRUE(*it == "sleep 100" || *it == "pump") << *it;
+
+    // End: the output folder of the last command, then the windows restored.
+    const auto all = EventsFrom("build /v/a.avi");
+    EXPECT_THAT(std::vector<std::string>(all.end() - 3, all.end()),
+                ElementsAre("open folder /out/", "hide progress", "enable main"));
+    EXPECT_EQ(events.Count("show progress"), 3);
+}
+
+TEST_F(Convert_BatchDriverTests, EveryChunkOfAFileIsShownBeforeTheNextFileStarts) {
+    world.AddRow("/v/a.avi", true);
+    world.AddRow("/v/b.avi", true);
+    // The last piece arrives together with the end of the process: it must still be shown.
+    processes.AddScript({{"banner a", Status(1), Status(2), Status(3)}});
+    processes.AddScript({{"banner b", Status(7)}});
+    world.proc.DurationText = "10";
+
+    world.driver.ConvertBatch();
+
+    EXPECT_THAT(world.ShownChunks(),
+                ElementsAre("banner a", Status(1), Status(2), Status(3), "banner b", Status(7)));
+    EXPECT_LT(events.IndexOf("chunk " + Status(3)), events.IndexOf("build /v/b.avi"));
+    EXPECT_EQ(world.progress.ProgressBar1.position, 7);
+}
+
+TEST_F(Convert_BatchDriverTests, ChunksReachTheProgressWindowWithTheInputPath) {
+    world.AddRow("/v/a.avi", true);
+    processes.AddScript({{"banner", Status(4)}});
+    world.proc.DurationText = "8";
+    world.driver.ConvertBatch();
+
+    // The window was hidden at the end, but its state holds the last chunk and the bars.
+    EXPECT_EQ(world.progress.statState, Status(4));
+    EXPECT_EQ(world.progress.lblCurFileName, "/v/a.avi");
+    EXPECT_EQ(world.progress.ProgressBar1.maximum, 8);
+    EXPECT_EQ(world.progress.ProgressBar1.position, 4);
+    EXPECT_EQ(world.proc.ChunkCount, 2);
+    EXPECT_FALSE(world.progress.visible);
+}
+
+TEST_F(Convert_BatchDriverTests, AMissingExecutableCountsAsDone) {
+    world.AddRow("/v/a.avi", true);
+    world.AddRow("/v/b.avi", true);
+    processes.AddScript(ScriptedProcesses::FailingStart());
+    processes.AddScript({{"banner"}});
+    world.driver.ConvertBatch();
+
+    EXPECT_EQ(world.proc.FilesDone, 2);
+    EXPECT_EQ(events.Count("sleep 3000"), 2);
+    EXPECT_THAT(world.LogMessages().size(), 2u);
+}
+
+TEST_F(Convert_BatchDriverTests, AnotherTranscoderProcessKeepsTheBatchWaitingUntilItEnds) {
+    world.AddRow("/v/a.avi", true);
+    processes.AddScript({{"banner"}});
+    processes.others.push_back({77, "rtrenc"});
+    int polls = 0;
+    world.pump.m_hook = [&] {
+        if (!processes.others.empty() && ++polls == 30)
+            processes.others.clear();
+    };
+    world.driver.ConvertBatch();
+
+    EXPECT_GE(events.Count("sleep 100"), 25);
+    EXPECT_TRUE(processes.others.empty());
+    EXPECT_EQ(world.proc.FilesDone, 1);
+}
+
+TEST_F(Convert_BatchDriverTests, ConfirmedStopKillsTheTranscoderSkipsTheRestAndTheEndActions) {
+    world.AddRow("/v/a.avi", true);
+    world.AddRow("/v/b.avi", true);
+    world.AddRow("/v/c.avi", true);
+    // The first file runs until it is killed; its output after the stop must not reach the window.
+    processes.AddScript({{"banner", Status(1), Status(2), Status(3)}, /*keepRunning=*/true});
+    world.choices.SetShowOutputDirectory(true);
+    world.choices.SetShutdown(true);
+    world.proc.DurationText = "10";
+    world.boxes.QueueAnswer(IdYes);
+    std::string shownAtStop;
+    world.pump.m_hook = [&] {
+        if (world.proc.ChunkCount >= 3 && world.boxes.Boxes().empty()) {
+            shownAtStop = world.progress.statState;
+            world.driver.ProgressWindow().btnStop1Click();
+        }
+    };
+
+    world.driver.ConvertBatch();
+
+    ASSERT_EQ(world.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(world.boxes.Boxes()[0].text, "Are you sure you want to stop the work ? ");
+    EXPECT_EQ(world.boxes.Boxes()[0].icon, MessageIcon::None);
+    EXPECT_EQ(world.boxes.Boxes()[0].buttons, MessageButtons::YesNo);
+    EXPECT_EQ(events.Count("kill " + std::to_string(ScriptedProcesses::ChildPid(0))), 1);
+    EXPECT_EQ(processes.Started(), 1u);
+    EXPECT_THAT(events.Events(), Not(Contains("build /v/b.avi")));
+    EXPECT_THAT(events.Events(), Not(Contains("power off")));
+    EXPECT_THAT(events.Events(), Not(Contains("open folder /out/")));
+    EXPECT_THAT(world.LogMessages(), Contains("Get Process id error."));
+    EXPECT_FALSE(world.proc.Stopped);
+    EXPECT_EQ(world.progress.lblPersent, "Current: 1, Total: ...");
+    EXPECT_EQ(world.progress.pbTotal.position, 0);
+    EXPECT_EQ(world.progress.pbTotal.maximum, 0);
+    EXPECT_EQ(world.progress.statState, shownAtStop);
+
+    // A later batch runs its end actions again.
+    world.pump.m_hook = nullptr;
+    processes.AddScript({{"banner"}});
+    world.driver.ConvertBatch();
+    EXPECT_EQ(world.proc.FilesDone, 3);
+    EXPECT_THAT(events.Events(), Contains("power off"));
+}
+
+TEST_F(Convert_BatchDriverTests, StopAnsweredNoChangesNothing) {
+    world.AddRow("/v/a.avi", true);
+    world.AddRow("/v/b.avi", true);
+    processes.AddScript({{"banner", Status(1), Status(2)}, /*keepRunning=*/true});
+    processes.AddScript({{"banner"}});
+    world.boxes.QueueAnswer(IdNo);
+    world.pump.m_hook = [&] {
+        if (world.proc.ChunkCount >= 1 && world.boxes.Boxes().empty()) {
+            world.driver.ProgressWindow().btnStop1Click();
+            processes.Finish(0);
+        }
+    };
+    world.driver.ConvertBatch();
+    EXPECT_EQ(world.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(processes.Started(), 2u);
+    EXPECT_EQ(events.Count("kill " + std::to_string(ScriptedProcesses::ChildPid(0))), 0);
+}
+
+TEST_F(Convert_BatchDriverTests, ConfirmedCloseSkipsTheRemainingRowsButRunsTheEndActions) {
+    world.AddRow("/v/a.avi", true);
+    world.AddRow("/v/b.avi", true);
+    processes.AddScript({{"banner", Status(1)}, /*keepRunning=*/true});
+    world.choices.SetShowOutputDirectory(true);
+    world.boxes.QueueAnswer(IdYes);
+    world.pump.m_hook = [&] {
+        if (world.proc.ChunkCount >= 1 && world.boxes.Boxes().empty())
+            world.driver.ProgressWindow().FormClose();
+    };
+    world.driver.ConvertBatch();
+
+    ASSERT_EQ(world.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(world.boxes.Boxes()[0].text, "Are you sure to stop processing ?");
+    EXPECT_EQ(events.Count("kill " + std::to_string(ScriptedProcesses::ChildPid(0))), 1);
+    EXPECT_EQ(processes.Started(), 1u);
+    EXPECT_THAT(events.Events(), Contains("open folder /out/"));
+}
+
+TEST_F(Convert_BatchDriverTests, CloseAnsweredNoHidesTheWindowUntilTheNextRowShowsIt) {
+    world.AddRow("/v/a.avi", true);
+    world.AddRow("/v/b.avi", true);
+    processes.AddScript({{"banner", Status(1)}, /*keepRunning=*/true});
+    processes.AddScript({{"banner"}});
+    world.boxes.QueueAnswer(IdNo);
+    world.pump.m_hook = [&] {
+        if (world.proc.ChunkCount >= 1 && world.boxes.Boxes().empty()) {
+            world.driver.ProgressWindow().FormClose();
+            processes.Finish(0);
+        }
+    };
+    world.driver.ConvertBatch();
+
+    EXPECT_EQ(processes.Started(), 2u);
+    const auto fromClose = EventsFrom("hide progress");
+    ASSERT_FALSE(fromClose.empty());
+    // Hidden by the close, shown again (with FormShow) when b starts; the main window stays disabled.
+    EXPECT_EQ(std::count(fromClose.begin(), fromClose.end(), "show progress"), 1);
+    EXPECT_EQ(std::find(fromClose.begin(), fromClose.end(), "enable main"), fromClose.end() - 1);
+}
+
+TEST_F(Convert_BatchDriverTests, StopDuringTheShowPauseStartsNoTranscoder) {
+    world.AddRow("/v/a.avi", true);
+    world.AddRow("/v/b.avi", true);
+    world.boxes.QueueAnswer(IdYes);
+    world.pump.m_hook = [&] {
+        if (world.boxes.Boxes().empty())
+            world.driver.ProgressWindow().btnStop1Click();
+    };
+    world.driver.ConvertBatch();
+    EXPECT_EQ(processes.Started(), 0u);
+    EXPECT_THAT(events.Events(), Not(Contains("build /v/b.avi")));
+}
+
+TEST_F(Convert_BatchDriverTests, AFailingCommandLineRestoresTheWindowsAndIsRaised) {
+    world.AddRow("/v/a.avi", true);
+    world.AddRow("/v/b.avi", true);
+    world.AddRow("/v/c.avi", true);
+    processes.AddScript({{"banner"}});
+    world.commands.failing = "/v/b.avi";
+    world.choices.SetShutdown(true);
+
+    EXPECT_THROW(world.driver.ConvertBatch(), std::runtime_error);
+    const auto all = events.Events();
+    EXPECT_THAT(std::vector<std::string>(all.end() - 3, all.end()),
+                ElementsAre("build /v/b.avi", "hide progress", "enable main"));
+    EXPECT_FALSE(world.driver.Running());
+    EXPECT_EQ(world.proc.FilesDone, 1);
+
+    // The driver is usable again.
+    world.commands.failing.clear();
+    for (int i = 0; i < 3; ++i)
+        processes.AddScript({{"banner"}});
+    world.driver.ConvertBatch();
+    EXPECT_EQ(world.proc.FilesDone, 3);
+    EXPECT_THAT(events.Events(), Contains("end program"));
+}
+
+TEST_F(Convert_BatchDriverTests, ABatchStartedFromInsideABatchDoesNothing) {
+    world.AddRow("/v/a.avi", true);
+    processes.AddScript({{"banner", Status(1)}});
+    world.pump.m_hook = [&] { world.driver.ConvertBatch(); };
+    world.driver.ConvertBatch();
+    EXPECT_EQ(processes.Started(), 1u);
+    EXPECT_EQ(events.Count("build /v/a.avi"), 1);
+}
+
+TEST_F(Convert_BatchDriverTests, StopTranscoderGivesUpAfterFiveSecondsOfFailedKills) {
+    processes.others.push_back({55, "trenc"});
+    processes.unkillable = true;
+    const int64_t before = clock.NowMs();
+    world.driver.StopTranscoder("/prog/trenc");
+
+    // Two rounds (the path's name, then "trenc"), each giving up after 5 s of 100 ms attempts.
+    EXPECT_EQ(events.Count("kill 55"), 100);
+    EXPECT_EQ(clock.NowMs() - before, 10000);
+    const auto messages = world.LogMessages();
+    EXPECT_EQ(std::count(messages.begin(), messages.end(), "Terminate process error."), 102);
+}
+
+TEST_F(Convert_BatchDriverTests, StopTranscoderKillsByTheFileNameOfAPath) {
+    processes.others.push_back({55, "rtrenc"});
+    processes.others.push_back({56, "trenc"});
+    world.driver.StopTranscoder("/prog/rtrenc");
+    EXPECT_THAT(events.Events(), Contains("kill 55"));
+    EXPECT_THAT(events.Events(), Contains("kill 56"));
+    EXPECT_TRUE(processes.others.empty());
+}

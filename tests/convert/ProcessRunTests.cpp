@@ -1,0 +1,147 @@
+#include "convert/PosixProcessLauncher.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <thread>
+
+#include "convert/AdvanceSystem.h"
+#include "convert/TranscoderRunner.h"
+#include "support/CommandLine.h"
+#include "support/LinuxProcessTable.h"
+#include "support/SteadyClock.h"
+#include "tests/convert/RealProcesses.h"
+
+using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+
+namespace {
+
+std::string ReadToEnd(ChildProcess& child) {
+    std::string all;
+    bool running = true;
+    while (running) {
+        running = child.IsRunning();
+        while (child.BytesWaiting() > 0)
+            all += child.Read(MaxChunkBytes);
+        if (running)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return all;
+}
+
+std::optional<ProcessEntry> Listed(int64_t pid) {
+    const auto snapshot = LinuxProcessTable().Snapshot();
+    for (const ProcessEntry& entry : snapshot.value())
+        if (entry.pid == pid)
+            return entry;
+    return std::nullopt;
+}
+
+} // namespace
+
+class Convert_ProcessRunTests : public ::testing::Test {
+protected:
+    FakeProgramFolder program;
+    PosixProcessLauncher launcher;
+    SteadyClock clock;
+    OwnChildrenTable own;
+    std::vector<std::string> chunks;
+    OutputCallback collect = [this](const std::string& chunk) { chunks.push_back(chunk); };
+    int descriptorsBefore = OpenDescriptorCount();
+
+    void TearDown() override {
+        EXPECT_TRUE(NoChildLeft());
+        EXPECT_EQ(OpenDescriptorCount(), descriptorsBefore);
+    }
+};
+
+TEST_F(Convert_ProcessRunTests, TheChildHasItsOwnSessionTheProgramFolderAPipeForInputAndNoOtherDescriptor) {
+    const auto child = launcher.Start(program.Trenc() + " inspect \"a b\" c\\d", program.WorkingFolder());
+    ASSERT_NE(child, nullptr);
+    const std::string report = ReadToEnd(*child);
+    EXPECT_THAT(report, HasSubstr("cwd=" + program.WorkingFolder() + "\n"));
+    EXPECT_THAT(report, HasSubstr("session=own\n"));
+    EXPECT_THAT(report, HasSubstr("stdin=pipe\n"));
+    EXPECT_THAT(report, HasSubstr("fds=0 1 2 \n"));
+    EXPECT_THAT(report, HasSubstr("args=[inspect][a b][c\\d]\n"));
+}
+
+TEST_F(Convert_ProcessRunTests, AFailedStartReturnsNullAndLeavesNoProcess) {
+    EXPECT_EQ(launcher.Start("", program.WorkingFolder()), nullptr);
+    EXPECT_EQ(launcher.Start(program.Folder() + "missing status 1 1", program.WorkingFolder()), nullptr);
+    EXPECT_EQ(launcher.Start(program.Trenc() + " exit", program.Folder() + "no such folder"), nullptr);
+    const std::string plainFile = program.Dir().WriteFile("plain", "not a program");
+    EXPECT_EQ(launcher.Start(plainFile + " exit", program.WorkingFolder()), nullptr);
+}
+
+TEST_F(Convert_ProcessRunTests, StatusLinesArriveInOrderAndNothingIsLost) {
+    EXPECT_TRUE(
+        RunTranscoder(launcher, clock, program.Trenc() + " status 4 200", program.WorkingFolder(), collect));
+    ASSERT_GE(chunks.size(), 2u);
+    std::string all;
+    for (const std::string& chunk : chunks)
+        all += chunk;
+    EXPECT_EQ(all, "fake transcoder\n"
+                   "frame=25 q=2.0 size=10kB time=1.50 bitrate= 64.0kbits/s\r"
+                   "frame=50 q=2.0 size=20kB time=2.50 bitrate= 64.0kbits/s\r"
+                   "frame=75 q=2.0 size=30kB time=3.50 bitrate= 64.0kbits/s\r"
+                   "frame=100 q=2.0 size=40kB time=4.50 bitrate= 64.0kbits/s\r");
+}
+
+TEST_F(Convert_ProcessRunTests, MoreThan1023BytesAtOnceDeliverOnlyTheLastPiece) {
+    EXPECT_TRUE(
+        RunTranscoder(launcher, clock, program.Trenc() + " burst 2500", program.WorkingFolder(), collect));
+    EXPECT_THAT(chunks, ElementsAre(std::string(2500 - 2 * 1023, 'C')));
+}
+
+TEST_F(Convert_ProcessRunTests, AnImmediateExitDeliversNothing) {
+    EXPECT_TRUE(RunTranscoder(launcher, clock, program.Trenc() + " exit", program.WorkingFolder(), collect));
+    EXPECT_TRUE(chunks.empty());
+}
+
+TEST_F(Convert_ProcessRunTests, ARunGoesOnUntilItsChildIsKilled) {
+    std::mutex mutex;
+    TAdvanceSystem worker(launcher, clock, program.WorkingFolder(), program.Trenc() + " forever 20",
+                          [&](const std::string& chunk) {
+                              const std::lock_guard lock(mutex);
+                              chunks.push_back(chunk);
+                          });
+    worker.Start();
+    std::optional<ProcessEntry> child;
+    while (!child) {
+        const auto listed = own.Snapshot().value();
+        if (!listed.empty())
+            child = listed.front();
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    EXPECT_EQ(child->exeName, "trenc");
+    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    EXPECT_FALSE(worker.Finished());
+    ASSERT_TRUE(own.Terminate(child->pid));
+    worker.WaitFor();
+    EXPECT_FALSE(chunks.empty());
+    EXPECT_FALSE(Listed(child->pid));
+}
+
+TEST_F(Convert_ProcessRunTests, TheTableNamesAProcessByItsExecutableAndSkipsItOnceItHasEnded) {
+    const auto self = Listed(getpid());
+    ASSERT_TRUE(self);
+    EXPECT_EQ(self->exeName, "convert_process_tests");
+
+    auto child = launcher.Start(program.Folder() + "rtrenc forever 50", program.WorkingFolder());
+    ASSERT_NE(child, nullptr);
+    const auto listed = own.Snapshot().value();
+    ASSERT_EQ(listed.size(), 1u);
+    EXPECT_EQ(listed[0].exeName, "rtrenc");
+    EXPECT_EQ(Listed(listed[0].pid)->exeName, "rtrenc");
+
+    ASSERT_TRUE(LinuxProcessTable().Terminate(listed[0].pid));
+    // Killed but not yet reaped: a zombie, which runs no more and is not listed.
+    while (OwnChildrenTable::ParentOf(listed[0].pid) == getpid() && Listed(listed[0].pid))
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_FALSE(Listed(listed[0].pid));
+    EXPECT_FALSE(child->IsRunning());
+    EXPECT_FALSE(LinuxProcessTable().Terminate(listed[0].pid));
+}
