@@ -13,6 +13,7 @@
 namespace {
 
 constexpr const char* OutputFolderBelowHome = "/Rivamo";
+constexpr int ErrorKind = 0; // ShowMessageKind's error box
 
 std::string DefaultOutputFolder() {
     return QFile::encodeName(QDir::homePath()).toStdString() + OutputFolderBelowHome;
@@ -21,10 +22,19 @@ std::string DefaultOutputFolder() {
 } // namespace
 
 ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes,
-                           std::function<void()> endProcess)
+                           std::function<void()> endProcess, ProgramOptions options)
     : m_programFolder(std::move(programFolder)), m_boxes(boxes), m_endProcess(std::move(endProcess)),
       m_choices(DefaultOutputFolder()), m_customProc(m_programFolder, m_options, m_choices),
-      m_appFunc(m_programFolder) {
+      m_appFunc(m_programFolder),
+      m_commonLib(m_programFolder, m_customProc, m_sources, m_appFunc, m_fileFunc), m_commands(m_commonLib),
+      m_sysFunc(m_processTable, m_appFunc) {
+    Shell& shell = options.shell != nullptr ? *options.shell : m_desktopShell;
+    Power& power = options.power != nullptr ? *options.power : m_logindPower;
+    m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, m_progress,
+                                                          *this, m_boxes, m_sysFunc, m_appFunc, m_launcher,
+                                                          m_clock, m_pump, shell, power},
+                                            options.timing);
+
     // A selection the user makes in either list applies the profile it names.
     m_options.cbbOutputFiletype.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
     m_options.cbbProfile.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
@@ -32,9 +42,17 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     m_mainForm = std::make_unique<TFrmMainForm>(m_sources, m_options, m_choices, m_customProc);
     m_mainForm->SetFirstShowHandler([this] { MainFormShow(); });
     m_mainForm->SetCloseHandler([this] { MainFormClose(); });
+    m_mainForm->SetConvertBatch([this] { m_batch->ConvertBatch(); });
+
     // A window of its own, not a child of the main window: it stays usable while the main window
     // is disabled during a conversion.
     m_progressForm = std::make_unique<TfrmConverting>(m_progress);
+    ConvertingWindowLogic& logic = m_batch->ProgressWindow();
+    m_progressForm->SetHandlers({
+        .tmrChangingTimer = [&logic] { logic.tmrChangingTimer(); },
+        .btnStop1Click = [&logic] { logic.btnStop1Click(); },
+        .FormClose = [&logic] { logic.FormClose(); },
+    });
 }
 
 ProgramShell::~ProgramShell() {
@@ -62,7 +80,23 @@ void ProgramShell::MainFormClose() {
     try {
         m_customProc.SaveUserSettings();
     } catch (const std::exception& error) {
-        m_boxes.Show(error.what(), MessageIcon::Error, MessageButtons::Ok);
+        ShowMessageKind(m_boxes, error.what(), ErrorKind);
     }
+    m_endProcess();
+}
+
+void ProgramShell::ShowProgress() {
+    m_progressForm->ShowCentredOn(m_mainForm.get());
+}
+
+void ProgramShell::HideProgress() {
+    m_progressForm->hide();
+}
+
+void ProgramShell::SetMainEnabled(bool enabled) {
+    m_mainForm->setEnabled(enabled);
+}
+
+void ProgramShell::EndProgram() {
     m_endProcess();
 }

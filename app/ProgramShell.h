@@ -5,28 +5,51 @@
 #include <string>
 
 #include "app/MainChoices.h"
+#include "convert/BatchDriver.h"
+#include "convert/BatchTiming.h"
+#include "convert/BatchView.h"
+#include "convert/CommonLib.h"
+#include "convert/CommonLibCommands.h"
 #include "convert/ConvertingState.h"
 #include "convert/CustomProc.h"
+#include "convert/PosixProcessLauncher.h"
 #include "profiles/OptionSelection.h"
 #include "sources/SourceList.h"
+#include "support/DesktopShell.h"
+#include "support/FileFunc.h"
+#include "support/LinuxProcessTable.h"
 #include "support/Log.h"
+#include "support/LogindPower.h"
 #include "support/MessageBoxes.h"
+#include "support/ProcessHelpers.h"
+#include "support/QtEventPump.h"
+#include "support/SteadyClock.h"
 
 class TFrmMainForm;
 class TfrmConverting;
 
+// What the running program may take from its starter instead of the real thing. main() leaves
+// everything as it is; tests shorten the batch's pauses and keep the desktop and the power alone.
+struct ProgramOptions {
+    BatchTiming timing;
+    Shell* shell = nullptr; // the desktop's default handlers when null
+    Power* power = nullptr; // systemd-logind and the C library when null
+};
+
 // The running program: the core objects and the windows, created in start-up order and living
 // until the process ends. main() gives it the folder of the executable; tests give a temporary one.
-class ProgramShell {
+class ProgramShell : private BatchView {
 public:
-    // endProcess ends the process at once; it is called when the main window closes.
-    ProgramShell(std::string programFolder, MessageBoxPresenter& boxes, std::function<void()> endProcess);
-    ~ProgramShell();
+    // endProcess ends the process at once; it is called when the main window closes and after the
+    // power-off request at the end of a batch.
+    ProgramShell(std::string programFolder, MessageBoxPresenter& boxes, std::function<void()> endProcess,
+                 ProgramOptions options = {});
+    ~ProgramShell() override;
     ProgramShell(const ProgramShell&) = delete;
     ProgramShell& operator=(const ProgramShell&) = delete;
 
-    // Shows the main window; its first show fills the option lists (loading the user settings)
-    // and applies the selected profile.
+    // Shows the main window centred on the screen; its first show fills the option lists (loading
+    // the user settings) and applies the selected profile.
     void Start();
 
     TFrmMainForm& MainForm() { return *m_mainForm; }
@@ -36,21 +59,42 @@ public:
     OptionSelection& Options() { return m_options; }
     MainChoices& Choices() { return m_choices; }
     ConvertingState& Progress() { return m_progress; }
+    BatchDriver& Batch() { return *m_batch; }
 
 private:
     void MainFormShow();
     void MainFormClose();
 
+    // BatchView: how the batch moves the windows.
+    void ShowProgress() override;
+    void HideProgress() override;
+    void SetMainEnabled(bool enabled) override;
+    void EndProgram() override;
+
     const std::string m_programFolder; // with a trailing "/"
     MessageBoxPresenter& m_boxes;
     const std::function<void()> m_endProcess;
 
+    // The core state the windows show.
     MainChoices m_choices;
     OptionSelection m_options;
     SourceList m_sources;
     ConvertingState m_progress;
+
+    // The controllers and the services they use.
     TCustomProc m_customProc;
     TAppFunc m_appFunc;
+    TFileFunc m_fileFunc;
+    TCommonLib m_commonLib;
+    CommonLibCommands m_commands;
+    LinuxProcessTable m_processTable;
+    TSysFunc m_sysFunc;
+    PosixProcessLauncher m_launcher;
+    SteadyClock m_clock;
+    QtEventPump m_pump;
+    DesktopShell m_desktopShell;
+    LogindPower m_logindPower;
+    std::unique_ptr<BatchDriver> m_batch;
 
     std::unique_ptr<TFrmMainForm> m_mainForm;
     std::unique_ptr<TfrmConverting> m_progressForm;

@@ -15,7 +15,7 @@
 #include "app/MainWindow.h"
 #include "app/RivamoApplication.h"
 #include "convert/CustomProc.h"
-#include "tests/app/RecordingMessageBoxes.h"
+#include "tests/common/RecordingMessageBoxes.h"
 
 namespace {
 
@@ -173,9 +173,9 @@ TEST_F(App_MainWindowTests, ErrorOfAConvertCommandIsReportedAndTheWindowGoesOn) 
     application->SetErrorPresenter(nullptr);
 
     EXPECT_EQ(conversions, 2);
-    ASSERT_EQ(boxes.boxes.size(), 2u);
-    EXPECT_EQ(boxes.boxes[1].text, "Create convert parameter failure.");
-    EXPECT_EQ(boxes.boxes[1].icon, MessageIcon::Error);
+    ASSERT_EQ(boxes.Boxes().size(), 2u);
+    EXPECT_EQ(boxes.Boxes()[1].text, "Create convert parameter failure.");
+    EXPECT_EQ(boxes.Boxes()[1].icon, MessageIcon::Error);
     EXPECT_FALSE(window.btnConvert->isDown());
 }
 

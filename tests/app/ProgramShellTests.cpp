@@ -10,7 +10,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgramShell.h"
 #include "convert/ConvertingWindow.h"
-#include "tests/app/RecordingMessageBoxes.h"
+#include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 
 namespace {
@@ -45,7 +45,7 @@ TEST_F(App_ProgramShellTests, StartsWithTheMainWindowShownAndTheProgressWindowHi
     EXPECT_FALSE(program.Choices().chkShowOutputDirectory());
     EXPECT_FALSE(program.Choices().chkShutdown());
     EXPECT_TRUE(program.MainForm().edtOutputFolder->text().endsWith("/Rivamo"));
-    EXPECT_TRUE(boxes.boxes.empty());
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 TEST_F(App_ProgramShellTests, LoadsTheSettingsAtStartAndWritesThemWhenTheMainWindowCloses) {
@@ -78,9 +78,9 @@ TEST_F(App_ProgramShellTests, FailedSaveIsReportedAndTheProgramStillEnds) {
     std::filesystem::remove(folder.Path() / "Config");
     StartAndWait();
     program.MainForm().close();
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Error);
-    EXPECT_NE(boxes.boxes[0].text.find("UserSettings.ini"), std::string::npos) << boxes.boxes[0].text;
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::Error);
+    EXPECT_NE(boxes.Boxes()[0].text.find("UserSettings.ini"), std::string::npos) << boxes.Boxes()[0].text;
     EXPECT_EQ(endings, 1);
 }
 

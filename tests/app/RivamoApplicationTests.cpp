@@ -7,7 +7,7 @@
 #include <QWidget>
 
 #include "app/RivamoApplication.h"
-#include "tests/app/RecordingMessageBoxes.h"
+#include "tests/common/RecordingMessageBoxes.h"
 
 namespace {
 
@@ -50,26 +50,26 @@ TEST_F(App_RivamoApplicationTests, ErrorThatAHandlerLetsThroughIsShownAndTheProg
 
     QCoreApplication::postEvent(&control, new QEvent(QEvent::User));
     QCoreApplication::processEvents();
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "'00:x0:00' is not a valid integer value");
-    EXPECT_EQ(boxes.boxes[0].icon, MessageIcon::Error);
-    EXPECT_EQ(boxes.boxes[0].buttons, MessageButtons::Ok);
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "'00:x0:00' is not a valid integer value");
+    EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::Error);
+    EXPECT_EQ(boxes.Boxes()[0].buttons, MessageButtons::Ok);
 
     // The next event runs as usual.
     QCoreApplication::postEvent(&control, new QEvent(QEvent::User));
     QCoreApplication::processEvents();
     EXPECT_EQ(control.events, 2);
-    EXPECT_EQ(boxes.boxes.size(), 2u);
+    EXPECT_EQ(boxes.Boxes().size(), 2u);
 }
 
 TEST_F(App_RivamoApplicationTests, CommandsOfTheWindowsReportTheirErrorsThemselves) {
     RivamoApplication::RunCommand([] { throw std::out_of_range("SourceList::DeleteRow: no such row"); });
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "SourceList::DeleteRow: no such row");
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "SourceList::DeleteRow: no such row");
     bool ran = false;
     RivamoApplication::RunCommand([&] { ran = true; });
     EXPECT_TRUE(ran);
-    EXPECT_EQ(boxes.boxes.size(), 1u);
+    EXPECT_EQ(boxes.Boxes().size(), 1u);
 }
 
 TEST_F(App_RivamoApplicationTests, ErrorFromATimerIsShownToo) {
@@ -79,8 +79,8 @@ TEST_F(App_RivamoApplicationTests, ErrorFromATimerIsShownToo) {
     QTimer::singleShot(0, [&] { later = true; });
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    ASSERT_EQ(boxes.boxes.size(), 1u);
-    EXPECT_EQ(boxes.boxes[0].text, "Cannot create file \"/x/Config/UserSettings.ini\".");
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_EQ(boxes.Boxes()[0].text, "Cannot create file \"/x/Config/UserSettings.ini\".");
     EXPECT_TRUE(later);
 }
 
