@@ -6,6 +6,7 @@
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QWindow>
 
 #include "app/MainWindow.h"
 #include "convert/ConvertingWindow.h"
@@ -67,6 +68,11 @@ void ProgramShell::Start() {
         m_mainForm->move(frame.topLeft());
     }
     m_mainForm->show();
+    // The progress window stays above the main window, as a dialog of it, without being its
+    // child (a child would be disabled with it).
+    m_progressForm->winId();
+    if (QWindow* progress = m_progressForm->windowHandle())
+        progress->setTransientParent(m_mainForm->windowHandle());
 }
 
 void ProgramShell::MainFormShow() {
