@@ -7,6 +7,7 @@
 #include <QStyle>
 
 #include "sources/CodecDownload.h"
+#include "sources/WindowPlacement.h"
 
 namespace {
 
@@ -72,15 +73,7 @@ bool TFrmCodeErrorForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TFrmCodeErrorForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnOwner();
-}
-
-void TFrmCodeErrorForm::CentreOnOwner() {
-    const QWidget* owner = parentWidget();
-    if (!owner)
-        return;
-    const QPoint centre = owner->mapToGlobal(owner->rect().center());
-    move(centre - QPoint(width() / 2, height() / 2));
+    CentreOnOwner(*this);
 }
 
 int ShowCodecError(QWidget* mainWindow, Shell& shell) {

@@ -27,8 +27,6 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
-    void CentreOnOwner();
-
     Shell& m_shell;
 };
 

@@ -10,6 +10,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
+#include "sources/WindowPlacement.h"
 #include "support/SystemServices.h"
 
 namespace {
@@ -64,18 +65,10 @@ void TFrmInitFileForm::ShowWhile(std::function<void()> work) {
 
 void TFrmInitFileForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
-    CentreOnOwner();
+    CentreOnOwner(*this);
     m_counter = 1;
     Timer1->start();
     Timer2->start();
-}
-
-void TFrmInitFileForm::CentreOnOwner() {
-    const QWidget* owner = parentWidget();
-    if (!owner)
-        return;
-    const QPoint centre = owner->mapToGlobal(owner->rect().center());
-    move(centre - QPoint(width() / 2, height() / 2));
 }
 
 void TFrmInitFileForm::Timer1Timer() {

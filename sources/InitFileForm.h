@@ -49,7 +49,6 @@ protected:
 private:
     void Timer1Timer();
     void Timer2Timer();
-    void CentreOnOwner();
 
     EventPump& m_pump;
     int m_counter = 1;
