@@ -10,6 +10,7 @@
 #include <QTimer>
 
 #include "support/SystemServices.h"
+#include "tests/common/TempDir.h"
 
 namespace {
 
@@ -83,4 +84,24 @@ TEST_F(Sources_InitFileFormTests, EscapeDoesNotCloseThePopupBeforeItsWorkIsDone)
     int runs = 0;
     m_form.ShowWhile([&] { ++runs; });
     EXPECT_EQ(runs, 1);
+}
+
+TEST_F(Sources_InitFileFormTests, OpenCommandAddsThroughThePopup) {
+    struct OnePick final : SourceFilePicker {
+        std::vector<std::string> Pick(const std::string&) override {
+            return {"/d/b.avi", "/d/a.avi", "/d/b.avi"};
+        }
+    } picker;
+    TempDir dir;
+    dir.WriteFile("Config/UserSettings.ini", "");
+    const TInitDir initDir(dir.Folder(), "/home/u/");
+    std::vector<std::vector<std::string>> added;
+    TOpenFilesCommand command(initDir, picker, m_form, [&](const std::vector<std::string>& paths) {
+        EXPECT_TRUE(m_form.isVisible());
+        added.push_back(paths);
+    });
+    command.btnOpenFileClick();
+    EXPECT_FALSE(m_form.isVisible());
+    EXPECT_EQ(added, (std::vector<std::vector<std::string>>{{"/d/b.avi", "/d/a.avi"}}));
+    EXPECT_EQ(initDir.Read(), "/d/");
 }

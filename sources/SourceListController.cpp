@@ -1,0 +1,218 @@
+#include "sources/SourceListController.h"
+
+#include <algorithm>
+#include <array>
+#include <cerrno>
+#include <cstring>
+#include <fstream>
+#include <optional>
+#include <stdexcept>
+#include <unordered_set>
+
+#include "sources/DurationProbe.h"
+#include "support/Text.h"
+
+namespace {
+
+constexpr std::array<const char*, 14> AcceptedExtensions = {".3gp", ".3g2",  ".avi", ".m4v", ".mpeg",
+                                                            ".mpg", ".asf",  ".mov", ".wmv", ".vob",
+                                                            ".rm",  ".rmvb", ".flv", ".swf"};
+constexpr const char* ZeroTime = "00:00:00";
+
+std::string LowerAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
+    return text;
+}
+
+// The part of the file name from its last dot on, dot included; empty without a dot.
+std::string ExtensionOf(const std::string& path) {
+    const std::size_t slash = path.rfind('/');
+    const std::size_t nameStart = slash == std::string::npos ? 0 : slash + 1;
+    const std::size_t dot = path.rfind('.');
+    if (dot == std::string::npos || dot < nameStart)
+        return {};
+    return path.substr(dot);
+}
+
+// The byte count of a file opened for reading; raises when it cannot be opened or measured.
+int64_t ReadableFileSize(const std::string& path) {
+    std::ifstream file(path, std::ios::binary | std::ios::ate);
+    if (!file)
+        throw std::runtime_error("Cannot open file \"" + path + "\". " + std::strerror(errno));
+    const std::streamoff size = file.tellg();
+    if (size < 0)
+        throw std::runtime_error("Cannot read the size of \"" + path + "\".");
+    return size;
+}
+
+// Hours, minutes and seconds read from the fixed positions of an HH:MM:SS text.
+int64_t FixedPositionSeconds(const std::string& text) {
+    const auto pair = [&](std::size_t at) -> int64_t {
+        if (text.size() < at + 2)
+            throw std::invalid_argument("'" + text + "' is not a valid time");
+        const std::string digits = text.substr(at, 2);
+        if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
+            throw std::invalid_argument("'" + digits + "' is not a valid integer value");
+        return (digits[0] - '0') * 10 + (digits[1] - '0');
+    };
+    return pair(0) * 3600 + pair(3) * 60 + pair(6);
+}
+
+} // namespace
+
+SourceListController::SourceListController(SourceList& rows, MediaProbe& probe, PreviewLink& preview,
+                                           TrimBarState& trimBar, EventPump& pump,
+                                           std::function<void()> showCodecError)
+    : m_rows(rows), m_probe(probe), m_preview(preview), m_trimBar(trimBar), m_pump(pump),
+      m_showCodecError(std::move(showCodecError)) {}
+
+bool SourceListController::IsAcceptedSource(const std::string& path) {
+    const std::string extension = LowerAscii(ExtensionOf(path));
+    return std::any_of(AcceptedExtensions.begin(), AcceptedExtensions.end(),
+                       [&](const char* accepted) { return extension == accepted; });
+}
+
+std::vector<std::string> SourceListController::WithoutDuplicates(const std::vector<std::string>& paths) {
+    std::vector<std::string> unique;
+    std::unordered_set<std::string> seen;
+    for (const auto& path : paths)
+        if (seen.insert(path).second)
+            unique.push_back(path);
+    return unique;
+}
+
+bool SourceListController::IsListed(const std::string& path) const {
+    for (std::size_t row = 0; row < m_rows.RowCount(); ++row)
+        if (m_rows.Cell(row, colFileName) == path)
+            return true;
+    return false;
+}
+
+void SourceListController::AppendRow(const std::string& path, const std::string& durationText) {
+    // The size is read first, so a file that cannot be read leaves no half-filled row behind.
+    const std::string sizeText = SizeText(ReadableFileSize(path));
+    const std::size_t row = m_rows.AppendRow();
+    m_rows.SetCell(row, colCheck, CheckedText);
+    m_rows.SetCell(row, colFileName, path);
+    m_rows.SetCell(row, colFileSize, sizeText);
+    m_rows.SetCell(row, colDuration, durationText);
+    m_rows.SetCell(row, colStartTime, ZeroTime);
+    m_rows.SetCell(row, colEndTime, durationText);
+    m_rows.SetCell(row, colCutTime, durationText);
+}
+
+void SourceListController::AddSourceFiles(const std::vector<std::string>& paths) {
+    const auto graph = m_probe.NewGraph();
+    for (const auto& path : paths) {
+        if (IsListed(path) || !IsAcceptedSource(path))
+            continue;
+        const std::string durationText = SecondsToTimeText(ProbeDuration(path, *graph));
+        if (durationText == ZeroTime) {
+            if (m_showCodecError)
+                m_showCodecError();
+            continue;
+        }
+        AppendRow(path, durationText);
+    }
+    if (!m_rows.IsEmpty()) {
+        m_rows.SelectOnly(0);
+        m_preview.ShowRowOnTrimBar();
+    }
+}
+
+void SourceListController::RemoveSelectedRows() {
+    if (m_rows.SelectedRows().empty())
+        return;
+    m_pump.Pump();
+    std::optional<std::size_t> remembered;
+    if (const auto focused = m_rows.FocusedRow(); focused && *focused > 0)
+        remembered = *focused - 1;
+
+    for (auto selected = m_rows.SelectedRows(); !selected.empty(); selected = m_rows.SelectedRows()) {
+        m_pump.Pump();
+        const std::size_t row = selected.front();
+        if (remembered && *remembered == row)
+            remembered.reset();
+        else if (remembered && *remembered > row)
+            --*remembered;
+        m_rows.DeleteRow(row);
+    }
+    if (remembered && *remembered < m_rows.RowCount())
+        m_rows.SelectOnly(*remembered);
+}
+
+bool SourceListController::ClearSourceList() {
+    try {
+        m_rows.Clear();
+    } catch (...) {
+        // Clearing is best effort; the command that asked goes on either way.
+        return false;
+    }
+    return true;
+}
+
+void SourceListController::CollapseTrimBarWhenEmpty() {
+    if (m_rows.IsEmpty())
+        m_trimBar.Collapse();
+}
+
+void SourceListController::btnRemoveFileClick() {
+    RemoveSelectedRows();
+    CollapseTrimBarWhenEmpty();
+    m_preview.StopPreview();
+    m_preview.ShowRowOnTrimBar();
+}
+
+void SourceListController::btnClearFileClick() {
+    ClearSourceList();
+    m_preview.StopPreview();
+    m_trimBar.Collapse();
+}
+
+void SourceListController::dxTreeSourceFileInfoKeyDown(bool deleteKey) {
+    m_preview.ShowRowOnTrimBar();
+    if (!deleteKey)
+        return;
+    RemoveSelectedRows();
+    m_preview.StopPreview();
+    CollapseTrimBarWhenEmpty();
+}
+
+void SourceListController::dxTreeSourceFileInfoKeyUp() {
+    m_preview.ShowRowOnTrimBar();
+}
+
+void SourceListController::actDxTreeListOnClickExecute() {
+    m_preview.ShowRowOnTrimBar();
+}
+
+void SourceListController::dxTreeSourceFileInfoEdited() {
+    for (const std::size_t row : m_rows.SelectedRows()) {
+        const std::string d = m_rows.Cell(row, colDuration);
+        std::string s = m_rows.Cell(row, colStartTime);
+        std::string e = m_rows.Cell(row, colEndTime);
+        if (s.empty()) {
+            s = ZeroTime;
+            m_rows.SetCell(row, colStartTime, s);
+        }
+        if (e.empty()) {
+            e = d;
+            m_rows.SetCell(row, colEndTime, e);
+        }
+        const int64_t duration = FixedPositionSeconds(d);
+        const int64_t start = FixedPositionSeconds(s);
+        const int64_t end = FixedPositionSeconds(e);
+
+        // Every comparison below uses the values read above, not the cells as corrected on the way.
+        if (start >= duration)
+            m_rows.SetCell(row, colStartTime, d.substr(0, 8));
+        if (start >= end)
+            m_rows.SetCell(row, colEndTime, s.substr(0, 8));
+        if (m_trimBar.TrimBarSynced && m_preview.IsPreviewActive())
+            m_preview.SeekPreview(FixedPositionSeconds(m_rows.Cell(row, colStartTime)) * 1000);
+        if (end >= duration)
+            m_rows.SetCell(row, colEndTime, d);
+        m_rows.SetCell(row, colCutTime, SecondsToTimeText(std::min(end, duration) - start));
+    }
+}

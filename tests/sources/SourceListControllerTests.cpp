@@ -1,0 +1,212 @@
+#include "sources/SourceListController.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+#include "tests/common/TempDir.h"
+
+namespace {
+
+// Durations by path; a path that is not listed cannot be measured.
+class FakeProbe final : public MediaProbe {
+public:
+    std::map<std::string, int64_t> durationsMs;
+    int graphsOpened = 0;
+
+    std::unique_ptr<ProbeGraph> NewGraph() override {
+        ++graphsOpened;
+        return std::make_unique<Graph>(*this);
+    }
+
+private:
+    struct Graph final : ProbeGraph {
+        explicit Graph(FakeProbe& owner) : owner(owner) {}
+        int64_t RenderDurationMs(const std::string& path) override {
+            const auto it = owner.durationsMs.find(path);
+            if (it == owner.durationsMs.end())
+                throw std::runtime_error("cannot render");
+            return it->second;
+        }
+        FakeProbe& owner;
+    };
+};
+
+class RecordingPreview final : public PreviewLink {
+public:
+    int stops = 0, trimBarShows = 0;
+    std::vector<int64_t> seeks;
+    bool active = false;
+    void StopPreview() override { ++stops; }
+    void SeekPreview(int64_t ms) override { seeks.push_back(ms); }
+    bool IsPreviewActive() const override { return active; }
+    void ShowRowOnTrimBar() override { ++trimBarShows; }
+};
+
+struct CountingPump final : EventPump {
+    int pumps = 0;
+    void Pump() override { ++pumps; }
+};
+
+class Sources_SourceListControllerTests : public ::testing::Test {
+protected:
+    std::string Clip(const std::string& name, int64_t durationMs, std::size_t bytes = 1536) {
+        const std::string path = dir.WriteFile(name, std::string(bytes, 'x'));
+        probe.durationsMs[path] = durationMs;
+        return path;
+    }
+    std::vector<std::string> Column(std::size_t column) const {
+        std::vector<std::string> cells;
+        for (std::size_t row = 0; row < rows.RowCount(); ++row)
+            cells.push_back(rows.Cell(row, column));
+        return cells;
+    }
+    void AddRow(const std::string& duration, const std::string& start, const std::string& end) {
+        const std::size_t row = rows.AppendRow();
+        rows.SetCell(row, colDuration, duration);
+        rows.SetCell(row, colStartTime, start);
+        rows.SetCell(row, colEndTime, end);
+        rows.SetSelected(row, true);
+    }
+
+    TempDir dir;
+    SourceList rows;
+    FakeProbe probe;
+    RecordingPreview preview;
+    TrimBarState trimBar;
+    CountingPump pump;
+    int codecErrors = 0;
+    SourceListController controller{rows, probe, preview, trimBar, pump, [this] { ++codecErrors; }};
+};
+
+} // namespace
+
+TEST_F(Sources_SourceListControllerTests, AddedRowHoldsCheckPathSizeDurationAndTimes) {
+    const std::string clip = Clip("My Clips/party.avi", 61999, 1536);
+    controller.AddSourceFiles({clip});
+    ASSERT_EQ(rows.RowCount(), 1u);
+    const auto& cells = rows.Row(0).cells;
+    EXPECT_EQ(cells, (std::array<std::string, 7>{"True", clip, "1.5 KB", "00:01:01", "00:00:00", "00:01:01",
+                                                 "00:01:01"}));
+    EXPECT_EQ(rows.SelectedRows(), std::vector<std::size_t>{0});
+    EXPECT_EQ(preview.trimBarShows, 1);
+    EXPECT_EQ(probe.graphsOpened, 1);
+}
+
+TEST_F(Sources_SourceListControllerTests, DuplicatesAndUnacceptedTypesAreSkippedSilently) {
+    const std::string upper = Clip("clip.AVI", 5000);
+    const std::string rmvb = Clip("show.rmvb", 5000);
+    const std::string mp4 = Clip("movie.mp4", 5000);
+    const std::string noDot = Clip("avi", 5000);
+    const std::string dotFolder = Clip("v.avi/clip", 5000);
+    controller.AddSourceFiles({upper, upper, rmvb, mp4, noDot, dotFolder});
+    controller.AddSourceFiles({rmvb});
+    EXPECT_EQ(Column(colFileName), (std::vector<std::string>{upper, rmvb}));
+    EXPECT_EQ(codecErrors, 0);
+}
+
+TEST_F(Sources_SourceListControllerTests, UnmeasurableFilesShowTheCodecErrorOnceEachAndAddNoRow) {
+    const std::string short_ = Clip("short.avi", 999);
+    const std::string broken = dir.WriteFile("broken.mov", "not a movie");
+    const std::string good = Clip("good.wmv", 1000);
+    controller.AddSourceFiles({short_, broken, good});
+    EXPECT_EQ(codecErrors, 2);
+    EXPECT_EQ(Column(colFileName), std::vector<std::string>{good});
+    EXPECT_EQ(Column(colDuration), std::vector<std::string>{"00:00:01"});
+}
+
+TEST_F(Sources_SourceListControllerTests, UnreadableFileEndsTheAddWithoutAHalfFilledRow) {
+    const std::string first = Clip("first.avi", 3000);
+    const std::string gone = dir.Folder() + "gone.avi";
+    probe.durationsMs[gone] = 3000; // measurable, yet no file to read the size of
+    const std::string after = Clip("after.avi", 3000);
+    EXPECT_THROW(controller.AddSourceFiles({first, gone, after}), std::runtime_error);
+    EXPECT_EQ(Column(colFileName), std::vector<std::string>{first});
+}
+
+TEST_F(Sources_SourceListControllerTests, CancelledAddStillSelectsTheFirstRow) {
+    controller.AddSourceFiles({});
+    EXPECT_EQ(preview.trimBarShows, 0);
+    AddRow("00:05:00", "00:00:00", "00:05:00");
+    AddRow("00:05:00", "00:00:00", "00:05:00");
+    rows.SelectOnly(1);
+    controller.AddSourceFiles({});
+    EXPECT_EQ(rows.SelectedRows(), std::vector<std::size_t>{0});
+    EXPECT_EQ(preview.trimBarShows, 1);
+}
+
+TEST_F(Sources_SourceListControllerTests, RemovingSelectsTheRowAboveTheFocusedOne) {
+    for (const char* name : {"a", "b", "c", "d", "e"}) {
+        const std::size_t row = rows.AppendRow();
+        rows.SetCell(row, colFileName, name);
+    }
+    rows.SetSelected(1, true);
+    rows.SetSelected(3, true);
+    rows.SetFocusedRow(3); // the row above it, "c", is kept and selected afterwards
+    controller.btnRemoveFileClick();
+    EXPECT_EQ(Column(colFileName), (std::vector<std::string>{"a", "c", "e"}));
+    EXPECT_EQ(rows.SelectedRows(), std::vector<std::size_t>{1});
+    EXPECT_GE(pump.pumps, 3);
+    EXPECT_EQ(preview.stops, 1);
+    EXPECT_EQ(trimBar.Panel2Width, TrimBarState::CollapsedImageWidth);
+
+    rows.SetSelected(0, true);
+    rows.SetSelected(1, true);
+    rows.SetFocusedRow(1); // the row above is removed too: nothing is selected afterwards
+    controller.RemoveSelectedRows();
+    EXPECT_EQ(Column(colFileName), std::vector<std::string>{"e"});
+    EXPECT_TRUE(rows.SelectedRows().empty());
+}
+
+TEST_F(Sources_SourceListControllerTests, DeleteKeyWithoutSelectionOnlyStopsThePreview) {
+    AddRow("00:05:00", "00:00:00", "00:05:00");
+    rows.SetSelected(0, false);
+    trimBar.Panel2Width = trimBar.Panel3Width = 40;
+    controller.dxTreeSourceFileInfoKeyDown(true);
+    EXPECT_EQ(rows.RowCount(), 1u);
+    EXPECT_EQ(preview.stops, 1);
+    EXPECT_EQ(trimBar.Panel2Width, 40);
+    rows.SetSelected(0, true);
+    controller.dxTreeSourceFileInfoKeyDown(true);
+    EXPECT_TRUE(rows.IsEmpty());
+    EXPECT_EQ(trimBar.Panel2Width, 2);
+    EXPECT_EQ(trimBar.Panel3Width, 2);
+}
+
+TEST_F(Sources_SourceListControllerTests, ClearEmptiesTheListAndCollapsesTheTrimBar) {
+    AddRow("00:05:00", "00:00:00", "00:05:00");
+    trimBar.Panel3Width = 90;
+    controller.btnClearFileClick();
+    EXPECT_TRUE(rows.IsEmpty());
+    EXPECT_EQ(trimBar.Panel3Width, 2);
+    EXPECT_EQ(preview.stops, 1);
+}
+
+TEST_F(Sources_SourceListControllerTests, EditCheckComparesTheValuesReadBeforeCorrecting) {
+    AddRow("00:05:00", "00:10:00", "00:05:00"); // ten minutes typed on a five-minute row
+    AddRow("00:05:00", "", "");                 // both cells emptied
+    AddRow("00:05:00", "00:01:00", "00:00:30"); // start past the end
+    AddRow("00:05:00", "00:01:10", "00:03:00"); // a sound trim
+    controller.dxTreeSourceFileInfoEdited();
+    EXPECT_EQ(Column(colStartTime),
+              (std::vector<std::string>{"00:05:00", "00:00:00", "00:01:00", "00:01:10"}));
+    EXPECT_EQ(Column(colEndTime), (std::vector<std::string>{"00:05:00", "00:05:00", "00:01:00", "00:03:00"}));
+    EXPECT_EQ(Column(colCutTime), (std::vector<std::string>{"00:00:00", "00:05:00", "00:00:00", "00:01:50"}));
+}
+
+TEST_F(Sources_SourceListControllerTests, EditCheckSeeksThePreviewOnlyWhenSyncedAndActive) {
+    AddRow("00:05:00", "00:01:10", "00:03:00");
+    controller.dxTreeSourceFileInfoEdited();
+    trimBar.TrimBarSynced = true;
+    controller.dxTreeSourceFileInfoEdited();
+    preview.active = true;
+    controller.dxTreeSourceFileInfoEdited();
+    EXPECT_EQ(preview.seeks, std::vector<int64_t>{70000});
+}
+
+TEST_F(Sources_SourceListControllerTests, MalformedTimeEndsTheCheckAtThatRow) {
+    AddRow("00:05:00", "1:00", "00:05:00");
+    AddRow("00:05:00", "00:09:00", "00:05:00");
+    EXPECT_THROW(controller.dxTreeSourceFileInfoEdited(), std::invalid_argument);
+    EXPECT_EQ(rows.Cell(1, colStartTime), "00:09:00") << "rows after the bad one are not checked";
+}
