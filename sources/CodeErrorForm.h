@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+
+class QLabel;
+class QPushButton;
+class Shell;
+
+// The codec error window TFrmCodeErrorForm ("Error Info"): a file could not be measured. The link
+// opens the codec download page.
+class TFrmCodeErrorForm final : public QDialog {
+    Q_OBJECT
+
+public:
+    static constexpr int ClientWidth = 413;
+    static constexpr int ClientHeight = 96;
+
+    TFrmCodeErrorForm(QWidget* owner, Shell& shell);
+
+    QLabel* Image1 = nullptr;
+    QLabel* lblErrorInfo = nullptr;
+    QLabel* lblDownload = nullptr;
+    QPushButton* btnOK = nullptr;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    Shell& m_shell;
+};
+
+// Shows the codec error window modally, owned by the main window, and returns its modal result
+// (QDialog::Accepted for "OK").
+int ShowCodecError(QWidget* mainWindow, Shell& shell);

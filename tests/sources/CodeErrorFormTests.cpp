@@ -1,0 +1,74 @@
+#include "sources/CodeErrorForm.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+
+#include "sources/CodecDownload.h"
+#include "support/MessageBoxes.h"
+
+namespace {
+
+struct RecordingShell final : Shell {
+    std::vector<std::string> addresses;
+    void OpenFolder(const std::string&) override {}
+    void OpenAddress(const std::string& address) override { addresses.push_back(address); }
+};
+
+} // namespace
+
+TEST(Sources_CodeErrorFormTests, WindowShowsItsTextsAtTheirPlaces) {
+    RecordingShell shell;
+    TFrmCodeErrorForm form(nullptr, shell);
+    form.show();
+    EXPECT_EQ(form.windowTitle(), "Error Info");
+    EXPECT_EQ(form.size(), QSize(413, 96));
+    EXPECT_EQ(form.minimumSize(), form.maximumSize());
+
+    EXPECT_EQ(form.Image1->geometry(), QRect(8, 13, 32, 32));
+    EXPECT_FALSE(form.Image1->pixmap().isNull());
+    EXPECT_EQ(form.lblErrorInfo->text(), "Files reading error! Please check your files or install a new "
+                                         "codec.You can click the link to download the lastest codec.");
+    EXPECT_EQ(form.lblErrorInfo->geometry(), QRect(48, 16, 357, 30));
+    EXPECT_TRUE(form.lblErrorInfo->wordWrap());
+
+    EXPECT_EQ(form.lblDownload->text(), "(Click here to down)");
+    EXPECT_EQ(form.lblDownload->pos(), QPoint(258, 30));
+    EXPECT_TRUE(form.lblDownload->font().underline());
+    EXPECT_EQ(form.lblDownload->cursor().shape(), Qt::PointingHandCursor);
+    EXPECT_EQ(form.lblDownload->palette().color(QPalette::WindowText), QColor(Qt::blue));
+    EXPECT_EQ(form.btnOK->text(), "OK");
+}
+
+TEST(Sources_CodeErrorFormTests, LinkOpensTheCodecDownloadPage) {
+    RecordingShell shell;
+    TFrmCodeErrorForm form(nullptr, shell);
+    form.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
+    QTest::mouseClick(form.lblDownload, Qt::LeftButton);
+    EXPECT_EQ(shell.addresses, std::vector<std::string>{CodecDownloadAddress});
+    EXPECT_EQ(std::string(CodecDownloadAddress).rfind("https://", 0), 0u);
+}
+
+TEST(Sources_CodeErrorFormTests, ShowCodecErrorIsModalOverTheMainWindowAndOkGivesTheOkResult) {
+    RecordingShell shell;
+    QWidget mainWindow;
+    mainWindow.setGeometry(50, 60, 700, 500);
+    mainWindow.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&mainWindow));
+    QTimer::singleShot(0, &mainWindow, [&] {
+        auto* form = mainWindow.findChild<TFrmCodeErrorForm*>();
+        ASSERT_NE(form, nullptr);
+        EXPECT_TRUE(form->isModal());
+        EXPECT_EQ(form->frameGeometry().center(), mainWindow.frameGeometry().center());
+        form->btnOK->click();
+    });
+    EXPECT_EQ(ShowCodecError(&mainWindow, shell), IdOk);
+    // Gone once closed.
+    EXPECT_EQ(mainWindow.findChild<TFrmCodeErrorForm*>(), nullptr);
+    EXPECT_TRUE(shell.addresses.empty());
+}

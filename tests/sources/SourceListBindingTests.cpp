@@ -1,0 +1,171 @@
+#include "sources/SourceListBinding.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QMimeData>
+#include <QProcess>
+#include <QTest>
+#include <QTimeEdit>
+#include <QUrl>
+
+#include "sources/FfmpegMediaProbe.h"
+#include "sources/InitDir.h"
+#include "sources/InitFileForm.h"
+#include "sources/SourceGridView.h"
+#include "sources/SourceListController.h"
+#include "support/QtEventPump.h"
+#include "tests/common/TempDir.h"
+#include "tests/sources/GridTestModel.h"
+
+namespace {
+
+using Paths = std::vector<std::string>;
+
+// A real clip of the given length in seconds, made by the ffmpeg command.
+std::string MakeClip(const TempDir& folder, const std::string& name, int seconds) {
+    const std::string path = folder.Folder() + name;
+    const int status =
+        QProcess::execute("ffmpeg", {"-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi",
+                                     "-i", QString("testsrc=size=64x48:rate=5:duration=%1").arg(seconds),
+                                     "-c:v", "mpeg4", QString::fromStdString(path)});
+    if (status != 0)
+        throw std::runtime_error("ffmpeg could not make " + name);
+    return path;
+}
+
+struct ScriptedPicker final : SourceFilePicker {
+    Paths answer;
+    Paths folders;
+    Paths Pick(const std::string& folder) override {
+        folders.push_back(folder);
+        return answer;
+    }
+};
+
+class Sources_SourceListBindingTests : public testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        s_clips = new TempDir;
+        s_first = MakeClip(*s_clips, "-first \"clip\" \xc3\xa9.avi", 3);
+        s_second = MakeClip(*s_clips, "second clip.avi", 2);
+    }
+    static void TearDownTestSuite() {
+        delete s_clips;
+        s_clips = nullptr;
+    }
+
+    void SetUp() override {
+        m_settings.WriteFile("Config/UserSettings.ini", "[USRInfo]\r\n");
+        m_grid = new SourceGridView(&m_mainWindow);
+        m_grid->SetSourceList(&m_list);
+        m_grid->setModel(&m_model);
+        m_grid->resize(900, 300);
+        auto picker = std::make_unique<ScriptedPicker>();
+        m_picker = picker.get();
+        m_binding = std::make_unique<TSourceListBinding>(m_mainWindow, *m_grid, m_controller, m_initDir,
+                                                         m_pump, nullptr, std::move(picker));
+        m_mainWindow.resize(1000, 400);
+        m_mainWindow.show();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&m_mainWindow));
+    }
+
+    void Drop(QWidget& target, const Paths& paths) {
+        QMimeData data;
+        QList<QUrl> urls;
+        for (const auto& path : paths)
+            urls << QUrl::fromLocalFile(QString::fromStdString(path));
+        data.setUrls(urls);
+        QDragEnterEvent enter(QPoint(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&target, &enter);
+        ASSERT_TRUE(enter.isAccepted());
+        QDropEvent drop(QPointF(5, 5), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(&target, &drop);
+    }
+
+    Paths Column(std::size_t column) const {
+        Paths cells;
+        for (std::size_t row = 0; row < m_list.RowCount(); ++row)
+            cells.push_back(m_list.Cell(row, column));
+        return cells;
+    }
+
+    static TempDir* s_clips;
+    static std::string s_first;
+    static std::string s_second;
+
+    TempDir m_settings;
+    TInitDir m_initDir{m_settings.Folder(), "/home/u/"};
+    SourceList m_list;
+    GridTestModel m_model{m_list};
+    FfmpegMediaProbe m_probe;
+    NoPreview m_preview;
+    TrimBarState m_trimBar;
+    QtEventPump m_pump;
+    int m_codecErrors = 0;
+    SourceListController m_controller{m_list,    m_probe, m_preview,
+                                      m_trimBar, m_pump,  [this] { ++m_codecErrors; }};
+    QWidget m_mainWindow;
+    SourceGridView* m_grid = nullptr;
+    ScriptedPicker* m_picker = nullptr;
+    std::unique_ptr<TSourceListBinding> m_binding;
+};
+
+TempDir* Sources_SourceListBindingTests::s_clips = nullptr;
+std::string Sources_SourceListBindingTests::s_first;
+std::string Sources_SourceListBindingTests::s_second;
+
+} // namespace
+
+TEST_F(Sources_SourceListBindingTests, FilesDroppedOnTheWindowOrTheGridAreAddedInDropOrder) {
+    Drop(m_mainWindow, {s_second, s_first, s_second, s_clips->Folder() + "missing.mp4"});
+    EXPECT_EQ(Column(colFileName), (Paths{s_second, s_first}));
+    EXPECT_EQ(Column(colDuration), (Paths{"00:00:02", "00:00:03"}));
+    EXPECT_EQ(Column(colEndTime), (Paths{"00:00:02", "00:00:03"}));
+    EXPECT_EQ(m_codecErrors, 0);
+    EXPECT_EQ(m_list.SelectedRows(), std::vector<std::size_t>{0});
+    // Drops leave the remembered folder alone and show no popup.
+    EXPECT_EQ(m_initDir.Read(), "/home/u/");
+
+    m_list.Clear();
+    Drop(*m_grid->viewport(), {s_first});
+    EXPECT_EQ(Column(colFileName), Paths{s_first});
+}
+
+TEST_F(Sources_SourceListBindingTests, OpenCommandAddsTheChosenFilesBehindThePopupAndRemembersTheirFolder) {
+    m_picker->answer = {s_first, s_second, s_first};
+    m_binding->btnOpenFileClick();
+    EXPECT_EQ(m_picker->folders, Paths{"/home/u/"});
+    EXPECT_EQ(Column(colFileName), (Paths{s_first, s_second}));
+    EXPECT_FALSE(m_binding->FrmInitFileForm().isVisible());
+    EXPECT_EQ(m_initDir.Read(), s_clips->Folder());
+}
+
+TEST_F(Sources_SourceListBindingTests, TypedStartPastTheEndIsCorrectedWhenTheEditEnds) {
+    Drop(m_mainWindow, {s_first});
+    ASSERT_EQ(m_list.RowCount(), 1u);
+    const QPoint cell = m_grid->visualRect(m_model.index(0, colStartTime)).center();
+    QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier, cell);
+    QTimeEdit* editor = m_grid->viewport()->findChild<QTimeEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setTime(QTime(0, 10, 0));
+    EXPECT_EQ(m_list.Cell(0, colStartTime), "00:00:03");
+    EXPECT_EQ(m_list.Cell(0, colEndTime), "00:00:03");
+    EXPECT_EQ(m_list.Cell(0, colCutTime), "00:00:00");
+}
+
+TEST_F(Sources_SourceListBindingTests, DeleteKeyAndRowsDraggedOffTheGridRemoveTheSelectedRows) {
+    Drop(m_mainWindow, {s_first, s_second});
+    ASSERT_EQ(m_list.RowCount(), 2u);
+    m_list.SelectOnly(1);
+    m_grid->setFocus();
+    QTest::keyClick(m_grid, Qt::Key_Delete);
+    EXPECT_EQ(Column(colFileName), Paths{s_first});
+
+    m_list.SelectOnly(0);
+    m_grid->EndDrag(m_grid->viewport());
+    EXPECT_EQ(m_list.RowCount(), 1u);
+    m_grid->EndDrag(nullptr);
+    EXPECT_TRUE(m_list.IsEmpty());
+    EXPECT_EQ(m_trimBar.Panel2Width, TrimBarState::CollapsedImageWidth);
+}
