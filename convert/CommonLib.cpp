@@ -33,27 +33,6 @@ constexpr const char* OutputFolderLog = "Output directory ";
 constexpr const char* OutputFolderErrorLog = "Output directory error. ->";
 constexpr const char* NoFormLog = "Create convert parameter failure.";
 
-std::string AsciiUpper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
-
-bool IsBlankOrControl(char c) {
-    return static_cast<unsigned char>(c) <= ' ';
-}
-
-std::string TrimBlanksAndControls(const std::string& text) {
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && IsBlankOrControl(text[first]))
-        ++first;
-    while (last > first && IsBlankOrControl(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
 // The extension from the last dot, letter case counting: "MOVIE.RM" is no RealMedia source here.
 bool IsRealMediaSource(const std::string& path) {
     const std::size_t dot = path.rfind('.');
@@ -142,7 +121,7 @@ std::string TCommonLib::BuildCommandLine(const std::string& path) {
 
 std::string TCommonLib::JoinForm(const std::string& outputPath) const {
     const TConvertParameterStruct& p = ConvertParameter;
-    const std::string codec = TrimBlanksAndControls(p.CodecOption);
+    const std::string codec = TrimControls(p.CodecOption);
     const std::string prefix = codec.substr(0, FormPrefixLength);
     const std::string head = p.TranscoderPath + " -y -i " + QuoteArgument(p.InputPath) + p.CodecOption;
     const std::string tail = " " + QuoteArgument(outputPath);

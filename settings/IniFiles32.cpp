@@ -9,6 +9,8 @@
 #include <random>
 #include <sstream>
 
+#include "support/Text.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -21,22 +23,8 @@ struct FileCloser {
 };
 using FilePtr = std::unique_ptr<std::FILE, FileCloser>;
 
-bool IsBlank(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-char AsciiLower(char c) {
-    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
-}
-
 bool EqualsIgnoringAsciiCase(const std::string& a, const std::string& b) {
-    if (a.size() != b.size())
-        return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        if (AsciiLower(a[i]) != AsciiLower(b[i]))
-            return false;
-    }
-    return true;
+    return a.size() == b.size() && AsciiLower(a) == AsciiLower(b);
 }
 
 // The file name made absolute, "." and ".." resolved, as the user is shown it.
@@ -179,13 +167,7 @@ void ReplaceFile(const std::string& fileName, const std::string& content) {
 namespace IniText {
 
 std::string Trim(const std::string& text) {
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && IsBlank(text[first]))
-        ++first;
-    while (last > first && IsBlank(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
+    return TrimControls(text);
 }
 
 std::vector<std::string> SplitLines(const std::string& text) {

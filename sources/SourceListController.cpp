@@ -19,12 +19,6 @@ constexpr std::array<const char*, 14> AcceptedExtensions = {".3gp", ".3g2",  ".a
                                                             ".rm",  ".rmvb", ".flv", ".swf"};
 constexpr const char* ZeroTime = "00:00:00";
 
-std::string LowerAscii(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](unsigned char c) { return static_cast<char>(c >= 'A' && c <= 'Z' ? c + 32 : c); });
-    return text;
-}
-
 // The part of the file name from its last dot on, dot included; empty without a dot.
 std::string ExtensionOf(const std::string& path) {
     const std::size_t slash = path.rfind('/');
@@ -68,7 +62,7 @@ SourceListController::SourceListController(SourceList& rows, MediaProbe& probe, 
       m_showCodecError(std::move(showCodecError)) {}
 
 bool SourceListController::IsAcceptedSource(const std::string& path) {
-    const std::string extension = LowerAscii(ExtensionOf(path));
+    const std::string extension = AsciiLower(ExtensionOf(path));
     return std::any_of(AcceptedExtensions.begin(), AcceptedExtensions.end(),
                        [&](const char* accepted) { return extension == accepted; });
 }

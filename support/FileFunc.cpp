@@ -4,18 +4,13 @@
 #include <set>
 #include <system_error>
 
+#include "support/Text.h"
+
 namespace {
 
 constexpr char PathSeparator = '/';
 constexpr const char* NumberSeparator = "_";
 constexpr const char* FirstNumberSuffix = "_1";
-
-std::string AsciiUpper(std::string text) {
-    for (char& c : text)
-        if (c >= 'a' && c <= 'z')
-            c = static_cast<char>(c - 'a' + 'A');
-    return text;
-}
 
 std::string FolderPartOf(const std::string& path) {
     const std::size_t slash = path.rfind(PathSeparator);

@@ -1,16 +1,6 @@
 #include "support/ProcessHelpers.h"
 
-#include <algorithm>
-
-namespace {
-
-std::string AsciiUpper(std::string text) {
-    std::transform(text.begin(), text.end(), text.begin(),
-                   [](char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; });
-    return text;
-}
-
-} // namespace
+#include "support/Text.h"
 
 std::string FileNamePart(const std::string& path) {
     const std::size_t slash = path.rfind('/');

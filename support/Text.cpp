@@ -10,20 +10,6 @@ namespace {
 constexpr int64_t KiB = 1024;
 constexpr int64_t GiB = KiB * KiB * KiB;
 
-bool IsBlankOrControl(char c) {
-    return static_cast<unsigned char>(c) <= 32;
-}
-
-std::string TrimBlanksAndControls(const std::string& text) {
-    std::size_t first = 0;
-    std::size_t last = text.size();
-    while (first < last && IsBlankOrControl(text[first]))
-        ++first;
-    while (last > first && IsBlankOrControl(text[last - 1]))
-        --last;
-    return text.substr(first, last - first);
-}
-
 // The characters ParseNumber keeps, with a sign only in front.
 std::string TakeNumberCharacters(const std::string& text) {
     std::string taken;
@@ -71,6 +57,31 @@ std::string TwoDigits(int64_t value) {
 
 } // namespace
 
+std::string TrimControls(const std::string& text) {
+    const auto isControl = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+    std::size_t first = 0;
+    std::size_t last = text.size();
+    while (first < last && isControl(text[first]))
+        ++first;
+    while (last > first && isControl(text[last - 1]))
+        --last;
+    return text.substr(first, last - first);
+}
+
+std::string AsciiUpper(std::string text) {
+    for (char& c : text)
+        if (c >= 'a' && c <= 'z')
+            c = static_cast<char>(c - 'a' + 'A');
+    return text;
+}
+
+std::string AsciiLower(std::string text) {
+    for (char& c : text)
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    return text;
+}
+
 std::vector<std::string> SplitText(const std::string& text, char delimiter) {
     std::vector<std::string> pieces;
     std::size_t start = 0;
@@ -84,7 +95,7 @@ std::vector<std::string> SplitText(const std::string& text, char delimiter) {
 }
 
 double ParseNumber(const std::string& text) {
-    const std::string taken = TakeNumberCharacters(TrimBlanksAndControls(text));
+    const std::string taken = TakeNumberCharacters(TrimControls(text));
     if (taken.empty() || taken == "+" || taken == "-")
         return 0;
     std::size_t start = 0;

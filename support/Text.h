@@ -5,6 +5,13 @@
 #include <string>
 #include <vector>
 
+// The text without the characters of code 32 or less (blanks and control characters) at either end.
+std::string TrimControls(const std::string& text);
+
+// The text with the letters a-z turned to A-Z (or A-Z to a-z); every other byte stays as it is.
+std::string AsciiUpper(std::string text);
+std::string AsciiLower(std::string text);
+
 // Pieces of text between delimiters, scanning from the left: an empty piece between two adjacent
 // delimiters, or before a leading one, is kept; what follows the last delimiter is kept only when it
 // is not empty. So "a|b" and "a|b|" give two pieces, "a||b" three, "" none. Pieces are not trimmed.
