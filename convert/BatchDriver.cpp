@@ -1,4 +1,5 @@
 #include "convert/BatchDriver.h"
+#include "convert/TranscoderNames.h"
 
 #include <utility>
 

@@ -18,7 +18,3 @@ struct BatchTiming {
     // StopTranscoder gives up on a process name it could not kill for this long.
     int64_t stopGiveUpMs = 5000;
 };
-
-// The transcoder's executable names; a file is done when no process has either name.
-inline constexpr const char* TranscoderName = "trenc";
-inline constexpr const char* RealMediaTranscoderName = "rtrenc";

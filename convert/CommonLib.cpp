@@ -8,14 +8,13 @@
 #include <system_error>
 #include <vector>
 
+#include "convert/TranscoderNames.h"
 #include "profiles/Catalogue.h"
 #include "support/CommandLine.h"
 #include "support/Text.h"
 
 namespace {
 
-constexpr const char* TranscoderName = "trenc";
-constexpr const char* RealMediaTranscoderName = "rtrenc";
 constexpr const char* ScriptName = "VideoFile.avs";
 constexpr const char* ScriptTemporarySuffix = ".tmp";
 constexpr const char* ScriptHead = "DirectShowSource(";

@@ -1,4 +1,5 @@
 #include "convert/ConvertingWindowLogic.h"
+#include "convert/TranscoderNames.h"
 
 #include <algorithm>
 #include <cmath>
