@@ -22,23 +22,19 @@ constexpr int32_t PreparingSeconds = 3;
 constexpr int32_t SpinnerFrames = 5;
 constexpr const char* SpinnerCharacters[SpinnerFrames] = {"|", "/", "-", "\\", "|"};
 // Pieces of a status line split at "=": size, time, bitrate for audio; frame, q, size, time, bitrate else.
+// A chunk needs at least the pieces of a whole line up to the bitrate's "=".
 constexpr std::size_t AudioTimePiece = 2;
+constexpr std::size_t AudioMinimumPieces = 4;
 constexpr std::size_t VideoTimePiece = 4;
+constexpr std::size_t VideoMinimumPieces = 5;
 
 int32_t Saturate(int64_t value) {
     return static_cast<int32_t>(
         std::clamp<int64_t>(value, std::numeric_limits<int32_t>::min(), std::numeric_limits<int32_t>::max()));
 }
 
-std::string TrimBlanks(const std::string& text) {
-    const auto isBlank = [](unsigned char c) { return c <= ' '; };
-    auto first = std::find_if_not(text.begin(), text.end(), isBlank);
-    auto last = std::find_if_not(text.rbegin(), text.rend(), isBlank).base();
-    return first < last ? std::string(first, last) : std::string();
-}
-
 bool IsAudioOnly(const std::string& codecOption, const std::string& outputExtension) {
-    return TrimBlanks(codecOption).starts_with("-acodec") && outputExtension != ".3gp";
+    return TrimControls(codecOption).starts_with("-acodec") && outputExtension != ".3gp";
 }
 
 // DurationText as a whole number of seconds; no value when it is no integer.
@@ -60,8 +56,9 @@ std::optional<int32_t> OutputSeconds(const std::string& chunk, const std::string
     if (chunk.empty())
         return std::nullopt;
     const std::vector<std::string> pieces = SplitText(chunk, '=');
-    const std::size_t wanted = IsAudioOnly(codecOption, outputExtension) ? AudioTimePiece : VideoTimePiece;
-    if (pieces.size() <= wanted)
+    const bool audioOnly = IsAudioOnly(codecOption, outputExtension);
+    const std::size_t wanted = audioOnly ? AudioTimePiece : VideoTimePiece;
+    if (pieces.size() < (audioOnly ? AudioMinimumPieces : VideoMinimumPieces))
         return std::nullopt;
     const std::vector<std::string> parts = SplitText(pieces[wanted], '.');
     if (parts.empty() || parts.front() == UnknownTime)

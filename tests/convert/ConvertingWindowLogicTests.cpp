@@ -17,6 +17,7 @@ TEST(Convert_OutputSecondsTests, ReadsTheTimeFieldOfVideoAndAudioStatusLines) {
     const std::string fourPieces = "a=b=3.5 c=d";
     EXPECT_EQ(OutputSeconds(fourPieces, "-acodec mp3", ".mp3"), 3);
     EXPECT_EQ(OutputSeconds(fourPieces, " -vcodec rv20", ".rm"), std::nullopt);
+    EXPECT_EQ(OutputSeconds("a=b=3.5 c", "-acodec mp3", ".mp3"), std::nullopt) << "three pieces are too few";
     // ".3gp" reads the fifth piece although its codec argument is an audio one; ".3g2" and ".amr" the third.
     EXPECT_EQ(OutputSeconds(video, " -acodec amr_nb", ".3gp"), 12);
     EXPECT_EQ(OutputSeconds(audio, " -acodec amr_nb", ".3g2"), 12);
