@@ -9,19 +9,20 @@
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QSignalBlocker>
-#include <QTreeView>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QWindow>
 
 #include "app/OptionListCombo.h"
 #include "app/RivamoApplication.h"
 #include "convert/CustomProc.h"
+#include "sources/SourceGridView.h"
 #include "sources/SourceListModel.h"
 
 namespace {
@@ -33,6 +34,7 @@ constexpr int ConvertButtonWidth = 110;
 constexpr int ConvertButtonHeight = 40;
 constexpr int OutputFiletypeWidth = 297;
 constexpr int ProfileWidth = 217;
+constexpr int ClearMemoryIntervalMs = 1000;
 
 // Initial widths that let all seven columns fit the window's first size.
 constexpr std::array<std::pair<int, int>, 7> ColumnWidths = {{
@@ -50,7 +52,10 @@ struct CtrlShortcut {
     int key;
     void (TFrmMainForm::*click)();
 };
-constexpr std::array<CtrlShortcut, 2> CtrlShortcuts = {{
+constexpr std::array<CtrlShortcut, 5> CtrlShortcuts = {{
+    {Qt::Key_O, &TFrmMainForm::btnOpenFileClick},
+    {Qt::Key_R, &TFrmMainForm::btnRemoveFileClick},
+    {Qt::Key_L, &TFrmMainForm::btnClearFileClick},
     {Qt::Key_S, &TFrmMainForm::btnConvertClick},
     {Qt::Key_N, &TFrmMainForm::btnConvertClick}, // the same as Ctrl+S
 }};
@@ -72,8 +77,12 @@ TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainCh
     m_outputFiletypeBinding = new OptionListCombo(m_options.cbbOutputFiletype, *cbbOutputFiletype);
     m_profileBinding = new OptionListCombo(m_options.cbbProfile, *cbbProfile);
     BindChoices();
-    BindGridSelection();
     resize(InitialClientSize);
+
+    tmrClearMemory = new QTimer(this);
+    tmrClearMemory->setInterval(ClearMemoryIntervalMs);
+    connect(tmrClearMemory, &QTimer::timeout, this, [this] { RunIfSet(m_memoryTrim); });
+    tmrClearMemory->start();
 }
 
 TFrmMainForm::~TFrmMainForm() {
@@ -84,6 +93,21 @@ void TFrmMainForm::BuildControls() {
     auto* client = new QWidget(this);
     setCentralWidget(client);
 
+    // The left part of the upper half is the preview's place.
+    auto* upperLayout = new QHBoxLayout;
+    upperLayout->addStretch(1);
+    upperLayout->addLayout(BuildChoices(client));
+
+    BuildGrid(client);
+
+    auto* clientLayout = new QVBoxLayout(client);
+    clientLayout->addLayout(upperLayout);
+    clientLayout->addWidget(dxTreeSourceFileInfo, 1);
+    clientLayout->addLayout(BuildListButtons(client));
+    client->setMinimumSize(MinimumClientSize);
+}
+
+QLayout* TFrmMainForm::BuildChoices(QWidget* client) {
     lblOutputFileTypeName = CaptionLabel("Output FileType:", client);
     lblProfileSettings = CaptionLabel("Profile Settings:", client);
     lblOutputFolderInfo = CaptionLabel("Output Folder:", client);
@@ -105,6 +129,14 @@ void TFrmMainForm::BuildControls() {
     chkShowOutputDirectory->setObjectName("chkShowOutputDirectory");
     Label2 = CaptionLabel("Show output directory when done", client);
 
+    Label3 = CaptionLabel("Click here to download the coder", client);
+    Label3->setObjectName("Label3");
+    QFont linkFont = Label3->font();
+    linkFont.setUnderline(true);
+    Label3->setFont(linkFont);
+    Label3->setCursor(Qt::PointingHandCursor);
+    Label3->installEventFilter(this);
+
     auto* choicesLayout = new QGridLayout;
     choicesLayout->addWidget(lblOutputFileTypeName, 0, 0, Qt::AlignRight);
     choicesLayout->addWidget(cbbOutputFiletype, 0, 1, 1, 2);
@@ -117,48 +149,52 @@ void TFrmMainForm::BuildControls() {
     boxesLayout->addWidget(Label1, 0, 1);
     boxesLayout->addWidget(chkShowOutputDirectory, 1, 0);
     boxesLayout->addWidget(Label2, 1, 1);
+    boxesLayout->addWidget(Label3, 2, 0, 1, 2);
     boxesLayout->setColumnStretch(1, 1);
     choicesLayout->addLayout(boxesLayout, 3, 0, 1, 3);
     choicesLayout->setColumnStretch(1, 1);
+    return choicesLayout;
+}
 
-    // The left part of the upper half is the preview's place.
-    auto* upperLayout = new QHBoxLayout;
-    upperLayout->addStretch(1);
-    upperLayout->addLayout(choicesLayout);
-
-    dxTreeSourceFileInfo = new QTreeView(client);
-    dxTreeSourceFileInfo->setObjectName("dxTreeSourceFileInfo");
+void TFrmMainForm::BuildGrid(QWidget* client) {
+    dxTreeSourceFileInfo = new SourceGridView(client);
     m_sourceModel = new SourceListModel(m_sources, this);
+    dxTreeSourceFileInfo->SetSourceList(&m_sources);
     dxTreeSourceFileInfo->setModel(m_sourceModel);
-    dxTreeSourceFileInfo->setRootIsDecorated(false);
-    dxTreeSourceFileInfo->setItemsExpandable(false);
-    dxTreeSourceFileInfo->setUniformRowHeights(true);
-    dxTreeSourceFileInfo->setAllColumnsShowFocus(true);
-    dxTreeSourceFileInfo->setSelectionMode(QAbstractItemView::ExtendedSelection);
-    dxTreeSourceFileInfo->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dxTreeSourceFileInfo->header()->setSectionsMovable(true);
     dxTreeSourceFileInfo->header()->setStretchLastSection(true);
     for (const auto& [column, width] : ColumnWidths)
         dxTreeSourceFileInfo->header()->resizeSection(column, width);
+}
 
-    btnConvert = new QPushButton(QStringLiteral("Convert"), client);
-    btnConvert->setObjectName("btnConvert");
-    btnConvert->setToolTip(QStringLiteral("Ctrl + S"));
+QLayout* TFrmMainForm::BuildListButtons(QWidget* client) {
+    btnOpenFile =
+        CommandButton(client, "btnOpenFile", "Add Files...", "Ctrl + O", &TFrmMainForm::btnOpenFileClick);
+    btnRemoveFile =
+        CommandButton(client, "btnRemoveFile", "Remove", "Ctrl + R", &TFrmMainForm::btnRemoveFileClick);
+    btnClearFile =
+        CommandButton(client, "btnClearFile", "Clear", "Ctrl + L", &TFrmMainForm::btnClearFileClick);
+    btnConvert = CommandButton(client, "btnConvert", "Convert", "Ctrl + S", &TFrmMainForm::btnConvertClick);
     btnConvert->setFixedSize(ConvertButtonWidth, ConvertButtonHeight);
-    // Keys reach the focused control; the Convert button is reached through Ctrl+S and a click.
-    btnConvert->setAutoDefault(false);
-    connect(btnConvert, &QPushButton::clicked, this,
-            [this] { RivamoApplication::RunCommand([this] { btnConvertClick(); }); });
 
     auto* lowerLayout = new QHBoxLayout;
+    lowerLayout->addWidget(btnOpenFile);
+    lowerLayout->addWidget(btnRemoveFile);
+    lowerLayout->addWidget(btnClearFile);
     lowerLayout->addStretch(1);
     lowerLayout->addWidget(btnConvert);
+    return lowerLayout;
+}
 
-    auto* clientLayout = new QVBoxLayout(client);
-    clientLayout->addLayout(upperLayout);
-    clientLayout->addWidget(dxTreeSourceFileInfo, 1);
-    clientLayout->addLayout(lowerLayout);
-    client->setMinimumSize(MinimumClientSize);
+QPushButton* TFrmMainForm::CommandButton(QWidget* parent, const char* name, const char* text,
+                                         const char* hint, void (TFrmMainForm::*click)()) {
+    auto* button = new QPushButton(QString::fromLatin1(text), parent);
+    button->setObjectName(name);
+    button->setToolTip(QString::fromLatin1(hint));
+    // Keys reach the focused control; the buttons are reached through their shortcuts and a click.
+    button->setAutoDefault(false);
+    connect(button, &QPushButton::clicked, this,
+            [this, click] { RivamoApplication::RunCommand([this, click] { (this->*click)(); }); });
+    return button;
 }
 
 void TFrmMainForm::BindChoices() {
@@ -177,52 +213,26 @@ void TFrmMainForm::ShowChoices() {
     edtOutputFolder->setText(QString::fromLocal8Bit(m_choices.edtOutputFolder()));
 }
 
-void TFrmMainForm::BindGridSelection() {
-    QItemSelectionModel* selection = dxTreeSourceFileInfo->selectionModel();
-    connect(selection, &QItemSelectionModel::selectionChanged, this, [this] { TakeGridSelection(); });
-    connect(selection, &QItemSelectionModel::currentRowChanged, this, [this] { TakeGridSelection(); });
-    connect(m_sourceModel, &SourceListModel::listSelectionChanged, this, [this] { ShowListSelection(); });
-    ShowListSelection();
-}
-
-// The grid's selection and focused row live in the source list; the view copies them both ways.
-void TFrmMainForm::TakeGridSelection() {
-    if (m_syncingSelection)
-        return;
-    m_syncingSelection = true;
-    const QItemSelectionModel* selection = dxTreeSourceFileInfo->selectionModel();
-    for (std::size_t row = 0; row < m_sources.RowCount(); ++row)
-        m_sources.SetSelected(row, selection->isRowSelected(static_cast<int>(row), {}));
-    const QModelIndex current = selection->currentIndex();
-    if (current.isValid() && static_cast<std::size_t>(current.row()) < m_sources.RowCount())
-        m_sources.SetFocusedRow(static_cast<std::size_t>(current.row()));
-    else
-        m_sources.SetFocusedRow(std::nullopt);
-    m_syncingSelection = false;
-}
-
-void TFrmMainForm::ShowListSelection() {
-    if (m_syncingSelection)
-        return;
-    m_syncingSelection = true;
-    QItemSelection rows;
-    const int lastColumn = m_sourceModel->columnCount() - 1;
-    for (const std::size_t row : m_sources.SelectedRows()) {
-        const int r = static_cast<int>(row);
-        rows.select(m_sourceModel->index(r, 0), m_sourceModel->index(r, lastColumn));
-    }
-    QItemSelectionModel* selection = dxTreeSourceFileInfo->selectionModel();
-    selection->select(rows, QItemSelectionModel::ClearAndSelect);
-    const auto focused = m_sources.FocusedRow();
-    const QModelIndex current = focused ? m_sourceModel->index(static_cast<int>(*focused), 0) : QModelIndex();
-    selection->setCurrentIndex(current, QItemSelectionModel::NoUpdate);
-    m_syncingSelection = false;
-}
-
 void TFrmMainForm::btnConvertClick() {
     m_proc.FilesDone = 0;
-    if (m_convertBatch)
-        m_convertBatch();
+    RunIfSet(m_convertBatch);
+}
+
+void TFrmMainForm::btnOpenFileClick() {
+    RunIfSet(m_sourceListCommands.openFiles);
+}
+
+void TFrmMainForm::btnRemoveFileClick() {
+    RunIfSet(m_sourceListCommands.removeFiles);
+}
+
+void TFrmMainForm::btnClearFileClick() {
+    RunIfSet(m_sourceListCommands.clearFiles);
+}
+
+void TFrmMainForm::RunIfSet(const std::function<void()>& command) {
+    if (command)
+        command();
 }
 
 bool TFrmMainForm::HandleShortcut(int key, Qt::KeyboardModifiers modifiers) {
@@ -243,6 +253,11 @@ bool TFrmMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && event->type() == QEvent::KeyPress && isEnabled()) {
         const auto* key = static_cast<QKeyEvent*>(event);
         HandleShortcut(key->key(), key->modifiers());
+    }
+    if (watched == Label3 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+        RivamoApplication::RunCommand([this] { RunIfSet(m_sourceListCommands.downloadCodec); });
+        return true;
     }
     return QMainWindow::eventFilter(watched, event);
 }

@@ -10,18 +10,28 @@
 
 class QCheckBox;
 class QComboBox;
-class QItemSelection;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
-class QTreeView;
+class QTimer;
 class OptionListCombo;
+class SourceGridView;
 class SourceListModel;
 class TCustomProc;
 
-// The main window TFrmMainForm: the source grid, the output type, profile and output folder, the
-// two end-of-batch boxes and the Convert button. It shows the core's state and hands the user's
-// commands to the logic; what happens on convert, first show and close is given by its owner.
+// The source list's commands on the main window, given by the window's owner.
+struct SourceListCommands {
+    std::function<void()> openFiles;     // btnOpenFile, Ctrl+O
+    std::function<void()> removeFiles;   // btnRemoveFile, Ctrl+R
+    std::function<void()> clearFiles;    // btnClearFile, Ctrl+L
+    std::function<void()> downloadCodec; // the label Label3
+};
+
+// The main window TFrmMainForm: the source grid with its three buttons, the output type, profile and
+// output folder, the two end-of-batch boxes, the codec download label and the Convert button. It shows the
+// core's state and hands the user's commands to the logic; what happens on convert, first show and close is
+// given by its owner.
 class TFrmMainForm : public QMainWindow {
     Q_OBJECT
 
@@ -35,11 +45,20 @@ public:
     void SetFirstShowHandler(std::function<void()> handler) { m_firstShowHandler = std::move(handler); }
     // Runs whenever the window is closed; it saves the settings and ends the program.
     void SetCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
+    void SetSourceListCommands(SourceListCommands commands) { m_sourceListCommands = std::move(commands); }
+    // Runs at every tick of tmrClearMemory, which runs from the window's creation.
+    void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
 
     // The Convert command: FilesDone := 0, then the batch.
     void btnConvertClick();
+    void btnOpenFileClick();
+    void btnRemoveFileClick();
+    void btnClearFileClick();
 
-    QTreeView* dxTreeSourceFileInfo = nullptr;
+    SourceGridView* dxTreeSourceFileInfo = nullptr;
+    QPushButton* btnOpenFile = nullptr;
+    QPushButton* btnRemoveFile = nullptr;
+    QPushButton* btnClearFile = nullptr;
     QComboBox* cbbOutputFiletype = nullptr;
     QComboBox* cbbProfile = nullptr;
     QLineEdit* edtOutputFolder = nullptr;
@@ -50,7 +69,9 @@ public:
     QLabel* lblOutputFileTypeName = nullptr;
     QLabel* lblProfileSettings = nullptr;
     QLabel* lblOutputFolderInfo = nullptr;
+    QLabel* Label3 = nullptr; // "Click here to download the coder"
     QPushButton* btnConvert = nullptr;
+    QTimer* tmrClearMemory = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -59,11 +80,14 @@ protected:
 
 private:
     void BuildControls();
+    QLayout* BuildChoices(QWidget* client);
+    QLayout* BuildListButtons(QWidget* client);
+    void BuildGrid(QWidget* client);
     void BindChoices();
-    void BindGridSelection();
     void ShowChoices();
-    void ShowListSelection();
-    void TakeGridSelection();
+    QPushButton* CommandButton(QWidget* parent, const char* name, const char* text, const char* hint,
+                               void (TFrmMainForm::*click)());
+    static void RunIfSet(const std::function<void()>& command);
     bool HandleShortcut(int key, Qt::KeyboardModifiers modifiers);
 
     SourceList& m_sources;
@@ -74,8 +98,9 @@ private:
     OptionListCombo* m_outputFiletypeBinding = nullptr;
     OptionListCombo* m_profileBinding = nullptr;
     bool m_shownOnce = false;
-    bool m_syncingSelection = false;
     std::function<void()> m_convertBatch;
+    SourceListCommands m_sourceListCommands;
+    std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;
     std::function<void()> m_closeHandler;
 };

@@ -9,15 +9,23 @@
 #include <QWindow>
 
 #include "app/MainWindow.h"
+#include "app/RivamoApplication.h"
 #include "convert/ConvertingWindow.h"
+#include "sources/CodeErrorForm.h"
+#include "sources/CodecDownload.h"
+#include "sources/SourceListBinding.h"
 
 namespace {
 
 constexpr const char* OutputFolderBelowHome = "/Rivamo";
 constexpr int ErrorKind = 0; // ShowMessageKind's error box
 
+std::string HomeFolder() {
+    return QFile::encodeName(QDir::homePath()).toStdString();
+}
+
 std::string DefaultOutputFolder() {
-    return QFile::encodeName(QDir::homePath()).toStdString() + OutputFolderBelowHome;
+    return HomeFolder() + OutputFolderBelowHome;
 }
 
 } // namespace
@@ -28,12 +36,15 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
       m_choices(DefaultOutputFolder()), m_customProc(m_programFolder, m_options, m_choices),
       m_appFunc(m_programFolder),
       m_commonLib(m_programFolder, m_customProc, m_sources, m_appFunc, m_fileFunc), m_commands(m_commonLib),
-      m_sysFunc(m_processTable, m_appFunc) {
-    Shell& shell = options.shell != nullptr ? *options.shell : m_desktopShell;
-    Power& power = options.power != nullptr ? *options.power : m_logindPower;
+      m_sysFunc(m_processTable, m_appFunc),
+      m_shell(options.shell != nullptr ? *options.shell : m_desktopShell),
+      m_power(options.power != nullptr ? *options.power : m_logindPower),
+      m_sourceController(m_sources, m_probe, m_preview, m_trimBar, m_pump,
+                         [this] { ShowCodecError(m_mainForm.get(), m_shell); }),
+      m_initDir(m_programFolder, HomeFolder() + "/") {
     m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, m_progress,
                                                           *this, m_boxes, m_sysFunc, m_appFunc, m_launcher,
-                                                          m_clock, m_pump, shell, power},
+                                                          m_clock, m_pump, m_shell, m_power},
                                             options.timing);
 
     // A selection the user makes in either list applies the profile it names.
@@ -44,6 +55,8 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     m_mainForm->SetFirstShowHandler([this] { MainFormShow(); });
     m_mainForm->SetCloseHandler([this] { MainFormClose(); });
     m_mainForm->SetConvertBatch([this] { m_batch->ConvertBatch(); });
+    m_mainForm->SetMemoryTrim([this] { TrimWorkingSet(m_power, m_pump); });
+    BindSourceList();
 
     // A window of its own, not a child of the main window: it stays usable while the main window
     // is disabled during a conversion.
@@ -53,6 +66,19 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
         .tmrChangingTimer = [&logic] { logic.tmrChangingTimer(); },
         .btnStop1Click = [&logic] { logic.btnStop1Click(); },
         .FormClose = [&logic] { logic.FormClose(); },
+    });
+}
+
+void ProgramShell::BindSourceList() {
+    m_sourceListBinding = std::make_unique<TSourceListBinding>(*m_mainForm, *m_mainForm->dxTreeSourceFileInfo,
+                                                               m_sourceController, m_initDir, m_pump,
+                                                               &RivamoApplication::RunCommand);
+    TSourceListBinding& binding = *m_sourceListBinding;
+    m_mainForm->SetSourceListCommands({
+        .openFiles = [&binding] { binding.btnOpenFileClick(); },
+        .removeFiles = [&binding] { binding.btnRemoveFileClick(); },
+        .clearFiles = [&binding] { binding.btnClearFileClick(); },
+        .downloadCodec = [this] { OpenCodecDownload(m_shell); },
     });
 }
 

@@ -14,7 +14,12 @@
 #include "convert/CustomProc.h"
 #include "convert/PosixProcessLauncher.h"
 #include "profiles/OptionSelection.h"
+#include "sources/FfmpegMediaProbe.h"
+#include "sources/InitDir.h"
+#include "sources/PreviewLink.h"
 #include "sources/SourceList.h"
+#include "sources/SourceListController.h"
+#include "sources/TrimBarState.h"
 #include "support/DesktopShell.h"
 #include "support/FileFunc.h"
 #include "support/LinuxProcessTable.h"
@@ -27,6 +32,7 @@
 
 class TFrmMainForm;
 class TfrmConverting;
+class TSourceListBinding;
 
 // What the running program may take from its starter instead of the real thing. main() leaves
 // everything as it is; tests shorten the batch's pauses and keep the desktop and the power alone.
@@ -56,12 +62,14 @@ public:
     TfrmConverting& ProgressForm() { return *m_progressForm; }
     TCustomProc& CustomProc() { return m_customProc; }
     SourceList& Sources() { return m_sources; }
+    SourceListController& SourceController() { return m_sourceController; }
     OptionSelection& Options() { return m_options; }
     MainChoices& Choices() { return m_choices; }
     ConvertingState& Progress() { return m_progress; }
     BatchDriver& Batch() { return *m_batch; }
 
 private:
+    void BindSourceList();
     void MainFormShow();
     void MainFormClose();
 
@@ -94,8 +102,18 @@ private:
     QtEventPump m_pump;
     DesktopShell m_desktopShell;
     LogindPower m_logindPower;
+    Shell& m_shell;
+    Power& m_power;
     std::unique_ptr<BatchDriver> m_batch;
+
+    // The source list's commands; the preview and the trim bar are not there yet.
+    FfmpegMediaProbe m_probe;
+    NoPreview m_preview;
+    TrimBarState m_trimBar;
+    SourceListController m_sourceController;
+    TInitDir m_initDir;
 
     std::unique_ptr<TFrmMainForm> m_mainForm;
     std::unique_ptr<TfrmConverting> m_progressForm;
+    std::unique_ptr<TSourceListBinding> m_sourceListBinding; // a child of the main window
 };

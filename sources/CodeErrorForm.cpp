@@ -1,10 +1,14 @@
 #include "sources/CodeErrorForm.h"
 
+#include <algorithm>
+
 #include <QEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
 #include <QStyle>
+#include <QTextLayout>
+#include <QtMath>
 
 #include "sources/CodecDownload.h"
 #include "sources/WindowPlacement.h"
@@ -19,9 +23,32 @@ constexpr const char* OkText = "OK";
 
 constexpr QRect ImageRect(8, 13, 32, 32);
 constexpr QRect ErrorTextRect(48, 16, 357, 30);
-constexpr QPoint LinkPosition(258, 30);
 constexpr QSize OkButtonSize(75, 25);
 constexpr int OkButtonTop = 62;
+constexpr int OkButtonGap = 6;  // between the link and the button
+constexpr int BottomMargin = 9; // below the button
+
+// Where the wrapped text's last line ends, and the height of one line, in the font given.
+struct LastLine {
+    int top = 0;
+    int right = 0;
+    int height = 0;
+};
+
+LastLine LastLineOf(const QString& text, const QFont& font, int width) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    LastLine last;
+    qreal y = 0;
+    for (QTextLine line = layout.createLine(); line.isValid(); line = layout.createLine()) {
+        line.setLineWidth(width);
+        line.setPosition(QPointF(0, y));
+        last = {qRound(y), qCeil(line.naturalTextWidth()), qCeil(line.height())};
+        y += line.height();
+    }
+    layout.endLayout();
+    return last;
+}
 
 } // namespace
 
@@ -31,7 +58,6 @@ TFrmCodeErrorForm::TFrmCodeErrorForm(QWidget* owner, Shell& shell)
       m_shell(shell) {
     setObjectName("FrmCodeErrorForm");
     setWindowTitle(Caption);
-    setFixedSize(ClientWidth, ClientHeight);
 
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
@@ -51,15 +77,34 @@ TFrmCodeErrorForm::TFrmCodeErrorForm(QWidget* owner, Shell& shell)
     lblDownload->setFont(linkFont);
     lblDownload->setStyleSheet("color: blue;");
     lblDownload->setCursor(Qt::PointingHandCursor);
-    lblDownload->move(LinkPosition);
     lblDownload->adjustSize();
     lblDownload->installEventFilter(this);
 
     btnOK = new QPushButton(OkText, this);
     btnOK->setObjectName("btnOK");
     btnOK->setDefault(true);
-    btnOK->setGeometry(QRect(QPoint((ClientWidth - OkButtonSize.width()) / 2, OkButtonTop), OkButtonSize));
     connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    LayOutText();
+}
+
+// The link stands right after the text's last line, or below it when that line leaves no room.
+// How the text wraps depends on the font, so the places follow from it; the window grows (never
+// shrinks) when the text, the link and the button need more height.
+void TFrmCodeErrorForm::LayOutText() {
+    const int textHeight =
+        std::max(ErrorTextRect.height(), lblErrorInfo->heightForWidth(ErrorTextRect.width()));
+    lblErrorInfo->setGeometry(QRect(ErrorTextRect.topLeft(), QSize(ErrorTextRect.width(), textHeight)));
+
+    const LastLine last = LastLineOf(lblErrorInfo->text(), lblErrorInfo->font(), ErrorTextRect.width());
+    const int afterText =
+        ErrorTextRect.left() + last.right + lblErrorInfo->fontMetrics().horizontalAdvance(' ');
+    const bool fitsAfter = afterText + lblDownload->width() <= ErrorTextRect.right();
+    lblDownload->move(fitsAfter ? QPoint(afterText, ErrorTextRect.top() + last.top)
+                                : QPoint(ErrorTextRect.left(), ErrorTextRect.top() + last.top + last.height));
+
+    const int okTop = std::max(OkButtonTop, lblDownload->geometry().bottom() + 1 + OkButtonGap);
+    btnOK->setGeometry(QRect(QPoint((ClientWidth - OkButtonSize.width()) / 2, okTop), OkButtonSize));
+    setFixedSize(ClientWidth, std::max(ClientHeight, okTop + OkButtonSize.height() + BottomMargin));
 }
 
 bool TFrmCodeErrorForm::eventFilter(QObject* watched, QEvent* event) {

@@ -27,6 +27,8 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void LayOutText();
+
     Shell& m_shell;
 };
 

@@ -11,6 +11,11 @@ int ToInt(std::size_t value) {
     return static_cast<int>(value);
 }
 
+// The start and end times are typed into the grid; the other times follow from them.
+bool IsTimeColumn(int column) {
+    return column == ToInt(colStartTime) || column == ToInt(colEndTime);
+}
+
 } // namespace
 
 SourceListModel::SourceListModel(SourceList& list, QObject* parent)
@@ -52,13 +57,22 @@ QVariant SourceListModel::data(const QModelIndex& index, int role) const {
     return {};
 }
 
+// The list tells this model about every change it makes, which repaints the cell.
 bool SourceListModel::setData(const QModelIndex& index, const QVariant& value, int role) {
-    if (!index.isValid() || !HasRow(index.row()) || index.column() != colCheck || role != Qt::CheckStateRole)
+    if (!index.isValid() || !HasRow(index.row()))
         return false;
-    const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
-    // The list tells this model about the change, which repaints the cell.
-    m_list.SetCell(static_cast<std::size_t>(index.row()), colCheck, checked ? CheckedText : UncheckedText);
-    return true;
+    const auto row = static_cast<std::size_t>(index.row());
+    if (index.column() == colCheck && role == Qt::CheckStateRole) {
+        const bool checked = value.value<Qt::CheckState>() == Qt::Checked;
+        m_list.SetCell(row, colCheck, checked ? CheckedText : UncheckedText);
+        return true;
+    }
+    if (IsTimeColumn(index.column()) && role == Qt::EditRole) {
+        m_list.SetCell(row, static_cast<std::size_t>(index.column()),
+                       value.toString().toLocal8Bit().toStdString());
+        return true;
+    }
+    return false;
 }
 
 Qt::ItemFlags SourceListModel::flags(const QModelIndex& index) const {
@@ -67,6 +81,8 @@ Qt::ItemFlags SourceListModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (index.column() == colCheck)
         flags |= Qt::ItemIsUserCheckable;
+    if (IsTimeColumn(index.column()))
+        flags |= Qt::ItemIsEditable;
     return flags;
 }
 

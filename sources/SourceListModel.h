@@ -6,7 +6,8 @@
 
 // The grid dxTreeSourceFileInfo's view of the source list: one row per SourceItem, the seven
 // columns with their captions. The check column shows "True"/"False" as a check box and writes
-// the text back when the user toggles it. The model follows the list's change notifications.
+// the text back when the user toggles it; the start and end times are edited as text. The model
+// follows the list's change notifications.
 class SourceListModel final : public QAbstractTableModel, private SourceListObserver {
     Q_OBJECT
 

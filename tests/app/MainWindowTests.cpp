@@ -7,14 +7,18 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
+#include <QTimer>
 #include <QTreeView>
 #include <QWindow>
 
 #include <stdexcept>
+#include <string>
+#include <vector>
 
 #include "app/MainWindow.h"
 #include "app/RivamoApplication.h"
 #include "convert/CustomProc.h"
+#include "sources/SourceGridView.h"
 #include "tests/common/RecordingMessageBoxes.h"
 
 namespace {
@@ -49,6 +53,12 @@ protected:
             filesDoneAtConvert = proc.FilesDone;
             ++conversions;
         });
+        window.SetSourceListCommands({
+            .openFiles = [this] { commands.push_back("open"); },
+            .removeFiles = [this] { commands.push_back("remove"); },
+            .clearFiles = [this] { commands.push_back("clear"); },
+            .downloadCodec = [this] { commands.push_back("download"); },
+        });
     }
 
     void ShowWindow() {
@@ -70,6 +80,7 @@ protected:
     TFrmMainForm window{sources, options, choices, proc};
     int profileApplications = 0;
     int conversions = 0;
+    std::vector<std::string> commands;
     int filesDoneAtConvert = -1;
 };
 
@@ -207,6 +218,50 @@ TEST_F(App_MainWindowTests, OtherModifiersAndOtherKeysDoNotConvert) {
     PressKey(Qt::Key_S, Qt::NoModifier);
     PressKey(Qt::Key_D, Qt::ControlModifier);
     EXPECT_EQ(conversions, 0);
+}
+
+TEST_F(App_MainWindowTests, CtrlORAndLReachTheListCommandsAndTheKeyStillReachesTheGrid) {
+    ShowWindow();
+    KeyCounter lPresses(Qt::Key_L);
+    window.dxTreeSourceFileInfo->setFocus();
+    window.dxTreeSourceFileInfo->installEventFilter(&lPresses);
+    PressKey(Qt::Key_O, Qt::ControlModifier);
+    PressKey(Qt::Key_R, Qt::ControlModifier);
+    PressKey(Qt::Key_L, Qt::ControlModifier);
+    EXPECT_EQ(commands, (std::vector<std::string>{"open", "remove", "clear"}));
+    EXPECT_EQ(lPresses.presses, 1);
+
+    // Only Ctrl alone makes them shortcuts.
+    commands.clear();
+    PressKey(Qt::Key_O, Qt::ControlModifier | Qt::ShiftModifier);
+    PressKey(Qt::Key_R, Qt::ControlModifier | Qt::AltModifier);
+    PressKey(Qt::Key_L, Qt::NoModifier);
+    EXPECT_TRUE(commands.empty());
+    EXPECT_EQ(conversions, 0);
+}
+
+TEST_F(App_MainWindowTests, ListButtonsAndTheDownloadLabelRunTheirCommands) {
+    ShowWindow();
+    EXPECT_EQ(window.btnOpenFile->toolTip(), "Ctrl + O");
+    EXPECT_EQ(window.btnRemoveFile->toolTip(), "Ctrl + R");
+    EXPECT_EQ(window.btnClearFile->toolTip(), "Ctrl + L");
+    QTest::mouseClick(window.btnOpenFile, Qt::LeftButton);
+    QTest::mouseClick(window.btnRemoveFile, Qt::LeftButton);
+    QTest::mouseClick(window.btnClearFile, Qt::LeftButton);
+    QTest::mouseClick(window.Label3, Qt::LeftButton);
+    EXPECT_EQ(commands, (std::vector<std::string>{"open", "remove", "clear", "download"}));
+
+    EXPECT_EQ(window.Label3->text(), "Click here to download the coder");
+    EXPECT_TRUE(window.Label3->font().underline());
+    EXPECT_EQ(window.Label3->cursor().shape(), Qt::PointingHandCursor);
+}
+
+TEST_F(App_MainWindowTests, MemoryTrimRunsEverySecondFromTheWindowsCreation) {
+    int trims = 0;
+    window.SetMemoryTrim([&] { ++trims; });
+    EXPECT_TRUE(window.tmrClearMemory->isActive());
+    EXPECT_EQ(window.tmrClearMemory->interval(), 1000);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return trims > 0; }));
 }
 
 TEST_F(App_MainWindowTests, DisabledWindowTakesNoShortcut) {

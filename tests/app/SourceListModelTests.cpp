@@ -81,13 +81,31 @@ TEST_F(Sources_SourceListModelTests, CheckColumnShowsABoxAndWritesTrueOrFalse) {
     ASSERT_TRUE(model.setData(check, Qt::Checked, Qt::CheckStateRole));
     EXPECT_EQ(list.Cell(0, colCheck), "True");
 
-    // Only the check column is edited here; other cells and other roles are left alone.
+    // Other cells and other roles are left alone.
     EXPECT_FALSE(model.setData(model.index(0, colFileName), "x", Qt::EditRole));
     EXPECT_EQ(list.Cell(0, colFileName), "/videos/a.avi");
+    EXPECT_FALSE(model.setData(check, "False", Qt::EditRole));
+    EXPECT_EQ(list.Cell(0, colCheck), "True");
 
     // A cell text other than "True" shows an empty box, as the batch would skip the row.
     list.SetCell(0, colCheck, "true");
     EXPECT_EQ(model.data(check, Qt::CheckStateRole).value<Qt::CheckState>(), Qt::Unchecked);
+}
+
+TEST_F(Sources_SourceListModelTests, OnlyTheStartAndEndTimesAreEditedAsText) {
+    AddRow(list, "/videos/a.avi");
+    for (int column = 0; column < model.columnCount(); ++column) {
+        const bool editable = model.flags(model.index(0, column)) & Qt::ItemIsEditable;
+        EXPECT_EQ(editable, column == colStartTime || column == colEndTime) << column;
+    }
+    ASSERT_TRUE(model.setData(model.index(0, colStartTime), "00:00:10", Qt::EditRole));
+    ASSERT_TRUE(model.setData(model.index(0, colEndTime), "00:00:50", Qt::EditRole));
+    EXPECT_EQ(list.Cell(0, colStartTime), "00:00:10");
+    EXPECT_EQ(list.Cell(0, colEndTime), "00:00:50");
+    EXPECT_FALSE(model.setData(model.index(0, colCutTime), "00:00:40", Qt::EditRole));
+    EXPECT_FALSE(model.setData(model.index(0, colDuration), "00:00:40", Qt::EditRole));
+    EXPECT_EQ(list.Cell(0, colCutTime), "00:01:00");
+    EXPECT_EQ(list.Cell(0, colDuration), "00:01:00");
 }
 
 TEST(Sources_SourceListModelLifetimeTests, ShowsExistingRowsAndDetachesWhenDestroyed) {

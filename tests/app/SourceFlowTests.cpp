@@ -1,0 +1,268 @@
+// The main job as a user does it, on the whole program: files dropped on the main window, a start
+// time typed into the grid, Ctrl+S, and the program's own transcoder writing the output files.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <map>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+#include <QTimeEdit>
+#include <QTimer>
+#include <QUrl>
+#include <QWindow>
+
+#include "app/MainWindow.h"
+#include "app/ProgramShell.h"
+#include "sources/CodeErrorForm.h"
+#include "sources/CodecDownload.h"
+#include "sources/SourceGridView.h"
+#include "support/Text.h"
+#include "tests/common/RecordingMessageBoxes.h"
+#include "tests/common/TempDir.h"
+#include "tests/transcoder/MediaCheck.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+class RecordingShell final : public Shell {
+public:
+    void OpenFolder(const std::string& folder) override { folders.push_back(folder); }
+    void OpenAddress(const std::string& address) override { addresses.push_back(address); }
+    std::vector<std::string> folders;
+    std::vector<std::string> addresses;
+};
+
+class QuietPower final : public Power {
+public:
+    bool PowerOff() override {
+        ++powerOffs;
+        return true;
+    }
+    void TrimMemory() override {}
+    int powerOffs = 0;
+};
+
+ProgramOptions ShortPauses(Shell& shell, Power& power) {
+    ProgramOptions options;
+    options.timing.showPauseMs = 50;
+    options.timing.startPauseMs = 300;
+    options.timing.pollMs = 20;
+    options.timing.runnerPauseMs = 50;
+    options.shell = &shell;
+    options.power = &power;
+    return options;
+}
+
+std::string ProgramDir() {
+    const char* dir = std::getenv("RIVAMO_PROGRAM_DIR");
+    return dir != nullptr ? dir : RIVAMO_PROGRAM_DIR_DEFAULT;
+}
+
+// A clip with a test picture and a tone, made by the ffmpeg command (arguments passed as they
+// are, no shell).
+std::string MakeClip(const TempDir& folder, const std::string& name, double seconds,
+                     const QStringList& codecs) {
+    const std::string path = folder.Folder() + name;
+    const QString length = QString::number(seconds);
+    QStringList arguments = {"-nostdin",
+                             "-hide_banner",
+                             "-loglevel",
+                             "error",
+                             "-y",
+                             "-f",
+                             "lavfi",
+                             "-i",
+                             "testsrc=size=160x120:rate=25",
+                             "-f",
+                             "lavfi",
+                             "-i",
+                             "sine=frequency=440:sample_rate=44100"};
+    arguments << codecs << "-t" << length << QFile::decodeName(QByteArray::fromStdString(path));
+    if (QProcess::execute("ffmpeg", arguments) != 0)
+        throw std::runtime_error("ffmpeg could not make " + name);
+    return path;
+}
+
+// A file dragged from a file manager and released on the widget.
+void DropFiles(QWidget& target, const std::vector<std::string>& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const auto& path : paths)
+        urls << QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
+    data.setUrls(urls);
+    const QPoint at = target.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    ASSERT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &drop);
+}
+
+// The whole program in a temporary program folder that holds the real trenc and rtrenc and an
+// empty Config folder, with a short timing profile and the desktop and the power left alone.
+class App_SourceFlowTests : public testing::Test {
+protected:
+    App_SourceFlowTests() {
+        for (const char* name : {"trenc", "rtrenc"})
+            fs::copy_file(fs::path(ProgramDir()) / name, folder.Path() / name);
+        fs::create_directory(folder.Path() / "Config");
+        program.Start();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&program.MainForm()));
+        program.Choices().SetOutputFolder(OutputFolder());
+    }
+
+    std::string OutputFolder() const { return (folder.Path() / "out").string(); }
+
+    std::vector<std::string> Column(std::size_t column) {
+        std::vector<std::string> cells;
+        for (std::size_t row = 0; row < program.Sources().RowCount(); ++row)
+            cells.push_back(program.Sources().Cell(row, column));
+        return cells;
+    }
+
+    void AddPlainRows(int count) {
+        SourceList& sources = program.Sources();
+        for (int i = 0; i < count; ++i) {
+            const std::size_t row = sources.AppendRow();
+            sources.SetCell(row, colCheck, CheckedText);
+            sources.SetCell(row, colFileName, "/videos/clip" + std::to_string(i) + ".avi");
+        }
+    }
+
+    void PressKey(Qt::Key key, Qt::KeyboardModifiers modifiers) {
+        QTest::keyClick(program.MainForm().windowHandle(), key, modifiers);
+    }
+
+    TempDir folder;
+    TempDir clips;
+    RecordingMessageBoxes boxes;
+    RecordingShell shell;
+    QuietPower power;
+    ProgramShell program{folder.Folder(), boxes, [] {}, ShortPauses(shell, power)};
+};
+
+TEST_F(App_SourceFlowTests, DroppedClipsWithATypedStartTimeBecomeThreeValidFiles) {
+    const QStringList aviCodecs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    const std::vector<std::string> paths = {
+        MakeClip(clips, "-lead clip.avi", 5.5, aviCodecs),
+        MakeClip(clips, "say \"cheese\".mov", 3.5, {"-c:v", "mpeg4", "-c:a", "aac"}),
+        MakeClip(clips, "caf\xc3\xa9 \xc3\xbc.flv", 4.5, {"-c:v", "flv", "-c:a", "libmp3lame"}),
+    };
+
+    TFrmMainForm& window = program.MainForm();
+    DropFiles(window, paths);
+    ASSERT_EQ(Column(colFileName), paths);
+    std::vector<std::string> sizes;
+    for (const auto& path : paths)
+        sizes.push_back(SizeText(static_cast<int64_t>(fs::file_size(path))));
+    EXPECT_EQ(Column(colFileSize), sizes);
+    const std::vector<std::string> durations = {"00:00:05", "00:00:03", "00:00:04"};
+    EXPECT_EQ(Column(colDuration), durations);
+    EXPECT_EQ(Column(colCutTime), durations);
+    EXPECT_EQ(window.dxTreeSourceFileInfo->model()->rowCount(), 3);
+    EXPECT_TRUE(boxes.Boxes().empty());
+
+    // The start time typed into the first row's editor: the edit ends at the change and the row's
+    // times are checked.
+    SourceGridView& grid = *window.dxTreeSourceFileInfo;
+    const QPoint startCell = grid.visualRect(grid.model()->index(0, colStartTime)).center();
+    QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, startCell);
+    auto* editor = grid.viewport()->findChild<QTimeEdit*>();
+    ASSERT_NE(editor, nullptr);
+    editor->setTime(QTime(0, 0, 2));
+    EXPECT_EQ(program.Sources().Cell(0, colStartTime), "00:00:02");
+    EXPECT_EQ(program.Sources().Cell(0, colEndTime), "00:00:05");
+    EXPECT_EQ(program.Sources().Cell(0, colCutTime), "00:00:03");
+
+    PressKey(Qt::Key_S, Qt::ControlModifier);
+
+    EXPECT_EQ(program.CustomProc().FilesDone, 3);
+    EXPECT_TRUE(window.isEnabled());
+    EXPECT_TRUE(boxes.Boxes().empty());
+    std::map<std::string, std::string> outputs; // by base name
+    for (const auto& entry : fs::directory_iterator(OutputFolder()))
+        outputs[entry.path().stem().string()] = entry.path().string();
+    ASSERT_EQ(outputs.size(), 3u);
+    const std::vector<double> seconds = {3.0, 3.0, 4.0}; // end minus start of each row
+    for (std::size_t i = 0; i < paths.size(); ++i) {
+        const std::string base = fs::path(paths[i]).stem().string();
+        ASSERT_EQ(outputs.count(base), 1u) << base;
+        const MediaReport report = CheckMedia(outputs[base]);
+        EXPECT_TRUE(report.opened) << base << ": " << report.openError;
+        EXPECT_EQ(report.errors, 0) << base;
+        EXPECT_TRUE(report.hasVideo && report.hasAudio) << base;
+        EXPECT_NEAR(report.videoSeconds, seconds[i], 0.5) << base;
+        EXPECT_NEAR(report.AudioSeconds(), seconds[i], 0.5) << base;
+    }
+    // The sources are read, never changed.
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        EXPECT_EQ(SizeText(static_cast<int64_t>(fs::file_size(paths[i]))), sizes[i]);
+}
+
+TEST_F(App_SourceFlowTests, FileThatCannotBeMeasuredShowsTheCodecErrorWindowOnceAndAddsNoRow) {
+    const std::string empty = clips.WriteFile("empty.avi", "");
+    std::vector<QString> captions;
+    QTimer closer;
+    closer.setInterval(20);
+    QObject::connect(&closer, &QTimer::timeout, [&] {
+        if (auto* form = qobject_cast<TFrmCodeErrorForm*>(QApplication::activeModalWidget())) {
+            captions.push_back(form->windowTitle());
+            QTest::mouseClick(form->btnOK, Qt::LeftButton);
+        }
+    });
+    closer.start();
+    DropFiles(program.MainForm(), {empty, clips.Folder() + "notes.txt"});
+    closer.stop();
+
+    EXPECT_EQ(captions, std::vector<QString>{"Error Info"});
+    EXPECT_TRUE(program.Sources().IsEmpty());
+}
+
+TEST_F(App_SourceFlowTests, ListShortcutsAndTheDeleteKeyRemoveRowsAndTheLabelOpensTheDownloadPage) {
+    TFrmMainForm& window = program.MainForm();
+    window.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    window.dxTreeSourceFileInfo->setFocus();
+    AddPlainRows(4);
+
+    program.Sources().SelectOnly(1);
+    PressKey(Qt::Key_R, Qt::ControlModifier);
+    EXPECT_EQ(Column(colFileName),
+              (std::vector<std::string>{"/videos/clip0.avi", "/videos/clip2.avi", "/videos/clip3.avi"}));
+    // Ctrl+Shift+R and R alone are no shortcuts.
+    program.Sources().SelectOnly(0);
+    PressKey(Qt::Key_R, Qt::ControlModifier | Qt::ShiftModifier);
+    PressKey(Qt::Key_L, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(program.Sources().RowCount(), 3u);
+
+    program.Sources().SelectOnly(2);
+    PressKey(Qt::Key_Delete, Qt::NoModifier);
+    EXPECT_EQ(Column(colFileName), (std::vector<std::string>{"/videos/clip0.avi", "/videos/clip2.avi"}));
+
+    PressKey(Qt::Key_L, Qt::ControlModifier);
+    EXPECT_TRUE(program.Sources().IsEmpty());
+    EXPECT_EQ(window.dxTreeSourceFileInfo->model()->rowCount(), 0);
+
+    AddPlainRows(2);
+    program.Sources().SelectOnly(0);
+    QTest::mouseClick(window.btnRemoveFile, Qt::LeftButton);
+    EXPECT_EQ(Column(colFileName), std::vector<std::string>{"/videos/clip1.avi"});
+    QTest::mouseClick(window.btnClearFile, Qt::LeftButton);
+    EXPECT_TRUE(program.Sources().IsEmpty());
+
+    QTest::mouseClick(window.Label3, Qt::LeftButton);
+    EXPECT_EQ(shell.addresses, std::vector<std::string>{CodecDownloadAddress});
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+} // namespace
