@@ -105,9 +105,12 @@ void SourceListController::AddSourceFiles(const std::vector<std::string>& paths)
         if (durationText == ZeroTime) {
             if (m_showCodecError)
                 m_showCodecError();
-            continue;
+        } else {
+            AppendRow(path, durationText);
         }
-        AppendRow(path, durationText);
+        // Measuring runs on the user-interface thread: between files the window repaints, the busy
+        // popup's spinner turns and a click is served.
+        m_pump.Pump();
     }
     if (!m_rows.IsEmpty()) {
         m_rows.SelectOnly(0);

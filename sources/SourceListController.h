@@ -20,7 +20,8 @@ public:
 
     // Adds the paths in order: duplicates (exact text) and unaccepted extensions are skipped
     // silently, a file whose duration cannot be measured shows the codec error window once and
-    // adds no row. A file whose size cannot be read raises; rows added before it stay.
+    // adds no row. A file whose size cannot be read raises; rows added before it stay. Pending
+    // window events run after each measured file.
     void AddSourceFiles(const std::vector<std::string>& paths);
 
     void RemoveSelectedRows();

@@ -111,6 +111,7 @@ TEST_F(Sources_SourceListControllerTests, UnmeasurableFilesShowTheCodecErrorOnce
     const std::string good = Clip("good.wmv", 1000);
     controller.AddSourceFiles({short_, broken, good});
     EXPECT_EQ(codecErrors, 2);
+    EXPECT_EQ(pump.pumps, 3) << "the window is served after every measured file";
     EXPECT_EQ(Column(colFileName), std::vector<std::string>{good});
     EXPECT_EQ(Column(colDuration), std::vector<std::string>{"00:00:01"});
 }
