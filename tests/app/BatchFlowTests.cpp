@@ -16,39 +16,11 @@
 #include "app/ProgramShell.h"
 #include "convert/ConvertingWindow.h"
 #include "support/LinuxProcessTable.h"
+#include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 
 namespace {
-
-class RecordingShell final : public Shell {
-public:
-    void OpenFolder(const std::string& folder) override { folders.push_back(folder); }
-    void OpenAddress(const std::string& address) override { addresses.push_back(address); }
-    std::vector<std::string> folders;
-    std::vector<std::string> addresses;
-};
-
-class RecordingPower final : public Power {
-public:
-    bool PowerOff() override {
-        ++powerOffs;
-        return true;
-    }
-    void TrimMemory() override {}
-    int powerOffs = 0;
-};
-
-ProgramOptions ShortPauses(Shell& shell, Power& power) {
-    ProgramOptions options;
-    options.timing.showPauseMs = 50;
-    options.timing.startPauseMs = 300;
-    options.timing.pollMs = 20;
-    options.timing.runnerPauseMs = 50;
-    options.shell = &shell;
-    options.power = &power;
-    return options;
-}
 
 // The whole program with a short timing profile, the fake transcoder as trenc in its folder.
 class App_BatchFlowTests : public testing::Test {

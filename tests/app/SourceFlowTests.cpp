@@ -26,6 +26,7 @@
 #include "sources/CodecDownload.h"
 #include "sources/SourceGridView.h"
 #include "support/Text.h"
+#include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 #include "tests/transcoder/MediaCheck.h"
@@ -33,35 +34,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-class RecordingShell final : public Shell {
-public:
-    void OpenFolder(const std::string& folder) override { folders.push_back(folder); }
-    void OpenAddress(const std::string& address) override { addresses.push_back(address); }
-    std::vector<std::string> folders;
-    std::vector<std::string> addresses;
-};
-
-class QuietPower final : public Power {
-public:
-    bool PowerOff() override {
-        ++powerOffs;
-        return true;
-    }
-    void TrimMemory() override {}
-    int powerOffs = 0;
-};
-
-ProgramOptions ShortPauses(Shell& shell, Power& power) {
-    ProgramOptions options;
-    options.timing.showPauseMs = 50;
-    options.timing.startPauseMs = 300;
-    options.timing.pollMs = 20;
-    options.timing.runnerPauseMs = 50;
-    options.shell = &shell;
-    options.power = &power;
-    return options;
-}
 
 std::string ProgramDir() {
     const char* dir = std::getenv("RIVAMO_PROGRAM_DIR");
@@ -147,7 +119,7 @@ protected:
     TempDir clips;
     RecordingMessageBoxes boxes;
     RecordingShell shell;
-    QuietPower power;
+    RecordingPower power;
     ProgramShell program{folder.Folder(), boxes, [] {}, ShortPauses(shell, power)};
 };
 

@@ -1,0 +1,38 @@
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "app/ProgramShell.h"
+#include "support/SystemServices.h"
+
+// The desktop and the power as the whole-program tests see them: recorded, never acted on.
+class RecordingShell final : public Shell {
+public:
+    void OpenFolder(const std::string& folder) override { folders.push_back(folder); }
+    void OpenAddress(const std::string& address) override { addresses.push_back(address); }
+    std::vector<std::string> folders;
+    std::vector<std::string> addresses;
+};
+
+class RecordingPower final : public Power {
+public:
+    bool PowerOff() override {
+        ++powerOffs;
+        return true;
+    }
+    void TrimMemory() override {}
+    int powerOffs = 0;
+};
+
+// The program with short batch pauses and the recording desktop and power.
+inline ProgramOptions ShortPauses(Shell& shell, Power& power) {
+    ProgramOptions options;
+    options.timing.showPauseMs = 50;
+    options.timing.startPauseMs = 300;
+    options.timing.pollMs = 20;
+    options.timing.runnerPauseMs = 50;
+    options.shell = &shell;
+    options.power = &power;
+    return options;
+}
