@@ -11,22 +11,10 @@
 #include "tests/common/TempDir.h"
 #include "tests/transcoder/ChildRun.h"
 #include "tests/transcoder/MediaCheck.h"
+#include "tests/transcoder/ProgressReading.h"
 #include "tests/transcoder/TestClips.h"
 
 namespace {
-
-// The progress window's reading of a status line: the whole seconds before the first "." of the fifth
-// "="-piece (video) or the third (audio only).
-std::string SecondsRead(const std::string& line, bool audioOnly) {
-    std::vector<std::string> pieces;
-    size_t begin = 0;
-    for (size_t at; (at = line.find('=', begin)) != std::string::npos; begin = at + 1)
-        pieces.push_back(line.substr(begin, at - begin));
-    if (begin < line.size())
-        pieces.push_back(line.substr(begin));
-    const size_t index = audioOnly ? 2 : 4;
-    return pieces.size() > index ? pieces[index].substr(0, pieces[index].find('.')) : "";
-}
 
 std::string LastLine(const std::string& output) {
     std::string text = output;
@@ -147,7 +135,7 @@ TEST_F(Transcoder_ConversionTests, StatusLinesReadToTheRightSecond) {
     ASSERT_EQ(run.exitStatus, 0) << run.output;
     std::string last = LastLine(run.output);
     EXPECT_EQ(last.rfind("frame=", 0), 0u) << last;
-    EXPECT_EQ(SecondsRead(last, false), "3") << last;
+    EXPECT_EQ(SecondsAsTheProgressWindowReadsThem(last, false), "3") << last;
     EXPECT_EQ(run.output.back(), '\n');
 
     run = RunChild(TrencPath(), {"-y", "-i", TestClips::FourSeconds(), "-acodec", "mp3", "-vn", "-t", "2",
@@ -155,7 +143,7 @@ TEST_F(Transcoder_ConversionTests, StatusLinesReadToTheRightSecond) {
     ASSERT_EQ(run.exitStatus, 0) << run.output;
     last = LastLine(run.output);
     EXPECT_EQ(last.rfind("size=", 0), 0u) << last;
-    EXPECT_EQ(SecondsRead(last, true), "2") << last;
+    EXPECT_EQ(SecondsAsTheProgressWindowReadsThem(last, true), "2") << last;
 }
 
 TEST_F(Transcoder_ConversionTests, MistakesEndWithOneLineAndNoOutputFile) {
@@ -258,7 +246,7 @@ TEST_F(Transcoder_ConversionTests, WorkedExampleOnAFourMinuteClip) {
                                             "110",     output},
                               900);
     ASSERT_EQ(run.exitStatus, 0) << run.output;
-    EXPECT_EQ(SecondsRead(LastLine(run.output), false), "110");
+    EXPECT_EQ(SecondsAsTheProgressWindowReadsThem(LastLine(run.output), false), "110");
     const MediaReport media = CheckMedia(output);
     EXPECT_EQ(media.format, "rm");
     EXPECT_EQ(media.errors, 0);

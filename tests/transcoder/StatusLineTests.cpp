@@ -5,22 +5,9 @@
 #include <string>
 #include <vector>
 
-namespace {
+#include "tests/transcoder/ProgressReading.h"
 
-// The progress window's reading: split at "=", take the fifth piece (video) or the third (audio only),
-// keep what stands before its first ".".
-std::string SecondsAsTheProgressWindowReadsThem(const std::string& line, bool audioOnly) {
-    std::vector<std::string> pieces;
-    size_t begin = 0;
-    for (size_t at; (at = line.find('=', begin)) != std::string::npos; begin = at + 1)
-        pieces.push_back(line.substr(begin, at - begin));
-    if (begin < line.size())
-        pieces.push_back(line.substr(begin));
-    const size_t index = audioOnly ? 2 : 4;
-    if (pieces.size() < index + 1)
-        return "";
-    return pieces[index].substr(0, pieces[index].find('.'));
-}
+namespace {
 
 TEST(Transcoder_StatusLineTests, VideoLineHasTheFixedShape) {
     StatusInfo info{true, 1234, 3.5, 2048 * 1024, 81.239};
