@@ -12,7 +12,6 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMimeData>
-#include <QProcess>
 #include <QPushButton>
 #include <QTest>
 #include <QTimeEdit>
@@ -29,6 +28,7 @@
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
+#include "tests/common/TestClip.h"
 #include "tests/transcoder/MediaCheck.h"
 
 namespace fs = std::filesystem;
@@ -43,26 +43,8 @@ std::string ProgramDir() {
 // A clip with a test picture and a tone, made by the ffmpeg command (arguments passed as they
 // are, no shell).
 std::string MakeClip(const TempDir& folder, const std::string& name, double seconds,
-                     const QStringList& codecs) {
-    const std::string path = folder.Folder() + name;
-    const QString length = QString::number(seconds);
-    QStringList arguments = {"-nostdin",
-                             "-hide_banner",
-                             "-loglevel",
-                             "error",
-                             "-y",
-                             "-f",
-                             "lavfi",
-                             "-i",
-                             "testsrc=size=160x120:rate=25",
-                             "-f",
-                             "lavfi",
-                             "-i",
-                             "sine=frequency=440:sample_rate=44100"};
-    arguments << codecs << "-t" << length << QFile::decodeName(QByteArray::fromStdString(path));
-    if (QProcess::execute("ffmpeg", arguments) != 0)
-        throw std::runtime_error("ffmpeg could not make " + name);
-    return path;
+                     const std::vector<std::string>& codecs) {
+    return ::MakeClip(folder, name, {seconds, "160x120", 25, 44100, codecs});
 }
 
 // A file dragged from a file manager and released on the widget.
@@ -124,7 +106,7 @@ protected:
 };
 
 TEST_F(App_SourceFlowTests, DroppedClipsWithATypedStartTimeBecomeThreeValidFiles) {
-    const QStringList aviCodecs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
+    const std::vector<std::string> aviCodecs = {"-c:v", "mpeg4", "-c:a", "pcm_s16le"};
     const std::vector<std::string> paths = {
         MakeClip(clips, "-lead clip.avi", 5.5, aviCodecs),
         MakeClip(clips, "say \"cheese\".mov", 3.5, {"-c:v", "mpeg4", "-c:a", "aac"}),

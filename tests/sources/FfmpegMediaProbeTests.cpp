@@ -13,56 +13,16 @@
 #include <utility>
 #include <vector>
 
-#include <spawn.h>
 #include <sys/stat.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include "sources/DurationProbe.h"
 #include "tests/common/TempDir.h"
-
-extern char** environ;
+#include "tests/common/TestClip.h"
 
 namespace {
 
 namespace fs = std::filesystem;
-
-// Runs the ffmpeg command with the given arguments (no shell) and returns its exit status.
-int RunFfmpeg(std::vector<std::string> arguments) {
-    arguments.insert(arguments.begin(), {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"});
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, "ffmpeg", nullptr, nullptr, argv.data(), environ) != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
-
-// How to make one clip from test sources: a moving test picture and a tone.
-struct ClipRecipe {
-    double seconds;
-    std::string size;
-    int frameRate;
-    int sampleRate;
-    std::vector<std::string> codecs;
-};
-
-std::string MakeClip(const TempDir& folder, const std::string& name, const ClipRecipe& recipe) {
-    const std::string path = (folder.Path() / name).string();
-    std::vector<std::string> arguments = {
-        "-f", "lavfi", "-i", "testsrc=size=" + recipe.size + ":rate=" + std::to_string(recipe.frameRate),
-        "-f", "lavfi", "-i", "sine=frequency=440:sample_rate=" + std::to_string(recipe.sampleRate)};
-    arguments.insert(arguments.end(), recipe.codecs.begin(), recipe.codecs.end());
-    arguments.insert(arguments.end(), {"-t", std::to_string(recipe.seconds), path});
-    if (RunFfmpeg(arguments) != 0)
-        throw std::runtime_error("ffmpeg could not make " + name);
-    return path;
-}
 
 // Long enough that every container's rounding of its length still reads 2 whole seconds.
 constexpr double ContainerClipSeconds = 2.5;

@@ -4,7 +4,6 @@
 
 #include <QApplication>
 #include <QMimeData>
-#include <QProcess>
 #include <QTest>
 #include <QTimeEdit>
 #include <QUrl>
@@ -16,22 +15,16 @@
 #include "sources/SourceListController.h"
 #include "support/QtEventPump.h"
 #include "tests/common/TempDir.h"
+#include "tests/common/TestClip.h"
 #include "tests/sources/GridTestModel.h"
 
 namespace {
 
 using Paths = std::vector<std::string>;
 
-// A real clip of the given length in seconds, made by the ffmpeg command.
+// A real clip of the given length in seconds, pictures only.
 std::string MakeClip(const TempDir& folder, const std::string& name, int seconds) {
-    const std::string path = folder.Folder() + name;
-    const int status =
-        QProcess::execute("ffmpeg", {"-nostdin", "-hide_banner", "-loglevel", "error", "-y", "-f", "lavfi",
-                                     "-i", QString("testsrc=size=64x48:rate=5:duration=%1").arg(seconds),
-                                     "-c:v", "mpeg4", QString::fromStdString(path)});
-    if (status != 0)
-        throw std::runtime_error("ffmpeg could not make " + name);
-    return path;
+    return ::MakeClip(folder, name, {static_cast<double>(seconds), "64x48", 5, 0, {"-c:v", "mpeg4"}});
 }
 
 struct ScriptedPicker final : SourceFilePicker {

@@ -10,14 +10,12 @@
 #include <string>
 #include <vector>
 
-#include <QProcess>
-#include <QStringList>
-
 #include "sources/FfmpegMediaProbe.h"
 #include "sources/SourceListController.h"
 #include "support/QtEventPump.h"
 #include "support/Text.h"
 #include "tests/common/TempDir.h"
+#include "tests/common/TestClip.h"
 
 namespace fs = std::filesystem;
 
@@ -25,8 +23,8 @@ namespace {
 
 struct Container {
     std::string name;
-    QStringList codecs;
-    QString size = "64x48";
+    std::vector<std::string> codecs;
+    std::string size = "64x48";
 };
 
 // Containers the source list accepts, each with codecs its usual players decode.
@@ -47,25 +45,7 @@ const std::vector<Container>& Containers() {
 }
 
 std::string MakeClip(const TempDir& folder, const Container& container) {
-    const std::string path = folder.Folder() + container.name;
-    QStringList arguments = {"-nostdin",
-                             "-hide_banner",
-                             "-loglevel",
-                             "error",
-                             "-y",
-                             "-f",
-                             "lavfi",
-                             "-i",
-                             "testsrc=rate=10:size=" + container.size,
-                             "-f",
-                             "lavfi",
-                             "-i",
-                             "sine=frequency=440:sample_rate=8000"};
-    arguments << container.codecs << "-t"
-              << "2.5" << QString::fromStdString(path);
-    if (QProcess::execute("ffmpeg", arguments) != 0)
-        throw std::runtime_error("ffmpeg could not make " + container.name);
-    return path;
+    return ::MakeClip(folder, container.name, {2.5, container.size, 10, 8000, container.codecs});
 }
 
 // The source list's commands with the real probe; the codec error window is counted, not shown.
