@@ -1,5 +1,8 @@
 #include "profiles/OptionWindow.h"
 
+#include <algorithm>
+#include <vector>
+
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -21,12 +24,13 @@ constexpr QRect CustomProfileBoxRect(104, 12, 178, 24);
 constexpr QRect AddRect(290, 12, 56, 24);
 constexpr QRect SaveRect(350, 12, 56, 24);
 constexpr QRect DelRect(410, 12, 58, 24);
-constexpr QRect AdvOptionsRect(8, 44, 460, 172);
+constexpr QRect AdvOptionsRect(4, 44, 468, 172);
 constexpr QRect ApplyRect(306, 226, 78, 26);
 constexpr QRect CancelRect(390, 226, 78, 26);
-constexpr int ColumnLeft[2] = {10, 236};
-constexpr int LabelWidth = 122;
-constexpr int ComboWidth = 92;
+// The two columns inside the group box; the labels take what their texts need, the lists the rest.
+constexpr int ColumnLeft[2] = {6, 218};
+constexpr int ColumnRight[2] = {212, 460};
+constexpr int LabelGap = 4;
 constexpr int FirstRowTop = 24;
 constexpr int RowStep = 32;
 constexpr int RowHeight = 24;
@@ -74,30 +78,48 @@ void TfrmOption::BuildAdvancedOptions() {
     grpAdvOptions->setAccessibleName(grpAdvOptions->title());
     grpAdvOptions->setGeometry(AdvOptionsRect);
     // Video in the left column, audio in the right one, from top to bottom.
-    cbbVideoSize = OptionCombo(m_options.cbbVideoSize, "cbbVideoSize", "Video Size:", 0, 0);
-    cbbVideoBitrate = OptionCombo(m_options.cbbVideoBitrate, "cbbVideoBitrate", "Video Bitrate(kbps):", 0, 1);
-    cbbFramerate = OptionCombo(m_options.cbbFramerate, "cbbFramerate", "Frame Rate(fps):", 0, 2);
-    cbbAspectratio = OptionCombo(m_options.cbbAspectratio, "cbbAspectratio", "Aspect Ratio:", 0, 3);
-    cbbAudioBitrate = OptionCombo(m_options.cbbAudioBitrate, "cbbAudioBitrate", "Audio Bitrate(kbps):", 1, 0);
-    cbbAudioSample = OptionCombo(m_options.cbbAudioSample, "cbbAudioSample", "Audio Sample(khz):", 1, 1);
+    std::vector<QLabel*> video;
+    std::vector<QLabel*> audio;
+    cbbVideoSize = OptionCombo(m_options.cbbVideoSize, "cbbVideoSize", "Video Size:", video);
+    cbbVideoBitrate =
+        OptionCombo(m_options.cbbVideoBitrate, "cbbVideoBitrate", "Video Bitrate(kbps):", video);
+    cbbFramerate = OptionCombo(m_options.cbbFramerate, "cbbFramerate", "Frame Rate(fps):", video);
+    cbbAspectratio = OptionCombo(m_options.cbbAspectratio, "cbbAspectratio", "Aspect Ratio:", video);
+    cbbAudioBitrate =
+        OptionCombo(m_options.cbbAudioBitrate, "cbbAudioBitrate", "Audio Bitrate(kbps):", audio);
+    cbbAudioSample = OptionCombo(m_options.cbbAudioSample, "cbbAudioSample", "Audio Sample(khz):", audio);
     cbbAudioVolumeGain =
-        OptionCombo(m_options.cbbAudioVolumeGain, "cbbAudioVolumeGain", "Audio Volume(%):", 1, 2);
-    cbbAudioChannels = OptionCombo(m_options.cbbAudioChannels, "cbbAudioChannels", "Audio Channels:", 1, 3);
+        OptionCombo(m_options.cbbAudioVolumeGain, "cbbAudioVolumeGain", "Audio Volume(%):", audio);
+    cbbAudioChannels = OptionCombo(m_options.cbbAudioChannels, "cbbAudioChannels", "Audio Channels:", audio);
+    LayOutColumn(video, ColumnLeft[0], ColumnRight[0]);
+    LayOutColumn(audio, ColumnLeft[1], ColumnRight[1]);
 }
 
-QComboBox* TfrmOption::OptionCombo(OptionList& list, const char* name, const char* label, int column,
-                                   int row) {
-    const int top = FirstRowTop + row * RowStep;
+QComboBox* TfrmOption::OptionCombo(OptionList& list, const char* name, const char* label,
+                                   std::vector<QLabel*>& column) {
     auto* caption = new QLabel(QString::fromLatin1(label), grpAdvOptions);
-    caption->setGeometry(ColumnLeft[column], top, LabelWidth, RowHeight);
     caption->setAccessibleName(caption->text());
     auto* combo = new QComboBox(grpAdvOptions);
     combo->setObjectName(name);
-    combo->setGeometry(ColumnLeft[column] + LabelWidth, top, ComboWidth, RowHeight);
     combo->setAccessibleName(caption->text());
     caption->setBuddy(combo);
     new OptionListCombo(list, *combo, m_runCommand);
+    column.push_back(caption);
     return combo;
+}
+
+// The labels take the width the widest of them needs, the lists beside them the rest, so that
+// the lists line up.
+void TfrmOption::LayOutColumn(const std::vector<QLabel*>& column, int left, int right) {
+    int labelWidth = 0;
+    for (const QLabel* caption : column)
+        labelWidth = std::max(labelWidth, caption->fontMetrics().horizontalAdvance(caption->text()));
+    const int comboLeft = left + labelWidth + LabelGap;
+    for (std::size_t row = 0; row < column.size(); ++row) {
+        const int top = FirstRowTop + static_cast<int>(row) * RowStep;
+        column[row]->setGeometry(left, top, labelWidth, RowHeight);
+        column[row]->buddy()->setGeometry(comboLeft, top, right - comboLeft, RowHeight);
+    }
 }
 
 QPushButton* TfrmOption::Button(const char* name, const char* text, QRect geometry,
@@ -108,8 +130,9 @@ QPushButton* TfrmOption::Button(const char* name, const char* text, QRect geomet
     button->setGeometry(geometry);
     // Enter always means OK, whichever button has the focus.
     button->setAutoDefault(false);
+    OptionWindowLogic* logic = &m_logic;
     connect(button, &QPushButton::clicked, this,
-            [this, click] { Run([this, click] { (m_logic.*click)(); }); });
+            [this, logic, click] { Run([logic, click] { (logic->*click)(); }); });
     return button;
 }
 

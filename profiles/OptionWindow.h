@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <vector>
 
 #include <QDialog>
 
@@ -54,7 +55,9 @@ protected:
 private:
     void BuildProfileRow();
     void BuildAdvancedOptions();
-    QComboBox* OptionCombo(OptionList& list, const char* name, const char* label, int column, int row);
+    QComboBox* OptionCombo(OptionList& list, const char* name, const char* label,
+                           std::vector<QLabel*>& column);
+    void LayOutColumn(const std::vector<QLabel*>& column, int left, int right);
     QPushButton* Button(const char* name, const char* text, QRect geometry,
                         void (OptionWindowLogic::*click)());
     void Run(const std::function<void()>& command) const;
