@@ -123,8 +123,10 @@ void TFrmMainForm::NameControls() {
         {chkShutdown, Label1},
         {chkShowOutputDirectory, Label2},
     }};
-    for (const auto& [control, label] : labelled)
+    for (const auto& [control, label] : labelled) {
         control->setAccessibleName(label->text());
+        label->setBuddy(control); // the label relation that screen readers follow
+    }
     for (QLabel* label : findChildren<QLabel*>())
         label->setAccessibleName(label->text());
     for (QPushButton* button : findChildren<QPushButton*>())

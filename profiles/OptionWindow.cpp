@@ -57,6 +57,7 @@ TfrmOption::TfrmOption(OptionSelection& options, OptionWindowLogic& logic, Comma
 void TfrmOption::BuildProfileRow() {
     lblCustomProfile = new QLabel(QStringLiteral("Custom Profile:"), this);
     lblCustomProfile->setObjectName("lblCustomProfile");
+    lblCustomProfile->setAccessibleName(lblCustomProfile->text());
     lblCustomProfile->setGeometry(CustomProfileLabelRect);
     cbbCustomProfile = new QComboBox(this);
     cbbCustomProfile->setObjectName("cbbCustomProfile");
