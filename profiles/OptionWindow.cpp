@@ -24,15 +24,15 @@ constexpr QRect CustomProfileBoxRect(104, 12, 178, 24);
 constexpr QRect AddRect(290, 12, 56, 24);
 constexpr QRect SaveRect(350, 12, 56, 24);
 constexpr QRect DelRect(410, 12, 58, 24);
-constexpr QRect AdvOptionsRect(4, 44, 468, 172);
+constexpr QRect AdvOptionsRect(4, 44, 468, 176);
 constexpr QRect ApplyRect(306, 226, 78, 26);
 constexpr QRect CancelRect(390, 226, 78, 26);
 // The two columns inside the group box; the labels take what their texts need, the lists the rest.
 constexpr int ColumnLeft[2] = {6, 218};
 constexpr int ColumnRight[2] = {212, 460};
 constexpr int LabelGap = 4;
-constexpr int FirstRowTop = 24;
-constexpr int RowStep = 32;
+constexpr int FirstRowTop = 22;
+constexpr int RowStep = 30;
 constexpr int RowHeight = 24;
 
 } // namespace
