@@ -130,16 +130,24 @@ TEST_F(App_OptionFlowTests, EscRestoresTheListsAndTheCloseButtonKeepsThem) {
     OpenOptions();
     StepDown(options.cbbFramerate, 2);
     StepDown(options.cbbAudioBitrate, 1);
-    PressKey(options, Qt::Key_Escape);
+    options.cbbCustomProfile->setFocus();
+    QTest::keyClicks(options.cbbCustomProfile->lineEdit(), "typed");
+    EXPECT_EQ(program.Options().cbbCustomProfile.EditText(), "typed");
+    PressKey(options, Qt::Key_Escape); // from the box the user typed in
     EXPECT_FALSE(options.isVisible());
     EXPECT_EQ(options.cbbFramerate->currentText(), "15");
     EXPECT_EQ(options.cbbAudioBitrate->currentText(), "128");
 
     OpenOptions();
     StepDown(options.cbbFramerate, 2);
+    options.cbbCustomProfile->setFocus();
+    PressKey(options, Qt::Key_Return);
+    EXPECT_FALSE(options.isVisible()) << "Enter in the box is OK";
+    OpenOptions();
+    StepDown(options.cbbFramerate, 1);
     options.close();
     EXPECT_FALSE(options.isVisible());
-    EXPECT_EQ(program.Options().cbbFramerate.SelectedText(), "24");
+    EXPECT_EQ(program.Options().cbbFramerate.SelectedText(), "25");
     EXPECT_EQ(main.cbbProfile->count(), 5) << "closing does not refill the main profile list";
 }
 
