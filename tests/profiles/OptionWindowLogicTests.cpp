@@ -59,30 +59,6 @@ protected:
 
 } // namespace
 
-TEST_F(Profiles_OptionWindowLogicTests, AddAcceptedOnAFreshInstallationWritesBothFilesAndListsItAfterOk) {
-    m_logic.FormShow();
-    EXPECT_EQ(m_options.cbbCustomProfile.ItemIndex(), -1);
-    EXPECT_EQ(m_options.cbbCustomProfile.EditText(), "");
-    m_options.cbbVideoSize.SelectByUser(2);    // 368x208
-    m_options.cbbFramerate.SelectByUser(4);    // 25
-    m_options.cbbAudioSample.SelectByUser(-1); // nothing: stored as -1
-
-    Add("UserProfileInfo1");
-    EXPECT_EQ(m_prompt.proposals, (Texts{"UserProfileInfo1"}));
-    EXPECT_EQ(ReadConfig("UserProfileInfo.ini"),
-              "\r\n[UserProfileInfo1]\r\nUserProfileInfo1=2|4|2|5|1|-1\r\n");
-    EXPECT_EQ(ReadConfig("UserProfileCount.ini"), "\r\n[count]\r\ncount=1\r\n");
-    EXPECT_EQ(m_options.cbbCustomProfile.SelectedText(), "UserProfileInfo1");
-    EXPECT_EQ(m_options.cbbProfile.Items().size(), 5u) << "the main list changes only on OK";
-
-    m_options.cbbAudioBitrate.SelectByUser(0);
-    m_logic.btnApplyClick();
-    ASSERT_EQ(m_options.cbbProfile.Items().size(), 6u);
-    EXPECT_EQ(m_options.cbbProfile.Items().back(), "UserProfileInfo1");
-    EXPECT_EQ(m_options.cbbProfile.SelectedText(), "Normal Quality");
-    EXPECT_EQ(m_options.cbbAudioBitrate.SelectedText(), "16") << "OK applies no profile";
-}
-
 TEST_F(Profiles_OptionWindowLogicTests, CountOnlyGrowsAndNamesTheFileCouldNotGiveBackAreAskedAgain) {
     Add(std::nullopt);
     for (const char* refused : {"", "a=b", " lead", "trail\t", "[x", "a]b", "tab\there"})
@@ -111,9 +87,10 @@ TEST_F(Profiles_OptionWindowLogicTests, SaveAndDeleteWorkOnTheNameTheBoxShows) {
     Add("Fast");
     Add("Small");
     m_options.cbbVideoSize.SelectByUser(0);
+    m_options.cbbAudioSample.SelectByUser(-1);     // nothing selected: stored as -1
     m_options.cbbCustomProfile.TypeByUser("fast"); // another spelling of an existing profile
     m_logic.btnSaveClick();
-    EXPECT_EQ(m_proc.ReadConfigValue("UserProfileInfo.ini", "Fast"), "0|1|2|5|1|2");
+    EXPECT_EQ(m_proc.ReadConfigValue("UserProfileInfo.ini", "Fast"), "0|1|2|5|1|-1");
     EXPECT_EQ(m_options.cbbCustomProfile.SelectedText(), "Small") << "the last profile is selected";
     EXPECT_EQ(m_options.cbbVideoSize.SelectedText(), "160x112") << "selecting it applied nothing";
 
