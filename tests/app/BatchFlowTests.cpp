@@ -19,6 +19,7 @@
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
+#include "widgets/BitmapButton.h"
 
 namespace {
 

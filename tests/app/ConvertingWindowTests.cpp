@@ -11,6 +11,7 @@
 #include <QTimer>
 
 #include "convert/ConvertingWindow.h"
+#include "widgets/BitmapButton.h"
 
 namespace {
 
