@@ -10,14 +10,13 @@
 #include "app/Shortcuts.h"
 #include "profiles/OptionSelection.h"
 #include "sources/SourceList.h"
+#include "widgets/BitmapButton.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QTimer;
-class BitmapButton;
-enum class ButtonArt;
 class OptionListCombo;
 class SkinnedFrame;
 class SourceGridView;

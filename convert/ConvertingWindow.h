@@ -5,10 +5,10 @@
 #include <QDialog>
 
 #include "convert/ConvertingState.h"
+#include "widgets/BitmapButton.h"
 
 class QLabel;
 class QProgressBar;
-class BitmapButton;
 class QStatusBar;
 class QTimer;
 

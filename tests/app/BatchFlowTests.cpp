@@ -19,7 +19,6 @@
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
-#include "widgets/BitmapButton.h"
 
 namespace {
 

@@ -11,7 +11,6 @@
 #include <QTimer>
 
 #include "convert/ConvertingWindow.h"
-#include "widgets/BitmapButton.h"
 
 namespace {
 
