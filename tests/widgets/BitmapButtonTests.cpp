@@ -6,8 +6,6 @@
 #include <QTest>
 
 #include "widgets/BitmapButton.h"
-#include "widgets/SkinPicture.h"
-#include "widgets/SkinnedFrame.h"
 
 namespace {
 
@@ -76,20 +74,6 @@ TEST(Widgets_BitmapButtonTests, ShowsTheHotPictureUnderTheMouseAndTheDownPicture
     EXPECT_NE(up, hot);
     EXPECT_NE(hot, down);
     EXPECT_NE(up, down);
-}
-
-TEST(Widgets_BitmapButtonTests, OutlineOfTheMainBackgroundCutsItsCornersOnly) {
-    const QImage picture = SkinImage("main-background");
-    const QRegion outline = OutlineRegion(picture);
-    EXPECT_EQ(outline.boundingRect(), picture.rect());
-    for (const QPoint corner : {picture.rect().topLeft(), picture.rect().topRight(),
-                                picture.rect().bottomLeft(), picture.rect().bottomRight()})
-        EXPECT_FALSE(outline.contains(corner)) << corner.x() << "," << corner.y();
-    // No hole anywhere inside the rounded corners.
-    const QRect inner = picture.rect().adjusted(14, 14, -14, -14);
-    EXPECT_EQ(outline.intersected(inner), QRegion(inner));
-    EXPECT_EQ(outline.intersected(QRect(0, 14, picture.width(), picture.height() - 28)),
-              QRegion(0, 14, picture.width(), picture.height() - 28));
 }
 
 } // namespace
