@@ -119,11 +119,3 @@ std::string TrencPath() {
 std::string RtrencPath() {
     return ProgramFolder() + "/rtrenc";
 }
-
-void MakeClip(const std::vector<std::string>& ffmpegArguments) {
-    std::vector<std::string> arguments{"-hide_banner", "-loglevel", "error", "-y"};
-    arguments.insert(arguments.end(), ffmpegArguments.begin(), ffmpegArguments.end());
-    const ChildResult result = RunChild("/usr/bin/ffmpeg", arguments);
-    if (!result.exited || result.exitStatus != 0)
-        throw std::runtime_error("ffmpeg could not make a test clip: " + result.output);
-}

@@ -25,6 +25,3 @@ ChildResult RunChild(const std::string& program, const std::vector<std::string>&
 std::string ProgramFolder();
 std::string TrencPath();
 std::string RtrencPath();
-
-// Runs the ffmpeg command to make a test clip; throws when it fails.
-void MakeClip(const std::vector<std::string>& ffmpegArguments);

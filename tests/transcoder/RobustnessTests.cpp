@@ -6,9 +6,9 @@
 #include <random>
 #include <string>
 
+#include "tests/common/MediaCheck.h"
 #include "tests/common/TempDir.h"
 #include "tests/transcoder/ChildRun.h"
-#include "tests/transcoder/MediaCheck.h"
 #include "tests/transcoder/TestClips.h"
 
 namespace {
