@@ -39,9 +39,12 @@ std::vector<std::string> ProtectedPaths(const TranscodeOptions& options, const s
     return paths;
 }
 
+// A cut of no length (-t 0) has ended before it began.
 bool CutHasEnded(const TranscodeOptions& options, const Paths& paths) {
     if (!options.durationMicroseconds)
         return false;
+    if (*options.durationMicroseconds <= 0)
+        return true;
     for (const auto& path : paths)
         if (!path->Ended())
             return false;

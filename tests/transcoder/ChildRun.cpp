@@ -119,3 +119,11 @@ std::string TrencPath() {
 std::string RtrencPath() {
     return ProgramFolder() + "/rtrenc";
 }
+
+std::string LastLine(const std::string& output) {
+    std::string text = output;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    const auto start = text.find_last_of("\r\n");
+    return start == std::string::npos ? text : text.substr(start + 1);
+}

@@ -16,14 +16,6 @@
 
 namespace {
 
-std::string LastLine(const std::string& output) {
-    std::string text = output;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    const auto start = text.find_last_of("\r\n");
-    return start == std::string::npos ? text : text.substr(start + 1);
-}
-
 // The whole seconds the progress window reads from a status line of an RM or an MP3 conversion.
 std::optional<int32_t> ProgressSeconds(const std::string& line, bool audioOnly) {
     return audioOnly ? OutputSeconds(line, "-acodec mp3 -vn", ".mp3")
