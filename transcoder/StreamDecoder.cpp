@@ -10,6 +10,8 @@ namespace {
 constexpr int64_t kMaxTimestampJumpSeconds = 10;
 // A stream that yields nothing but errors is not worth reading to its end.
 constexpr int kMaxConsecutiveDecodeErrors = 1000;
+// Spaces pictures without a duration when the output's rate is not known.
+constexpr AVRational kFallbackPictureRate{25, 1};
 
 } // namespace
 
@@ -47,14 +49,14 @@ std::unique_ptr<StreamDecoder> StreamDecoder::Open(AVStream* stream) {
 
 StreamDecoder::StreamDecoder(AVStream* stream, AVCodecContextPtr context)
     : m_stream(stream), m_context(std::move(context)), m_frame(av_frame_alloc()),
-      m_timestamps(stream->time_base) {
+      m_timestamps(stream->time_base), m_pictureRate(kFallbackPictureRate) {
     if (!m_frame)
         throw TranscodeError("Out of memory");
 }
 
-void StreamDecoder::SetTiming(int64_t zeroMicroseconds, AVRational pictureRate) {
+void StreamDecoder::SetTiming(int64_t zeroMicroseconds, std::optional<AVRational> pictureRate) {
     m_zero = av_rescale_q(zeroMicroseconds, AV_TIME_BASE_Q, m_stream->time_base);
-    m_pictureRate = pictureRate;
+    m_pictureRate = pictureRate.value_or(kFallbackPictureRate);
 }
 
 void StreamDecoder::CountError() {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 
 #include "support/LibavOwners.h"
 
@@ -28,9 +29,9 @@ public:
     static std::unique_ptr<StreamDecoder> Open(AVStream* stream);
 
     AVStream* Stream() const { return m_stream; }
-    // zeroMicroseconds is the input time of the output's start; pictureRate the rate that spaces
-    // pictures without a duration of their own.
-    void SetTiming(int64_t zeroMicroseconds, AVRational pictureRate);
+    // zeroMicroseconds is the input time of the output's start; pictureRate, when given, the rate
+    // that spaces pictures without a duration of their own.
+    void SetTiming(int64_t zeroMicroseconds, std::optional<AVRational> pictureRate);
     // Decodes a packet (nullptr: the end of the stream) and hands over every frame it yields. A frame
     // that does not decode is skipped; a long run of them throws TranscodeError.
     void Decode(const AVPacket* packet, const FrameHandler& handle);
@@ -45,6 +46,6 @@ private:
     AVFramePtr m_frame;
     TimestampCleaner m_timestamps;
     int64_t m_zero = 0;
-    AVRational m_pictureRate{25, 1};
+    AVRational m_pictureRate;
     int m_consecutiveErrors = 0;
 };

@@ -35,7 +35,7 @@ std::optional<AVRational> StreamPath::EncodedFrameRate() const {
 void StreamPath::Start(int64_t zeroMicroseconds) {
     m_zero = av_rescale_q(zeroMicroseconds, AV_TIME_BASE_Q, m_input->time_base);
     if (m_decoder)
-        m_decoder->SetTiming(zeroMicroseconds, EncodedFrameRate().value_or(AVRational{25, 1}));
+        m_decoder->SetTiming(zeroMicroseconds, EncodedFrameRate());
 }
 
 void StreamPath::Convert(AVPacket& packet) {
