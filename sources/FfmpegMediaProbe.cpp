@@ -20,6 +20,8 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include "support/LibavOwners.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -103,24 +105,8 @@ int RefuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictio
     return AVERROR(EPERM);
 }
 
-struct BufferFree {
-    void operator()(unsigned char* buffer) const { av_free(buffer); }
-};
-struct IoContextFree {
-    void operator()(AVIOContext* io) const {
-        av_freep(&io->buffer);
-        avio_context_free(&io);
-    }
-};
-struct InputClose {
-    void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
-};
-using BufferPtr = std::unique_ptr<unsigned char, BufferFree>;
-using IoContextPtr = std::unique_ptr<AVIOContext, IoContextFree>;
-using InputPtr = std::unique_ptr<AVFormatContext, InputClose>;
-
 IoContextPtr NewIoContext(ProbeInput& input) {
-    BufferPtr buffer(static_cast<unsigned char*>(av_malloc(IoBufferSize)));
+    AVMemoryPtr buffer(static_cast<unsigned char*>(av_malloc(IoBufferSize)));
     if (!buffer)
         return nullptr;
     IoContextPtr io(avio_alloc_context(buffer.get(), IoBufferSize, 0, &input, ReadInput, nullptr, SeekInput));
@@ -129,7 +115,7 @@ IoContextPtr NewIoContext(ProbeInput& input) {
     return io;
 }
 
-InputPtr OpenInput(const std::string& path, AVIOContext& io, ProbeInput& input) {
+InputContextPtr OpenInput(const std::string& path, AVIOContext& io, ProbeInput& input) {
     AVFormatContext* format = avformat_alloc_context();
     if (!format)
         return nullptr;
@@ -143,7 +129,7 @@ InputPtr OpenInput(const std::string& path, AVIOContext& io, ProbeInput& input) 
     // from io. On failure avformat_open_input frees the context itself, but never a custom io.
     if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
         return nullptr;
-    return InputPtr(format);
+    return InputContextPtr(format);
 }
 
 std::span<AVStream* const> StreamsOf(const AVFormatContext& format) {
@@ -194,7 +180,7 @@ public:
         if (!io)
             return 0;
         // Declared after io: the demuxer is closed before its input goes away.
-        const InputPtr format = OpenInput(path, *io, input);
+        const InputContextPtr format = OpenInput(path, *io, input);
         if (!format || avformat_find_stream_info(format.get(), nullptr) < 0 ||
             !EveryPlayedStreamDecodes(*format))
             return 0;
