@@ -273,6 +273,13 @@ void TFrmMainForm::showEvent(QShowEvent* event) {
 }
 
 void TFrmMainForm::closeEvent(QCloseEvent* event) {
-    RivamoApplication::RunCommand(m_closeHandler);
-    event->accept();
+    bool close = true;
+    RivamoApplication::RunCommand([&] {
+        if (m_closeHandler)
+            close = m_closeHandler();
+    });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
 }

@@ -43,8 +43,9 @@ public:
     void SetConvertBatch(std::function<void()> convertBatch) { m_convertBatch = std::move(convertBatch); }
     // Runs once, when the window is shown for the first time, before it appears on screen.
     void SetFirstShowHandler(std::function<void()> handler) { m_firstShowHandler = std::move(handler); }
-    // Runs whenever the window is closed; it saves the settings and ends the program.
-    void SetCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
+    // Runs whenever the window is closed; it saves the settings and ends the program, or returns
+    // false to keep the window open.
+    void SetCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
     void SetSourceListCommands(SourceListCommands commands) { m_sourceListCommands = std::move(commands); }
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
@@ -102,5 +103,5 @@ private:
     SourceListCommands m_sourceListCommands;
     std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;
-    std::function<void()> m_closeHandler;
+    std::function<bool()> m_closeHandler;
 };

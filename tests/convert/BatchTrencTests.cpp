@@ -36,7 +36,8 @@ void Select(OptionList& list, CatalogueTable table, const std::string& selected)
 
 // Runs a command to its end and returns everything it wrote.
 std::string RunToEnd(PosixProcessLauncher& launcher, const std::string& command, const std::string& folder) {
-    auto child = launcher.Start(command, folder);
+    const std::size_t blank = command.find(' ');
+    auto child = launcher.Start(command.substr(0, blank), command.substr(blank), folder);
     if (!child)
         return "cannot start " + command;
     std::string output;
@@ -80,7 +81,6 @@ protected:
     ConvertingState progress;
     RecordingView view{events};
     RecordingMessageBoxes boxes;
-    TSysFunc processes{own, log};
     FakePump pump{events};
     RecordingShell shell{events};
     RecordingPower power{events};
@@ -132,8 +132,8 @@ TEST_F(Convert_BatchTrencTests, ThreeCheckedRowsOfFourBecomeThreePlayableFiles) 
     BatchTiming timing;
     timing.showPauseMs = 50;
     timing.startPauseMs = 500;
-    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, processes, log, launcher,
-                                     clock, pump, shell, power},
+    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, log, launcher, clock,
+                                     pump, shell, power},
                        timing);
 
     driver.ConvertBatch();
