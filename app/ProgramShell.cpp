@@ -19,7 +19,8 @@
 namespace {
 
 constexpr const char* OutputFolderBelowHome = "/Rivamo";
-constexpr int ErrorKind = 0; // ShowMessageKind's error box
+constexpr int ErrorKind = 0;   // ShowMessageKind's error box
+constexpr int WarningKind = 1; // and its warning box
 
 std::string HomeFolder() {
     return QFile::encodeName(QDir::homePath()).toStdString();
@@ -39,8 +40,9 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
       m_commonLib(m_programFolder, m_customProc, m_sources, m_appFunc, m_fileFunc), m_commands(m_commonLib),
       m_shell(options.shell != nullptr ? *options.shell : m_desktopShell),
       m_power(options.power != nullptr ? *options.power : m_logindPower),
-      m_sourceController(m_sources, m_probe, m_preview, m_trimBar, m_pump,
-                         [this] { ShowCodecError(m_mainForm.get(), m_shell); }),
+      m_sourceController(
+          m_sources, m_probe, m_preview, m_trimBar, m_pump,
+          [this](const std::string& path) { ShowCodecError(m_mainForm.get(), m_shell, path); }),
       m_initDir(m_programFolder, HomeFolder() + "/") {
     m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, m_progress,
                                                           *this, m_boxes, m_appFunc, m_launcher, m_clock,
@@ -57,6 +59,8 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     m_mainForm->SetConvertBatch([this] { ConvertBatch(); });
     m_mainForm->SetMemoryTrim([this] { TrimWorkingSet(m_power, m_pump); });
     BindSourceList();
+    m_sourceController.SetWarning(
+        [this](const std::string& message) { ShowMessageKind(m_boxes, message, WarningKind); });
 
     // A window of its own, not a child of the main window: it stays usable while the main window
     // is disabled during a conversion.

@@ -68,7 +68,8 @@ bool IsMissingFile(const std::string& fileName) {
 std::string ReasonNotRegular(const fs::path& path) {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
-    if (status.type() == fs::file_type::regular || status.type() == fs::file_type::not_found)
+    // A status that cannot be read is left to the open, which then reports why.
+    if (error || status.type() == fs::file_type::regular || status.type() == fs::file_type::not_found)
         return {};
     return kNotRegularFile;
 }
