@@ -62,9 +62,10 @@ void SingleInstance::ServeConnection() {
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] {
             if (!socket->readAll().contains(ComeForwardRequest.toByteArray()))
                 return;
-            socket->disconnectFromServer();
+            // The later start waits for the disconnection: the window is forward before it speaks.
             if (m_comeForward)
                 m_comeForward();
+            socket->disconnectFromServer();
         });
     }
 }

@@ -14,7 +14,9 @@
 #include <sys/stat.h>
 
 #include <QHostAddress>
+#include <QProcess>
 #include <QPushButton>
+#include <QStandardPaths>
 #include <QTcpServer>
 #include <QTest>
 #include <QTimer>
@@ -295,6 +297,89 @@ TEST_F(App_FaultTests, AStopClickedDuringThePauseIsServedAndNoTranscoderStarts) 
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Are you sure you want to stop the work ? "});
     EXPECT_TRUE(FilesIn(OutputFolder()).empty());
     EXPECT_TRUE(OwnChildrenTable().Snapshot()->empty());
+}
+
+// One Rivamo per program folder, with real program processes on the X display: a second start
+// says that Rivamo is already running, brings the first window above another program's window,
+// and ends.
+class App_SingleInstanceTests : public testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") || QStandardPaths::findExecutable("xdotool").isEmpty() ||
+            QStandardPaths::findExecutable("xwininfo").isEmpty())
+            GTEST_SKIP() << "needs an X display (xvfb-run), xdotool and xwininfo";
+    }
+    void TearDown() override {
+        for (auto& process : m_processes) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+
+    // A program folder holding a copy of the real program and a Config folder.
+    std::string ProgramFolder(const std::string& name) {
+        const fs::path folder = root.Path() / name;
+        fs::create_directories(folder / "Config");
+        fs::copy_file(fs::path(ProgramDir()) / "rivamo", folder / "rivamo");
+        return folder.string() + "/";
+    }
+    QProcess& Run(const std::string& folder) {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        process->setProcessEnvironment(environment);
+        process->start(QString::fromStdString(folder + "rivamo"), {});
+        EXPECT_TRUE(process->waitForStarted());
+        m_processes.push_back(std::move(process));
+        return *m_processes.back();
+    }
+    static QString Tool(const QString& program, const QStringList& arguments) {
+        QProcess tool;
+        tool.start(program, arguments);
+        tool.waitForFinished(30000);
+        return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+    }
+    // The first visible window of the process whose title matches the pattern, waiting for it.
+    static QString WindowOf(const QProcess& process, const QString& title) {
+        return Tool("xdotool", {"search", "--sync", "--all", "--onlyvisible", "--pid",
+                                QString::number(process.processId()), "--name", title})
+            .split('\n')
+            .value(0);
+    }
+    // The ids of the given windows in stacking order, top first.
+    static QStringList Stacking(const QStringList& windows) {
+        QStringList order;
+        for (const QString& line : Tool("xwininfo", {"-root", "-children"}).split('\n'))
+            for (const QString& window : windows)
+                if (line.trimmed().startsWith("0x" + QString::number(window.toULongLong(), 16) + " "))
+                    order << window;
+        return order;
+    }
+
+    TempDir root;
+
+private:
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+TEST_F(App_SingleInstanceTests, ASecondStartSaysSoBringsTheFirstForwardAndEnds) {
+    const std::string folder = ProgramFolder("prog");
+    QProcess& first = Run(folder);
+    const QString firstWindow = WindowOf(first, "Rivamo");
+    QProcess& other = Run(ProgramFolder("other"));
+    const QString otherWindow = WindowOf(other, "Rivamo");
+    ASSERT_EQ(Stacking({firstWindow, otherWindow}), (QStringList{otherWindow, firstWindow}));
+
+    QProcess& second = Run(folder);
+    const QString box = WindowOf(second, "^Rivamo$");
+    ASSERT_FALSE(box.isEmpty());
+    Tool("xdotool", {"windowfocus", "--sync", box, "key", "Return"});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(Stacking({firstWindow, otherWindow}), (QStringList{firstWindow, otherWindow}));
+    EXPECT_EQ(first.state(), QProcess::Running);
 }
 
 } // namespace
