@@ -12,6 +12,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <unistd.h>
 
 #include <QHostAddress>
 #include <QProcess>
@@ -26,6 +27,7 @@
 #include "app/RivamoApplication.h"
 #include "convert/ConvertingWindow.h"
 #include "convert/PosixProcessLauncher.h"
+#include "support/SingleInstance.h"
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
@@ -77,7 +79,8 @@ protected:
         m_folder = programFolder;
         fs::create_directories(fs::path(m_folder) / "Config");
         for (const char* name : {"trenc", "rtrenc"})
-            fs::copy_file(fs::path(ProgramDir()) / name, fs::path(m_folder) / name);
+            if (!fs::exists(fs::path(m_folder) / name))
+                fs::copy_file(fs::path(ProgramDir()) / name, fs::path(m_folder) / name);
         if (options.shell == nullptr)
             options = ShortPauses(shell, power);
         program = std::make_unique<ProgramShell>(
@@ -200,6 +203,29 @@ TEST_F(App_FaultTests, ASettingsFileThatIsNoRegularFileIsReportedAtStartAndClose
         program.reset();
     }
     application.SetErrorPresenter(nullptr);
+}
+
+// The program folder on a read-only mount: the program starts (no lock can be taken there, so that
+// folder is not guarded), and the close reports the settings it could not save and still ends.
+TEST_F(App_FaultTests, AReadOnlyProgramFolderStartsAndItsCloseReportsTheUnsavedSettings) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a read-only bind mount needs root";
+    const std::string folder = root.Folder() + "prog/";
+    StartProgram(folder);
+    program.reset();
+    ASSERT_EQ(std::system(("mount --bind -o ro '" + folder + "' '" + folder + "'").c_str()), 0);
+    struct Unmount {
+        std::string folder;
+        ~Unmount() { EXPECT_EQ(std::system(("umount '" + folder + "'").c_str()), 0); }
+    } unmount{folder};
+    EXPECT_TRUE(SingleInstance(folder).Claim());
+    StartProgram(folder);
+    program->MainForm().close();
+    const std::string settings = folder + "Config/UserSettings.ini";
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Cannot create file \"" + settings + "\". Read-only file system"});
+    EXPECT_EQ(endings, 1);
+    program.reset();
 }
 
 // A row whose end equals its start is not converted (no "-t 0" run): the user is told which.
