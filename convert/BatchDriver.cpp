@@ -240,11 +240,6 @@ void BatchDriver::StopTranscoder() {
         m_services.log.WriteLog(TerminateError);
 }
 
-void BatchDriver::TerminateWorker() {
-    if (m_worker)
-        m_worker->Terminate();
-}
-
 bool BatchDriver::RunEndActions() {
     const MainChoices& choices = m_services.proc.Choices();
     if (choices.chkShowOutputDirectory())

@@ -62,8 +62,6 @@ public:
     // Delivers the output handed over so far, then lets pending window events run.
     void Pump();
 
-    // Used by the progress window's stop and close.
-    void TerminateWorker();
     // Drops the current file's output from now on (the transcoder was stopped).
     void DiscardOutput() { m_discardOutput = true; }
     std::size_t RowCount() const { return m_services.sources.RowCount(); }
