@@ -344,8 +344,15 @@ void TFrmMainForm::showEvent(QShowEvent* event) {
 }
 
 void TFrmMainForm::closeEvent(QCloseEvent* event) {
-    RivamoApplication::RunCommand(m_closeHandler);
-    event->accept();
+    bool close = true;
+    RivamoApplication::RunCommand([&] {
+        if (m_closeHandler)
+            close = m_closeHandler();
+    });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
 }
 
 // The title shows the window's caption, whoever sets it.

@@ -59,8 +59,9 @@ public:
     void SetConvertBatch(std::function<void()> convertBatch) { m_convertBatch = std::move(convertBatch); }
     // Runs once, when the window is shown for the first time, before it appears on screen.
     void SetFirstShowHandler(std::function<void()> handler) { m_firstShowHandler = std::move(handler); }
-    // Runs whenever the window is closed; it saves the settings and ends the program.
-    void SetCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
+    // Runs whenever the window is closed; it saves the settings and ends the program, or returns
+    // false to keep the window open.
+    void SetCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
     void SetSourceListCommands(SourceListCommands commands) { m_sourceListCommands = std::move(commands); }
     void SetOptionCommands(OptionCommands commands) { m_optionCommands = std::move(commands); }
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
@@ -142,6 +143,6 @@ private:
     OptionCommands m_optionCommands;
     std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;
-    std::function<void()> m_closeHandler;
+    std::function<bool()> m_closeHandler;
     std::array<std::function<void()>, ShortcutCommandCount> m_shortcutCommands;
 };

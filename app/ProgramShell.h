@@ -22,7 +22,6 @@
 #include "sources/TrimBarState.h"
 #include "support/DesktopShell.h"
 #include "support/FileFunc.h"
-#include "support/LinuxProcessTable.h"
 #include "support/Log.h"
 #include "support/LogindPower.h"
 #include "support/MessageBoxes.h"
@@ -78,6 +77,8 @@ private:
     void BuildOptionForm();
     void SelectOutputFolder();
     void MainFormShow();
+    void ConvertBatch();
+    bool MainFormCloseQuery();
     void MainFormClose();
 
     // BatchView: how the batch moves the windows.
@@ -89,6 +90,7 @@ private:
     const std::string m_programFolder; // with a trailing "/"
     MessageBoxPresenter& m_boxes;
     const std::function<void()> m_endProcess;
+    bool m_closeAfterBatch = false; // the main window was closed during a batch, and confirmed
 
     // The core state the windows show.
     MainChoices m_choices;
@@ -102,8 +104,6 @@ private:
     TFileFunc m_fileFunc;
     TCommonLib m_commonLib;
     CommonLibCommands m_commands;
-    LinuxProcessTable m_processTable;
-    TSysFunc m_sysFunc;
     PosixProcessLauncher m_launcher;
     SteadyClock m_clock;
     QtEventPump m_pump;

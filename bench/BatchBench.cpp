@@ -15,7 +15,6 @@
 #include "profiles/Catalogue.h"
 #include "support/CommandLine.h"
 #include "support/FileFunc.h"
-#include "support/LinuxProcessTable.h"
 #include "support/SteadyClock.h"
 
 namespace fs = std::filesystem;
@@ -44,6 +43,8 @@ public:
     }
     std::size_t BytesWaiting() override { return m_child->BytesWaiting(); }
     std::string Read(std::size_t maxBytes) override { return m_child->Read(maxBytes); }
+    void AskToEnd() override { m_child->AskToEnd(); }
+    void Kill() override { m_child->Kill(); }
 
 private:
     std::unique_ptr<ChildProcess> m_child;
@@ -54,9 +55,9 @@ private:
 
 class TimedLauncher final : public ProcessLauncher {
 public:
-    std::unique_ptr<ChildProcess> Start(const std::string& commandLine,
+    std::unique_ptr<ChildProcess> Start(const std::string& executable, const std::string& arguments,
                                         const std::string& workingFolder) override {
-        auto child = m_launcher.Start(commandLine, workingFolder);
+        auto child = m_launcher.Start(executable, arguments, workingFolder);
         return child ? std::make_unique<TimedChild>(std::move(child), runs) : nullptr;
     }
     std::vector<double> runs; // written by the worker; read after the batch
@@ -97,11 +98,11 @@ void Select(OptionList& list, CatalogueTable table, const std::string& selected)
 
 bool MakeClip(const std::string& path) {
     PosixProcessLauncher launcher;
-    auto child =
-        launcher.Start("/usr/bin/ffmpeg -v error -y -f lavfi -i testsrc=duration=2:size=160x120:rate=25 "
-                       "-f lavfi -i sine=duration=2:sample_rate=44100 -c:v mpeg4 -c:a pcm_s16le " +
-                           QuoteArgument(path),
-                       fs::path(path).parent_path().string());
+    auto child = launcher.Start("/usr/bin/ffmpeg",
+                                " -v error -y -f lavfi -i testsrc=duration=2:size=160x120:rate=25 "
+                                "-f lavfi -i sine=duration=2:sample_rate=44100 -c:v mpeg4 -c:a pcm_s16le " +
+                                    QuoteArgument(path),
+                                fs::path(path).parent_path().string());
     while (child && child->IsRunning())
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     return fs::exists(path);
@@ -147,16 +148,14 @@ int main() {
     ConvertingState progress;
     QuietView view;
     YesBoxes boxes;
-    LinuxProcessTable table;
-    TSysFunc processes(table, log);
     TimedLauncher launcher;
     SteadyClock clock;
     NoEvents pump;
     NoShell shell;
     NoPower power;
     choices.SetShowOutputDirectory(false);
-    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, processes, log, launcher,
-                                     clock, pump, shell, power});
+    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, log, launcher, clock,
+                                     pump, shell, power});
 
     const auto start = Wall::now();
     driver.ConvertBatch();

@@ -3,6 +3,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "convert/AdvanceSystem.h"
 #include "convert/BatchTiming.h"
@@ -16,7 +17,6 @@
 #include "sources/SourceList.h"
 #include "support/Log.h"
 #include "support/MessageBoxes.h"
-#include "support/ProcessHelpers.h"
 #include "support/SystemServices.h"
 
 // Everything a batch works with; all live longer than the driver.
@@ -27,7 +27,6 @@ struct BatchServices {
     ConvertingState& progress;
     BatchView& view;
     MessageBoxPresenter& boxes;
-    TSysFunc& processes;
     const TAppFunc& log;
     ProcessLauncher& launcher;
     Clock& clock;
@@ -55,14 +54,14 @@ public:
 
     // Shows one chunk of transcoder output in the progress window and refreshes the bars.
     void OnTranscoderOutput(const std::string& chunk);
-    // Kills every process named like the file-name part of `pathOrName`, then every "trenc",
-    // pumping between attempts; gives up on a name after BatchTiming::stopGiveUpMs.
-    void StopTranscoder(const std::string& pathOrName);
+    // Ends the transcoder this batch started, and no other process: a worker that has not started
+    // it yet never does; a running one is asked to end (SIGTERM) and killed after
+    // BatchTiming::stopGraceMs. Pumps while it waits; logs "Terminate process error." when the
+    // transcoder is still there BatchTiming::stopGiveUpMs after the kill.
+    void StopTranscoder();
     // Delivers the output handed over so far, then lets pending window events run.
     void Pump();
 
-    // Used by the progress window's stop and close.
-    void TerminateWorker();
     // Drops the current file's output from now on (the transcoder was stopped).
     void DiscardOutput() { m_discardOutput = true; }
     std::size_t RowCount() const { return m_services.sources.RowCount(); }
@@ -73,11 +72,18 @@ public:
 private:
     void ConvertRows();
     void ConvertRow(std::size_t row);
+    void StartWorker();
     bool RowIsPastEnd() const;
-    void WaitForTranscoders();
+    // Waits `milliseconds`, serving window events every BatchTiming::pollMs.
+    void PauseServingEvents(int64_t milliseconds);
+    void WaitForTranscoder();
+    // Pumps until the worker has finished or `milliseconds` have passed; true when it finished.
+    bool WaitForWorker(int64_t milliseconds);
     void FinishWorker();
     void DeliverOutput();
-    void StopProcessesNamed(const std::string& name);
+    // Rows that are checked but have nothing to convert (end at or before start): the user is
+    // told once, and the batch passes them by.
+    void FindEmptyRows();
     // True when the program was asked to end.
     bool RunEndActions();
     void RestoreWindows();
@@ -87,6 +93,7 @@ private:
     ConvertingWindowLogic m_window;
     ChunkQueue m_output;
     std::unique_ptr<TAdvanceSystem> m_worker;
+    std::vector<std::size_t> m_emptyRows;
     bool m_discardOutput = false;
     bool m_running = false;
 };

@@ -52,12 +52,16 @@ public:
     // Asks "Are you sure to stop processing ?" and hides the window; on Yes the remaining rows are
     // skipped but the end actions still run.
     void FormClose();
+    // The main window is closed during a batch: the same question; on Yes the same as a confirmed
+    // FormClose. True when the user confirmed (the program may end once the batch has returned).
+    bool MainFormCloseQuery();
 
 private:
     bool AskYesNo(const std::string& question);
     void UpdateBatchBar();
     void UpdateFileBar();
     void EndBatchEarly();
+    void CloseConfirmed();
 
     ConvertingState& m_state;
     TCustomProc& m_proc;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "settings/IniFiles32.h"
+#include "support/Log.h"
 
 namespace {
 
@@ -16,8 +17,17 @@ constexpr char kOutputFolderKey[] = "OutDir";
 constexpr char kChecked[] = "1";
 constexpr char kUnchecked[] = "0";
 
+constexpr char kOutputFolderRefused[] =
+    "Output directory in the settings is no absolute local folder, the default is used instead: ";
+
 const char* FlagText(bool checked) {
     return checked ? kChecked : kUnchecked;
+}
+
+// Output goes to local files only: an address ("tcp://..."), a relative path or "~" would be
+// read by the transcoder as something other than the folder the user sees.
+bool IsAbsoluteLocalFolder(const std::string& folder) {
+    return !folder.empty() && folder.front() == '/';
 }
 
 } // namespace
@@ -28,7 +38,11 @@ void TCustomProc::LoadUserSettings() {
     m_choices.SetShowOutputDirectory(ini.ReadString(kSection, kShowOutputDirectoryKey, kUnchecked) ==
                                      kChecked);
     m_choices.SetShutdown(ini.ReadString(kSection, kShutdownKey, kUnchecked) == kChecked);
-    m_choices.SetOutputFolder(ini.ReadString(kSection, kOutputFolderKey, m_choices.edtOutputFolder()));
+    const std::string folder = ini.ReadString(kSection, kOutputFolderKey, m_choices.edtOutputFolder());
+    if (IsAbsoluteLocalFolder(folder))
+        m_choices.SetOutputFolder(folder);
+    else
+        TAppFunc(m_programFolder).WriteLog(kOutputFolderRefused + folder);
 }
 
 void TCustomProc::SaveUserSettings() {

@@ -15,10 +15,10 @@
 #include "app/MainWindow.h"
 #include "app/ProgramShell.h"
 #include "convert/ConvertingWindow.h"
-#include "support/LinuxProcessTable.h"
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
+#include "tests/convert/RealProcesses.h"
 
 namespace {
 
@@ -142,9 +142,7 @@ TEST_F(App_BatchFlowTests, ConfirmedStopEndsTheBatchWithoutEndActions) {
     EXPECT_TRUE(program.MainForm().isEnabled());
     EXPECT_FALSE(program.ProgressForm().isVisible());
     EXPECT_EQ(program.ProgressForm().lblPersent->text(), "Current: 1, Total: ...");
-    LinuxProcessTable processes;
-    TAppFunc log(folder.Folder());
-    EXPECT_EQ(TSysFunc(processes, log).IsProcessRunning("trenc"), 0);
+    EXPECT_TRUE(OwnChildrenTable().Snapshot()->empty());
 }
 
 TEST_F(App_BatchFlowTests, ConfirmedCloseSkipsTheRestButRunsTheEndActions) {

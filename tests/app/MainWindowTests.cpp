@@ -322,13 +322,20 @@ TEST_F(App_MainWindowTests, FirstShowHandlerRunsOnceAndCloseRunsTheCloseHandler)
     int firstShows = 0;
     int closes = 0;
     window.SetFirstShowHandler([&] { ++firstShows; });
-    window.SetCloseHandler([&] { ++closes; });
+    bool mayClose = false;
+    window.SetCloseHandler([&] {
+        ++closes;
+        return mayClose;
+    });
     ShowWindow();
     window.hide();
     window.show();
     EXPECT_EQ(firstShows, 1);
+    EXPECT_FALSE(window.close()) << "the handler keeps the window open";
+    EXPECT_TRUE(window.isVisible());
+    mayClose = true;
     EXPECT_TRUE(window.close());
-    EXPECT_EQ(closes, 1);
+    EXPECT_EQ(closes, 2);
 }
 
 TEST_F(App_MainWindowTests, FrameIsTheBackgroundPictureCutToItsOutlineWithEveryControlInside) {
@@ -382,7 +389,10 @@ TEST_F(App_MainWindowTests, PressOnThePictureOrTheTitleStartsTheWindowMoveAndAMe
 
 TEST_F(App_MainWindowTests, FrameButtonsMinimizeAndCloseTheWindow) {
     int closes = 0;
-    window.SetCloseHandler([&] { ++closes; });
+    window.SetCloseHandler([&] {
+        ++closes;
+        return true;
+    });
     ShowWindow();
     EXPECT_EQ(window.btnWindowMinimize->accessibleName(), "Minimize");
     QTest::mouseClick(window.btnWindowMinimize, Qt::LeftButton);

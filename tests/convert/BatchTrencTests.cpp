@@ -62,7 +62,6 @@ protected:
     ConvertingState progress;
     RecordingView view{events};
     RecordingMessageBoxes boxes;
-    TSysFunc processes{own, log};
     FakePump pump{events};
     RecordingShell shell{events};
     RecordingPower power{events};
@@ -108,8 +107,8 @@ TEST_F(Convert_BatchTrencTests, ThreeCheckedRowsOfFourBecomeThreePlayableFiles) 
     BatchTiming timing;
     timing.showPauseMs = 50;
     timing.startPauseMs = 500;
-    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, processes, log, launcher,
-                                     clock, pump, shell, power},
+    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, log, launcher, clock,
+                                     pump, shell, power},
                        timing);
 
     driver.ConvertBatch();

@@ -94,3 +94,24 @@ TEST_F(Settings_UserSettingsTests, CloseWithoutConfigFolderRaisesTheCreateError)
     }
     EXPECT_FALSE(std::filesystem::exists(m_dir.Path() / "Config"));
 }
+
+// Output goes to local files only: an address, a relative path or "~" in the settings is replaced by
+// the default folder, with a warning in the log.
+TEST_F(Settings_UserSettingsTests, AnOutputFolderThatIsNoAbsoluteLocalPathIsReplacedByTheDefault) {
+    for (const std::string folder :
+         {"tcp://127.0.0.1:45999", "file:///tmp/out", "videos/out", "~", "~/out"}) {
+        WriteSettings("[USRInfo]\r\nOutDir=" + folder + "\r\n");
+        m_proc.LoadUserSettings();
+        EXPECT_EQ(m_choices.edtOutputFolder(), kStartFolder) << folder;
+        const std::string log = TempDir::ReadFile(m_dir.Path() / "log.txt");
+        EXPECT_NE(
+            log.find("|Output directory in the settings is no absolute local folder, the default is used "
+                     "instead: " +
+                     folder + "\r\n"),
+            std::string::npos)
+            << log;
+    }
+    WriteSettings("[USRInfo]\r\nOutDir=/data/out\r\n");
+    m_proc.LoadUserSettings();
+    EXPECT_EQ(m_choices.edtOutputFolder(), "/data/out");
+}
