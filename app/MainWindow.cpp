@@ -21,7 +21,7 @@
 
 #include "app/OptionListCombo.h"
 #include "app/RivamoApplication.h"
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 #include "sources/SourceGridView.h"
 #include "sources/SourceListModel.h"
 

@@ -4,8 +4,8 @@
 
 #include <QMainWindow>
 
-#include "app/MainChoices.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 #include "sources/SourceList.h"
 
 class QCheckBox;

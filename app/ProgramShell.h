@@ -4,16 +4,16 @@
 #include <memory>
 #include <string>
 
-#include "app/MainChoices.h"
 #include "convert/BatchDriver.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
 #include "convert/CommonLib.h"
 #include "convert/CommonLibCommands.h"
 #include "convert/ConvertingState.h"
-#include "convert/CustomProc.h"
 #include "convert/PosixProcessLauncher.h"
+#include "profiles/CustomProc.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 #include "sources/FfmpegMediaProbe.h"
 #include "sources/InitDir.h"
 #include "sources/PreviewLink.h"

@@ -3,7 +3,7 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 #include "profiles/OptionList.h"
 #include "sources/SourceList.h"
 #include "support/FileFunc.h"

@@ -11,7 +11,7 @@
 #include <QTimer>
 #include <QVBoxLayout>
 
-#include "app/RivamoApplication.h"
+#include "support/WindowCommand.h"
 
 namespace {
 
@@ -138,7 +138,7 @@ void TfrmConverting::CentreOn(const QWidget* owner) {
 }
 
 void TfrmConverting::Run(const std::function<void()>& handler) {
-    RivamoApplication::RunCommand(handler);
+    RunWindowCommand(handler);
 }
 
 // The window hides whatever the handler decides.

@@ -7,7 +7,7 @@
 #include "convert/BatchView.h"
 #include "convert/CommandBuilder.h"
 #include "convert/ConvertingState.h"
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 #include "support/MessageBoxes.h"
 
 class BatchDriver;

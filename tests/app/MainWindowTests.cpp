@@ -17,7 +17,7 @@
 
 #include "app/MainWindow.h"
 #include "app/RivamoApplication.h"
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 #include "sources/SourceGridView.h"
 #include "tests/common/RecordingMessageBoxes.h"
 
