@@ -21,7 +21,6 @@
 
 #include "app/OptionListCombo.h"
 #include "app/RivamoApplication.h"
-#include "profiles/CustomProc.h"
 #include "sources/SourceGridView.h"
 #include "sources/SourceListModel.h"
 
@@ -69,9 +68,8 @@ QLabel* CaptionLabel(const char* text, QWidget* parent) {
 
 } // namespace
 
-TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices,
-                           TCustomProc& proc)
-    : m_sources(sources), m_options(options), m_choices(choices), m_proc(proc) {
+TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices)
+    : m_sources(sources), m_options(options), m_choices(choices) {
     setWindowTitle(QString::fromLatin1(InitialTitle));
     BuildControls();
     m_outputFiletypeBinding = new OptionListCombo(m_options.cbbOutputFiletype, *cbbOutputFiletype);
@@ -214,7 +212,6 @@ void TFrmMainForm::ShowChoices() {
 }
 
 void TFrmMainForm::btnConvertClick() {
-    m_proc.FilesDone = 0;
     RunIfSet(m_convertBatch);
 }
 

@@ -18,7 +18,6 @@ class QTimer;
 class OptionListCombo;
 class SourceGridView;
 class SourceListModel;
-class TCustomProc;
 
 // The source list's commands on the main window, given by the window's owner.
 struct SourceListCommands {
@@ -36,7 +35,7 @@ class TFrmMainForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices, TCustomProc& proc);
+    TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices);
     ~TFrmMainForm() override;
 
     // Runs the batch over the source list (ConvertBatch).
@@ -49,7 +48,7 @@ public:
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
 
-    // The Convert command: FilesDone := 0, then the batch.
+    // The Convert command: the batch, which starts its counters at 0.
     void btnConvertClick();
     void btnOpenFileClick();
     void btnRemoveFileClick();
@@ -93,7 +92,6 @@ private:
     SourceList& m_sources;
     OptionSelection& m_options;
     MainChoices& m_choices;
-    TCustomProc& m_proc;
     SourceListModel* m_sourceModel = nullptr;
     OptionListCombo* m_outputFiletypeBinding = nullptr;
     OptionListCombo* m_profileBinding = nullptr;

@@ -115,5 +115,5 @@ private:
 
     std::unique_ptr<TFrmMainForm> m_mainForm;
     std::unique_ptr<TfrmConverting> m_progressForm;
-    std::unique_ptr<TSourceListBinding> m_sourceListBinding; // a child of the main window
+    std::unique_ptr<TSourceListBinding> m_sourceListBinding; // goes before the main window
 };

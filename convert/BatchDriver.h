@@ -5,6 +5,7 @@
 #include <string>
 
 #include "convert/AdvanceSystem.h"
+#include "convert/BatchControl.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
 #include "convert/ChunkQueue.h"
@@ -40,7 +41,7 @@ struct BatchServices {
 // user-interface thread. While it waits it pumps: window events run nested inside the batch, and
 // the output the worker hands over reaches the progress window. All output of a file is delivered
 // (or, after a stop, dropped) before the next file starts.
-class BatchDriver {
+class BatchDriver final : public BatchControl {
 public:
     explicit BatchDriver(BatchServices services, BatchTiming timing = {});
     ~BatchDriver();
@@ -57,15 +58,15 @@ public:
     void OnTranscoderOutput(const std::string& chunk);
     // Kills every process named like the file-name part of `pathOrName`, then every "trenc",
     // pumping between attempts; gives up on a name after BatchTiming::stopGiveUpMs.
-    void StopTranscoder(const std::string& pathOrName);
+    void StopTranscoder(const std::string& pathOrName) override;
     // Delivers the output handed over so far, then lets pending window events run.
     void Pump();
 
     // Used by the progress window's stop and close.
-    void TerminateWorker();
+    void TerminateWorker() override;
     // Drops the current file's output from now on (the transcoder was stopped).
-    void DiscardOutput() { m_discardOutput = true; }
-    std::size_t RowCount() const { return m_services.sources.RowCount(); }
+    void DiscardOutput() override { m_discardOutput = true; }
+    std::size_t RowCount() const override { return m_services.sources.RowCount(); }
 
     ConvertingWindowLogic& ProgressWindow() { return m_window; }
     const BatchTiming& Timing() const { return m_timing; }

@@ -6,7 +6,6 @@
 #include <limits>
 #include <stdexcept>
 
-#include "convert/BatchDriver.h"
 #include "support/Text.h"
 
 namespace {

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+// What the progress window's stop and close ask of the batch it shows. The batch driver implements
+// it; the window's logic knows the batch only through it.
+class BatchControl {
+public:
+    // The rows of the source list the batch walks.
+    virtual std::size_t RowCount() const = 0;
+    // Drops the current file's output from now on (the transcoder was stopped).
+    virtual void DiscardOutput() = 0;
+    // Kills every process named like the file-name part of `pathOrName`, then every "trenc".
+    virtual void StopTranscoder(const std::string& pathOrName) = 0;
+    // Ends the worker that waits for the transcoder.
+    virtual void TerminateWorker() = 0;
+
+protected:
+    ~BatchControl() = default;
+};
