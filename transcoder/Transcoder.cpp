@@ -40,6 +40,8 @@ constexpr int64_t kBytesPerAllowedSecond = 64 * 1024;
 // A stream that yields nothing but errors is not worth reading to its end.
 constexpr int kMaxConsecutiveDecodeErrors = 1000;
 constexpr int kMaxConsecutiveReadRetries = 1000;
+// AV_TIME_BASE_Q is a C compound literal, which C++ does not have.
+constexpr AVRational kMicroseconds{1, AV_TIME_BASE};
 // Timestamps that jump further than this are a damaged input, not a pause: continue evenly.
 constexpr int64_t kMaxTimestampJumpSeconds = 10;
 constexpr int kDefaultFrameRate = 25;
@@ -771,7 +773,7 @@ private:
 
     bool Filter(StreamPath& path, AVFrame* frame) {
         const int64_t pts = path.timestamps.Clean(frame->best_effort_timestamp, FrameStep(path, *frame));
-        frame->pts = pts - av_rescale_q(m_timeOffset, AV_TIME_BASE_Q, path.input->time_base);
+        frame->pts = pts - av_rescale_q(m_timeOffset, kMicroseconds, path.input->time_base);
         if (!FiltersFit(path, *frame)) {
             if (path.filters && !DrainFilters(path, true))
                 return false;
@@ -901,7 +903,7 @@ private:
     }
 
     bool CopyPacket(StreamPath& path, AVPacket& packet) {
-        const int64_t offset = av_rescale_q(m_timeOffset, AV_TIME_BASE_Q, path.input->time_base);
+        const int64_t offset = av_rescale_q(m_timeOffset, kMicroseconds, path.input->time_base);
         if (packet.pts != AV_NOPTS_VALUE)
             packet.pts -= offset;
         if (packet.dts != AV_NOPTS_VALUE)
@@ -910,7 +912,7 @@ private:
         if (m_options.startMicroseconds && when != AV_NOPTS_VALUE && when < 0)
             return true;
         if (m_options.durationMicroseconds && when != AV_NOPTS_VALUE &&
-            av_rescale_q(when, path.input->time_base, AV_TIME_BASE_Q) >= *m_options.durationMicroseconds) {
+            av_rescale_q(when, path.input->time_base, kMicroseconds) >= *m_options.durationMicroseconds) {
             path.filtersEnded = true;
             return true;
         }
