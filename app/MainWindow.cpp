@@ -17,7 +17,6 @@
 
 #include "app/MainWindowLayout.h"
 #include "app/RivamoApplication.h"
-#include "convert/CustomProc.h"
 #include "profiles/OptionListCombo.h"
 #include "sources/SourceGridView.h"
 #include "sources/SourceListModel.h"
@@ -72,9 +71,8 @@ QLabel* CaptionLabel(const char* text, QWidget* parent, QPoint place) {
 
 } // namespace
 
-TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices,
-                           TCustomProc& proc)
-    : m_sources(sources), m_options(options), m_choices(choices), m_proc(proc) {
+TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices)
+    : m_sources(sources), m_options(options), m_choices(choices) {
     setWindowFlag(Qt::FramelessWindowHint);
     setStyleSheet(SkinStyleSheet());
     BuildFrame();
@@ -264,7 +262,6 @@ void TFrmMainForm::ShowChoices() {
 }
 
 void TFrmMainForm::btnConvertClick() {
-    m_proc.FilesDone = 0;
     RunIfSet(m_convertBatch);
 }
 

@@ -6,9 +6,9 @@
 
 #include <QMainWindow>
 
-#include "app/MainChoices.h"
 #include "app/Shortcuts.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 #include "sources/SourceList.h"
 #include "widgets/BitmapButton.h"
 
@@ -21,7 +21,6 @@ class OptionListCombo;
 class SkinnedFrame;
 class SourceGridView;
 class SourceListModel;
-class TCustomProc;
 
 // The source list's commands on the main window, given by the window's owner.
 struct SourceListCommands {
@@ -52,7 +51,7 @@ class TFrmMainForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices, TCustomProc& proc);
+    TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices);
     ~TFrmMainForm() override;
 
     // Runs the batch over the source list (ConvertBatch).
@@ -70,7 +69,7 @@ public:
     // key do nothing.
     void SetShortcutCommand(ShortcutCommand command, std::function<void()> handler);
 
-    // The Convert command: FilesDone := 0, then the batch.
+    // The Convert command: the batch, which starts its counters at 0.
     void btnConvertClick();
     void btnOpenFileClick();
     void btnRemoveFileClick();
@@ -133,7 +132,6 @@ private:
     SourceList& m_sources;
     OptionSelection& m_options;
     MainChoices& m_choices;
-    TCustomProc& m_proc;
     SourceListModel* m_sourceModel = nullptr;
     OptionListCombo* m_outputFiletypeBinding = nullptr;
     OptionListCombo* m_profileBinding = nullptr;

@@ -57,7 +57,7 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     m_options.cbbOutputFiletype.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
     m_options.cbbProfile.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
 
-    m_mainForm = std::make_unique<TFrmMainForm>(m_sources, m_options, m_choices, m_customProc);
+    m_mainForm = std::make_unique<TFrmMainForm>(m_sources, m_options, m_choices);
     m_mainForm->SetFirstShowHandler([this] { MainFormShow(); });
     m_mainForm->SetCloseHandler([this] { return MainFormCloseQuery(); });
     m_mainForm->SetConvertBatch([this] { ConvertBatch(); });

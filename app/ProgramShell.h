@@ -4,16 +4,16 @@
 #include <memory>
 #include <string>
 
-#include "app/MainChoices.h"
 #include "convert/BatchDriver.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
 #include "convert/CommonLib.h"
 #include "convert/CommonLibCommands.h"
 #include "convert/ConvertingState.h"
-#include "convert/CustomProc.h"
 #include "convert/PosixProcessLauncher.h"
+#include "profiles/CustomProc.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 #include "sources/FfmpegMediaProbe.h"
 #include "sources/InitDir.h"
 #include "sources/PreviewLink.h"
@@ -122,7 +122,7 @@ private:
 
     std::unique_ptr<TFrmMainForm> m_mainForm;
     std::unique_ptr<TfrmConverting> m_progressForm;
-    std::unique_ptr<TSourceListBinding> m_sourceListBinding; // a child of the main window
+    std::unique_ptr<TSourceListBinding> m_sourceListBinding; // goes before the main window
 
     // The Options dialog and the two prompts of the main window's option commands.
     std::unique_ptr<QtProfileNamePrompt> m_namePrompt;

@@ -108,24 +108,25 @@ bool MakeClip(const std::string& path) {
     return fs::exists(path);
 }
 
-} // namespace
-
-int main() {
+// A program folder with the built trenc and rtrenc in it.
+fs::path MakeProgramFolder(const fs::path& work) {
     const char* programDir = std::getenv("RIVAMO_PROGRAM_DIR");
     const fs::path built = programDir != nullptr ? programDir : RIVAMO_PROGRAM_DIR_DEFAULT;
-    const fs::path work = fs::temp_directory_path() / ("rivamo-batch-bench-" + std::to_string(getpid()));
     const fs::path program = work / "program";
     fs::create_directories(program / "Config");
-    fs::create_directories(work / "clips");
     for (const char* name : {"trenc", "rtrenc"})
         fs::copy_file(built / name, program / name);
+    return program;
+}
 
-    SourceList sources;
+// Makes the clips and checks a row for each; false when the ffmpeg command failed.
+bool AddClips(const fs::path& folder, SourceList& sources) {
+    fs::create_directories(folder);
     for (int i = 0; i < ClipCount; ++i) {
-        const std::string clip = (work / "clips" / ("clip" + std::to_string(i) + ".avi")).string();
+        const std::string clip = (folder / ("clip" + std::to_string(i) + ".avi")).string();
         if (!MakeClip(clip)) {
             std::fprintf(stderr, "cannot make %s with the ffmpeg command\n", clip.c_str());
-            return 1;
+            return false;
         }
         const std::size_t row = sources.AppendRow();
         sources.SetCell(row, colCheck, CheckedText);
@@ -135,6 +136,17 @@ int main() {
         sources.SetCell(row, colEndTime, "00:00:02");
         sources.SetCell(row, colCutTime, "00:00:02");
     }
+    return true;
+}
+
+} // namespace
+
+int main() {
+    const fs::path work = fs::temp_directory_path() / ("rivamo-batch-bench-" + std::to_string(getpid()));
+    const fs::path program = MakeProgramFolder(work);
+    SourceList sources;
+    if (!AddClips(work / "clips", sources))
+        return 1;
 
     const std::string programFolder = program.string() + "/";
     OptionSelection options;

@@ -6,14 +6,15 @@
 #include <vector>
 
 #include "convert/AdvanceSystem.h"
+#include "convert/BatchControl.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
 #include "convert/ChunkQueue.h"
 #include "convert/CommandBuilder.h"
 #include "convert/ConvertingState.h"
 #include "convert/ConvertingWindowLogic.h"
-#include "convert/CustomProc.h"
 #include "convert/ProcessLauncher.h"
+#include "profiles/CustomProc.h"
 #include "sources/SourceList.h"
 #include "support/Log.h"
 #include "support/MessageBoxes.h"
@@ -39,7 +40,7 @@ struct BatchServices {
 // user-interface thread. While it waits it pumps: window events run nested inside the batch, and
 // the output the worker hands over reaches the progress window. All output of a file is delivered
 // (or, after a stop, dropped) before the next file starts.
-class BatchDriver {
+class BatchDriver final : public BatchControl {
 public:
     explicit BatchDriver(BatchServices services, BatchTiming timing = {});
     ~BatchDriver();
@@ -58,13 +59,13 @@ public:
     // it yet never does; a running one is asked to end (SIGTERM) and killed after
     // BatchTiming::stopGraceMs. Pumps while it waits; logs "Terminate process error." when the
     // transcoder is still there BatchTiming::stopGiveUpMs after the kill.
-    void StopTranscoder();
+    void StopTranscoder() override;
     // Delivers the output handed over so far, then lets pending window events run.
     void Pump();
 
     // Drops the current file's output from now on (the transcoder was stopped).
-    void DiscardOutput() { m_discardOutput = true; }
-    std::size_t RowCount() const { return m_services.sources.RowCount(); }
+    void DiscardOutput() override { m_discardOutput = true; }
+    std::size_t RowCount() const override { return m_services.sources.RowCount(); }
 
     ConvertingWindowLogic& ProgressWindow() { return m_window; }
     const BatchTiming& Timing() const { return m_timing; }

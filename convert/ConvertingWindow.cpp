@@ -7,7 +7,7 @@
 #include <QStatusBar>
 #include <QTimer>
 
-#include "app/RivamoApplication.h"
+#include "support/WindowCommand.h"
 #include "widgets/BitmapButton.h"
 #include "widgets/SkinPicture.h"
 #include "widgets/SkinnedFrame.h"
@@ -124,7 +124,7 @@ void TfrmConverting::CentreOn(const QWidget* owner) {
 }
 
 void TfrmConverting::Run(const std::function<void()>& handler) {
-    RivamoApplication::RunCommand(handler);
+    RunWindowCommand(handler);
 }
 
 // The window hides whatever the handler decides.

@@ -5,7 +5,6 @@
 #include <limits>
 #include <stdexcept>
 
-#include "convert/BatchDriver.h"
 #include "support/Text.h"
 
 namespace {

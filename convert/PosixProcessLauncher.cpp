@@ -19,35 +19,11 @@
 #include <unistd.h>
 
 #include "support/CommandLine.h"
+#include "support/FileDescriptor.h"
 
 extern char** environ;
 
 namespace {
-
-// One owned file descriptor.
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() { Reset(); }
-    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    int Get() const { return m_fd; }
-    void Reset() {
-        if (m_fd >= 0)
-            close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 struct Pipe {
     FileDescriptor readEnd;

@@ -1,6 +1,4 @@
-// The user's choices kept across runs: TCustomProc's load and save of Config/UserSettings.ini.
-
-#include "convert/CustomProc.h"
+#include "settings/UserSettings.h"
 
 #include <string>
 
@@ -32,24 +30,23 @@ bool IsAbsoluteLocalFolder(const std::string& folder) {
 
 } // namespace
 
-void TCustomProc::LoadUserSettings() {
-    const TIniFile32 ini(m_programFolder + kUserSettingsFile);
+void LoadUserSettings(const std::string& programFolder, MainChoices& choices) {
+    const TIniFile32 ini(programFolder + kUserSettingsFile);
     // Only the exact text "1" checks a box; "true", "01" or nothing leave it unchecked.
-    m_choices.SetShowOutputDirectory(ini.ReadString(kSection, kShowOutputDirectoryKey, kUnchecked) ==
-                                     kChecked);
-    m_choices.SetShutdown(ini.ReadString(kSection, kShutdownKey, kUnchecked) == kChecked);
-    const std::string folder = ini.ReadString(kSection, kOutputFolderKey, m_choices.edtOutputFolder());
+    choices.SetShowOutputDirectory(ini.ReadString(kSection, kShowOutputDirectoryKey, kUnchecked) == kChecked);
+    choices.SetShutdown(ini.ReadString(kSection, kShutdownKey, kUnchecked) == kChecked);
+    const std::string folder = ini.ReadString(kSection, kOutputFolderKey, choices.edtOutputFolder());
     if (IsAbsoluteLocalFolder(folder))
-        m_choices.SetOutputFolder(folder);
+        choices.SetOutputFolder(folder);
     else
-        TAppFunc(m_programFolder).WriteLog(kOutputFolderRefused + folder);
+        TAppFunc(programFolder).WriteLog(kOutputFolderRefused + folder);
 }
 
-void TCustomProc::SaveUserSettings() {
+void SaveUserSettings(const std::string& programFolder, const MainChoices& choices) {
     // Three separate writes edit only these keys' lines, so InitDir and keys this program does
     // not know stay where they are.
-    TIniFile32 ini(m_programFolder + kUserSettingsFile);
-    ini.WriteString(kSection, kShowOutputDirectoryKey, FlagText(m_choices.chkShowOutputDirectory()));
-    ini.WriteString(kSection, kShutdownKey, FlagText(m_choices.chkShutdown()));
-    ini.WriteString(kSection, kOutputFolderKey, m_choices.edtOutputFolder());
+    TIniFile32 ini(programFolder + kUserSettingsFile);
+    ini.WriteString(kSection, kShowOutputDirectoryKey, FlagText(choices.chkShowOutputDirectory()));
+    ini.WriteString(kSection, kShutdownKey, FlagText(choices.chkShutdown()));
+    ini.WriteString(kSection, kOutputFolderKey, choices.edtOutputFolder());
 }

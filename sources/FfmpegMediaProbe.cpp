@@ -20,6 +20,7 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include "support/FileDescriptor.h"
 #include "support/LibavOwners.h"
 
 namespace {
@@ -33,23 +34,6 @@ constexpr int64_t StreamProbeSizeBytes = 5'000'000;
 constexpr int64_t AnalyzeDurationUs = 5 * int64_t{AV_TIME_BASE};
 constexpr int IoBufferSize = 64 * 1024;
 constexpr AVRational Milliseconds{1, 1000};
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&&) = delete;
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-
-    int Get() const { return m_fd; }
-    bool IsOpen() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 // Opening never blocks (O_NONBLOCK): a FIFO or a device named like a video opens at once and is then
 // refused, since only regular files are probed. The flag changes nothing for reading regular files.
@@ -157,7 +141,7 @@ bool EveryPlayedStreamDecodes(const AVFormatContext& format) {
 // The container's duration; when it has none, the longest played stream's.
 int64_t DurationMs(const AVFormatContext& format) {
     if (format.duration != AV_NOPTS_VALUE && format.duration > 0)
-        return av_rescale_q_rnd(format.duration, AV_TIME_BASE_Q, Milliseconds, AV_ROUND_DOWN);
+        return av_rescale_q_rnd(format.duration, MicrosecondTimeBase, Milliseconds, AV_ROUND_DOWN);
     int64_t longest = 0;
     for (const AVStream* stream : StreamsOf(format)) {
         if (IsPlayed(*stream) && stream->duration != AV_NOPTS_VALUE && stream->duration > 0)

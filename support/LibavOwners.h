@@ -94,3 +94,6 @@ public:
 private:
     AVChannelLayout m_layout{};
 };
+
+// AV_TIME_BASE_Q is a C compound literal, which C++ does not have.
+inline constexpr AVRational MicrosecondTimeBase{1, AV_TIME_BASE};

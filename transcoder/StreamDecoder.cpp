@@ -55,7 +55,7 @@ StreamDecoder::StreamDecoder(AVStream* stream, AVCodecContextPtr context)
 }
 
 void StreamDecoder::SetTiming(int64_t zeroMicroseconds, std::optional<AVRational> pictureRate) {
-    m_zero = av_rescale_q(zeroMicroseconds, AV_TIME_BASE_Q, m_stream->time_base);
+    m_zero = av_rescale_q(zeroMicroseconds, MicrosecondTimeBase, m_stream->time_base);
     m_pictureRate = pictureRate.value_or(kFallbackPictureRate);
 }
 

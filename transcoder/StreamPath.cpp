@@ -33,7 +33,7 @@ std::optional<AVRational> StreamPath::EncodedFrameRate() const {
 }
 
 void StreamPath::Start(int64_t zeroMicroseconds) {
-    m_zero = av_rescale_q(zeroMicroseconds, AV_TIME_BASE_Q, m_input->time_base);
+    m_zero = av_rescale_q(zeroMicroseconds, MicrosecondTimeBase, m_input->time_base);
     if (m_decoder)
         m_decoder->SetTiming(zeroMicroseconds, EncodedFrameRate());
 }
@@ -65,7 +65,7 @@ void StreamPath::Copy(AVPacket& packet) {
     if (m_cut.fromStart && when != AV_NOPTS_VALUE && when < 0)
         return;
     if (m_cut.durationMicroseconds && when != AV_NOPTS_VALUE &&
-        av_rescale_q(when, m_input->time_base, AV_TIME_BASE_Q) >= *m_cut.durationMicroseconds) {
+        av_rescale_q(when, m_input->time_base, MicrosecondTimeBase) >= *m_cut.durationMicroseconds) {
         m_ended = true;
         return;
     }

@@ -61,15 +61,6 @@ protected:
     ProgramShell program{folder.Folder(), boxes, [this] { ++endings; }, ShortPauses(shell, power)};
 };
 
-TEST_F(App_BatchFlowTests, EmptyListWarnsAndLeavesTheWindowsAsTheyWere) {
-    PressCtrlS();
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "Please add media files you want to convert into the list.");
-    EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::Warning);
-    EXPECT_TRUE(program.MainForm().isEnabled());
-    EXPECT_FALSE(program.ProgressForm().isVisible());
-}
-
 TEST_F(App_BatchFlowTests, ConvertsTheCheckedRowsWithTheProgressWindowUpAndTheMainWindowDisabled) {
     AddRow("a.avi", true);
     AddRow("b.avi", false);

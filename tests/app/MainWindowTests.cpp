@@ -17,7 +17,6 @@
 
 #include "app/MainWindow.h"
 #include "app/RivamoApplication.h"
-#include "convert/CustomProc.h"
 #include "sources/SourceGridView.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "widgets/BitmapButton.h"
@@ -52,10 +51,7 @@ protected:
         options.cbbProfile.Select(1);
         options.cbbOutputFiletype.SetChangeHandler([this] { ++profileApplications; });
         options.cbbProfile.SetChangeHandler([this] { ++profileApplications; });
-        window.SetConvertBatch([this] {
-            filesDoneAtConvert = proc.FilesDone;
-            ++conversions;
-        });
+        window.SetConvertBatch([this] { ++conversions; });
         window.SetSourceListCommands({
             .openFiles = [this] { commands.push_back("open"); },
             .removeFiles = [this] { commands.push_back("remove"); },
@@ -79,12 +75,10 @@ protected:
     SourceList sources;
     OptionSelection options;
     MainChoices choices{"/home/user/Rivamo"};
-    TCustomProc proc{"/opt/rivamo/", options, choices};
-    TFrmMainForm window{sources, options, choices, proc};
+    TFrmMainForm window{sources, options, choices};
     int profileApplications = 0;
     int conversions = 0;
     std::vector<std::string> commands;
-    int filesDoneAtConvert = -1;
 };
 
 TEST_F(App_MainWindowTests, ShowsTheChoicesAndCaptions) {
@@ -163,12 +157,10 @@ TEST_F(App_MainWindowTests, CheckBoxesWriteTheChoicesAndTheirLabelsDoNot) {
     EXPECT_FALSE(choices.chkShowOutputDirectory());
 }
 
-TEST_F(App_MainWindowTests, ConvertButtonResetsTheCounterAndRunsTheBatch) {
+TEST_F(App_MainWindowTests, ConvertButtonRunsTheBatch) {
     ShowWindow();
-    proc.FilesDone = 4;
     QTest::mouseClick(window.btnConvert, Qt::LeftButton);
     EXPECT_EQ(conversions, 1);
-    EXPECT_EQ(filesDoneAtConvert, 0);
     EXPECT_EQ(window.btnConvert->toolTip(), "Ctrl + S");
 }
 
@@ -201,10 +193,8 @@ TEST_F(App_MainWindowTests, CtrlSAndCtrlNConvertAndTheKeyStillReachesTheFocusedC
     window.dxTreeSourceFileInfo->installEventFilter(&sPresses);
     window.dxTreeSourceFileInfo->installEventFilter(&nPresses);
 
-    proc.FilesDone = 2;
     PressKey(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(conversions, 1);
-    EXPECT_EQ(filesDoneAtConvert, 0);
     EXPECT_EQ(sPresses.presses, 1);
 
     PressKey(Qt::Key_N, Qt::ControlModifier);

@@ -14,11 +14,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/MainChoices.h"
 #include "convert/BatchView.h"
 #include "convert/CommandBuilder.h"
 #include "convert/ProcessLauncher.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 #include "support/MessageBoxes.h"
 #include "support/ProcessTable.h"
 #include "support/SystemServices.h"

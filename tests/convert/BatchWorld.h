@@ -4,11 +4,11 @@
 #include <string>
 #include <vector>
 
-#include "app/MainChoices.h"
 #include "convert/BatchDriver.h"
 #include "convert/ConvertingState.h"
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 #include "sources/SourceList.h"
 #include "support/Log.h"
 #include "tests/common/RecordingMessageBoxes.h"

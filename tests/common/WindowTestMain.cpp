@@ -1,5 +1,5 @@
-// The source list's window tests: GoogleTest inside a QApplication, on the offscreen platform
-// unless a display platform is chosen.
+// The window tests: GoogleTest inside a QApplication, on the offscreen platform unless a display
+// platform is chosen.
 #include <gtest/gtest.h>
 
 #include <QApplication>
