@@ -28,6 +28,7 @@
 namespace {
 
 constexpr const char* InitialTitle = "Rivamo";
+constexpr const char* InitialTitleLabel = "Application name ";
 constexpr QSize InitialClientSize(692, 456);
 constexpr QSize MinimumClientSize(600, 420);
 constexpr int ConvertButtonWidth = 110;
@@ -59,6 +60,9 @@ constexpr std::array<CtrlShortcut, 5> CtrlShortcuts = {{
     {Qt::Key_S, &TFrmMainForm::btnConvertClick},
     {Qt::Key_N, &TFrmMainForm::btnConvertClick}, // the same as Ctrl+S
 }};
+
+// F1 opens the manual whatever modifiers are held.
+constexpr int HelpKey = Qt::Key_F1;
 
 constexpr Qt::KeyboardModifiers HeldModifiers =
     Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier;
@@ -101,6 +105,7 @@ void TFrmMainForm::BuildControls() {
     BuildGrid(client);
 
     auto* clientLayout = new QVBoxLayout(client);
+    clientLayout->addLayout(BuildTitleRow(client));
     clientLayout->addLayout(upperLayout);
     clientLayout->addWidget(dxTreeSourceFileInfo, 1);
     clientLayout->addLayout(BuildListButtons(client));
@@ -185,6 +190,30 @@ QLayout* TFrmMainForm::BuildListButtons(QWidget* client) {
     return lowerLayout;
 }
 
+QLayout* TFrmMainForm::BuildTitleRow(QWidget* client) {
+    lblTitle = CaptionLabel(InitialTitleLabel, client);
+    lblTitle->setObjectName("lblTitle");
+    btnHomePage =
+        CommandButton(client, "btnHomePage", "Home page", "Home page", &TFrmMainForm::ActSysHomePageExecute);
+    btnEMail = CommandButton(client, "btnEMail", "E-mail", "E-mail", &TFrmMainForm::ActSysEmailExecute);
+    btnAbout = CommandButton(client, "btnAbout", "About", "About", &TFrmMainForm::ActSysAboutExecute);
+    btnHelp = CommandButton(client, "btnHelp", "Help", "Help (F1)", &TFrmMainForm::ActSysHelpExecute);
+    btnHelp->setToolTip(QString()); // the hint "Help (F1)" is not displayed
+
+    auto* titleLayout = new QHBoxLayout;
+    titleLayout->addWidget(lblTitle, 1);
+    for (QPushButton* button : {btnHomePage, btnEMail, btnAbout, btnHelp})
+        titleLayout->addWidget(button);
+    return titleLayout;
+}
+
+void TFrmMainForm::SetTitleText(const QString& text) {
+    setWindowTitle(text);
+    setAccessibleName(text);
+    lblTitle->setText(text);
+    lblTitle->setAccessibleName(text);
+}
+
 QPushButton* TFrmMainForm::CommandButton(QWidget* parent, const char* name, const char* text,
                                          const char* hint, void (TFrmMainForm::*click)()) {
     auto* button = new QPushButton(QString::fromLatin1(text), parent);
@@ -230,12 +259,32 @@ void TFrmMainForm::btnClearFileClick() {
     RunIfSet(m_sourceListCommands.clearFiles);
 }
 
+void TFrmMainForm::ActSysHomePageExecute() {
+    RunIfSet(m_productCommands.homePage);
+}
+
+void TFrmMainForm::ActSysEmailExecute() {
+    RunIfSet(m_productCommands.email);
+}
+
+void TFrmMainForm::ActSysAboutExecute() {
+    RunIfSet(m_productCommands.about);
+}
+
+void TFrmMainForm::ActSysHelpExecute() {
+    RunIfSet(m_productCommands.help);
+}
+
 void TFrmMainForm::RunIfSet(const std::function<void()>& command) {
     if (command)
         command();
 }
 
 bool TFrmMainForm::HandleShortcut(int key, Qt::KeyboardModifiers modifiers) {
+    if (key == HelpKey) {
+        RivamoApplication::RunCommand([this] { ActSysHelpExecute(); });
+        return true;
+    }
     if ((modifiers & HeldModifiers) != Qt::ControlModifier)
         return false;
     for (const CtrlShortcut& shortcut : CtrlShortcuts) {

@@ -28,6 +28,14 @@ struct SourceListCommands {
     std::function<void()> downloadCodec; // the label Label3
 };
 
+// The product commands of the main window, given by the window's owner.
+struct ProductCommands {
+    std::function<void()> homePage; // ActSysHomePage, btnHomePage
+    std::function<void()> email;    // ActSysEmail, btnEMail
+    std::function<void()> about;    // ActSysAbout, btnAbout
+    std::function<void()> help;     // ActSysHelp, btnHelp, F1
+};
+
 // The main window TFrmMainForm: the source grid with its three buttons, the output type, profile and
 // output folder, the two end-of-batch boxes, the codec download label and the Convert button. It shows the
 // core's state and hands the user's commands to the logic; what happens on convert, first show and close is
@@ -46,6 +54,9 @@ public:
     // Runs whenever the window is closed; it saves the settings and ends the program.
     void SetCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
     void SetSourceListCommands(SourceListCommands commands) { m_sourceListCommands = std::move(commands); }
+    void SetProductCommands(ProductCommands commands) { m_productCommands = std::move(commands); }
+    // The caption and lblTitle: the product name and version.
+    void SetTitleText(const QString& text);
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
 
@@ -54,7 +65,16 @@ public:
     void btnOpenFileClick();
     void btnRemoveFileClick();
     void btnClearFileClick();
+    void ActSysHomePageExecute();
+    void ActSysEmailExecute();
+    void ActSysAboutExecute();
+    void ActSysHelpExecute();
 
+    QLabel* lblTitle = nullptr;
+    QPushButton* btnHomePage = nullptr;
+    QPushButton* btnEMail = nullptr;
+    QPushButton* btnAbout = nullptr;
+    QPushButton* btnHelp = nullptr;
     SourceGridView* dxTreeSourceFileInfo = nullptr;
     QPushButton* btnOpenFile = nullptr;
     QPushButton* btnRemoveFile = nullptr;
@@ -82,6 +102,7 @@ private:
     void BuildControls();
     QLayout* BuildChoices(QWidget* client);
     QLayout* BuildListButtons(QWidget* client);
+    QLayout* BuildTitleRow(QWidget* client);
     void BuildGrid(QWidget* client);
     void BindChoices();
     void ShowChoices();
@@ -100,6 +121,7 @@ private:
     bool m_shownOnce = false;
     std::function<void()> m_convertBatch;
     SourceListCommands m_sourceListCommands;
+    ProductCommands m_productCommands;
     std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;
     std::function<void()> m_closeHandler;

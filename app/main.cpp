@@ -5,6 +5,7 @@
 #include "app/RivamoApplication.h"
 #include "support/Log.h"
 #include "support/QtMessageBoxes.h"
+#include "support/UserDataFolder.h"
 
 namespace {
 
@@ -20,7 +21,10 @@ int main(int argc, char* argv[]) {
     RivamoApplication app(argc, argv);
     QtMessageBoxes boxes;
     app.SetErrorPresenter(&boxes);
-    ProgramShell program(ExeFolder(), boxes, EndProcess);
+    const std::string programFolder = ExeFolder();
+    ProgramOptions options;
+    options.dataFolder = DataFolder(programFolder);
+    ProgramShell program(programFolder, boxes, EndProcess, options);
     program.Start();
     return app.exec();
 }
