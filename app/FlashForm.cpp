@@ -18,7 +18,7 @@ constexpr const char* SplashName = "Rivamo";
 
 TFrmFlashForm::TFrmFlashForm(const QImage& picture, std::function<void()> initialize, int minimumTicks,
                              QWidget* owner)
-    : QDialog(owner, Qt::Dialog | Qt::FramelessWindowHint), m_initialize(std::move(initialize)),
+    : QDialog(owner, Qt::SplashScreen | Qt::FramelessWindowHint), m_initialize(std::move(initialize)),
       m_minimumTicks(minimumTicks) {
     setObjectName(QStringLiteral("FrmFlashForm"));
     setWindowTitle(QString::fromLatin1(SplashName));
