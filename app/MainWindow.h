@@ -36,6 +36,12 @@ struct ProductCommands {
     std::function<void()> help;     // ActSysHelp, btnHelp, F1
 };
 
+// The main window's commands that reach the Options dialog and the output folder, given by its owner.
+struct OptionCommands {
+    std::function<void()> showOptions;        // btnOptions, Ctrl+I
+    std::function<void()> selectOutputFolder; // RzBmpButton1 and the hidden btnSelectOutputFolder, Ctrl+B
+};
+
 // The main window TFrmMainForm: the source grid with its three buttons, the output type, profile and
 // output folder, the two end-of-batch boxes, the codec download label and the Convert button. It shows the
 // core's state and hands the user's commands to the logic; what happens on convert, first show and close is
@@ -57,6 +63,7 @@ public:
     void SetProductCommands(ProductCommands commands) { m_productCommands = std::move(commands); }
     // The caption and lblTitle: the product name and version.
     void SetTitleText(const QString& text);
+    void SetOptionCommands(OptionCommands commands) { m_optionCommands = std::move(commands); }
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
 
@@ -69,6 +76,9 @@ public:
     void ActSysEmailExecute();
     void ActSysAboutExecute();
     void ActSysHelpExecute();
+    void btnOptionsClick();
+    void RzBmpButton1Click();
+    void btnSelectOutputFolderClick();
 
     QLabel* lblTitle = nullptr;
     QPushButton* btnHomePage = nullptr;
@@ -81,7 +91,10 @@ public:
     QPushButton* btnClearFile = nullptr;
     QComboBox* cbbOutputFiletype = nullptr;
     QComboBox* cbbProfile = nullptr;
+    QPushButton* btnOptions = nullptr;
     QLineEdit* edtOutputFolder = nullptr;
+    QPushButton* RzBmpButton1 = nullptr;          // beside the output folder
+    QPushButton* btnSelectOutputFolder = nullptr; // hidden, reached through Ctrl+B
     QCheckBox* chkShutdown = nullptr;
     QCheckBox* chkShowOutputDirectory = nullptr;
     QLabel* Label1 = nullptr; // "Shutdown computer when job is finished."
@@ -104,6 +117,8 @@ private:
     QLayout* BuildListButtons(QWidget* client);
     QLayout* BuildTitleRow(QWidget* client);
     void BuildGrid(QWidget* client);
+    void BuildOptionButtons(QWidget* client);
+    void NameControls();
     void BindChoices();
     void ShowChoices();
     QPushButton* CommandButton(QWidget* parent, const char* name, const char* text, const char* hint,
@@ -122,6 +137,7 @@ private:
     std::function<void()> m_convertBatch;
     SourceListCommands m_sourceListCommands;
     ProductCommands m_productCommands;
+    OptionCommands m_optionCommands;
     std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;
     std::function<void()> m_closeHandler;
