@@ -20,6 +20,7 @@
 #include "tests/common/TempDir.h"
 
 // Last: Xlib's macros (None, Status, Bool) would clash with the headers above.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -46,6 +47,7 @@ struct DisplayCloser {
 };
 
 struct TopWindow {
+    long pid;
     Window id;
     std::string name;
     WindowSize size;
@@ -73,13 +75,33 @@ public:
                 continue;
             char* name = nullptr;
             if (XFetchName(m_display.get(), children[i], &name) != 0 && name != nullptr) {
-                found.push_back({children[i], name, WindowSize{attributes.width, attributes.height}});
+                found.push_back({ProcessOf(children[i]), children[i], name,
+                                 WindowSize{attributes.width, attributes.height}});
                 XFree(name);
             }
         }
         if (children != nullptr)
             XFree(children);
         return found;
+    }
+
+    // The process that made a window (_NET_WM_PID), or 0: other tests may show windows on the
+    // same display at the same time.
+    long ProcessOf(Window window) const {
+        Display* display = m_display.get();
+        Atom type = 0;
+        int format = 0;
+        unsigned long count = 0;
+        unsigned long after = 0;
+        unsigned char* data = nullptr;
+        long pid = 0;
+        if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
+                               XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
+            data != nullptr && count == 1 && format == 32)
+            pid = *reinterpret_cast<long*>(data);
+        if (data != nullptr)
+            XFree(data);
+        return pid;
     }
 
     // What the window manager sends when the user clicks a window's close button.
@@ -141,7 +163,9 @@ protected:
 
     std::vector<TopWindow> OwnWindows() const {
         std::vector<TopWindow> windows = desktop.ViewableWindows();
-        std::erase_if(windows, [](const TopWindow& w) { return w.name.rfind("Rivamo", 0) != 0; });
+        const long pid = program.processId();
+        std::erase_if(windows,
+                      [pid](const TopWindow& w) { return w.pid != pid || w.name.rfind("Rivamo", 0) != 0; });
         return windows;
     }
 
