@@ -52,10 +52,13 @@ struct CtrlShortcut {
     int key;
     void (TFrmMainForm::*click)();
 };
-constexpr std::array<CtrlShortcut, 5> CtrlShortcuts = {{
+constexpr std::array<CtrlShortcut, 8> CtrlShortcuts = {{
     {Qt::Key_O, &TFrmMainForm::btnOpenFileClick},
     {Qt::Key_R, &TFrmMainForm::btnRemoveFileClick},
     {Qt::Key_L, &TFrmMainForm::btnClearFileClick},
+    {Qt::Key_P, &TFrmMainForm::btnPlayClick},
+    {Qt::Key_U, &TFrmMainForm::btnPauseClick},
+    {Qt::Key_T, &TFrmMainForm::btnStopClick},
     {Qt::Key_S, &TFrmMainForm::btnConvertClick},
     {Qt::Key_N, &TFrmMainForm::btnConvertClick}, // the same as Ctrl+S
 }};
@@ -95,6 +98,7 @@ void TFrmMainForm::BuildControls() {
 
     // The left part of the upper half is the preview's place.
     auto* upperLayout = new QHBoxLayout;
+    m_upperLayout = upperLayout;
     upperLayout->addStretch(1);
     upperLayout->addLayout(BuildChoices(client));
 
@@ -230,6 +234,25 @@ void TFrmMainForm::btnClearFileClick() {
     RunIfSet(m_sourceListCommands.clearFiles);
 }
 
+void TFrmMainForm::btnPlayClick() {
+    RunIfSet(m_previewCommands.play);
+}
+
+void TFrmMainForm::btnPauseClick() {
+    RunIfSet(m_previewCommands.pause);
+}
+
+void TFrmMainForm::btnStopClick() {
+    RunIfSet(m_previewCommands.stop);
+}
+
+void TFrmMainForm::SetPreview(QWidget* panel, PreviewCommands commands) {
+    m_previewCommands = std::move(commands);
+    // The panel takes the stretch's place.
+    delete m_upperLayout->takeAt(0);
+    m_upperLayout->insertWidget(0, panel, 1);
+}
+
 void TFrmMainForm::RunIfSet(const std::function<void()>& command) {
     if (command)
         command();
@@ -252,7 +275,9 @@ bool TFrmMainForm::HandleShortcut(int key, Qt::KeyboardModifiers modifiers) {
 bool TFrmMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && event->type() == QEvent::KeyPress && isEnabled()) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        HandleShortcut(key->key(), key->modifiers());
+        if (!HandleShortcut(key->key(), key->modifiers()) && m_previewCommands.keys &&
+            m_previewCommands.keys(key->key(), key->modifiers()))
+            return true;
     }
     if (watched == Label3 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

@@ -10,6 +10,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLayout;
 class QLineEdit;
@@ -26,6 +27,15 @@ struct SourceListCommands {
     std::function<void()> removeFiles;   // btnRemoveFile, Ctrl+R
     std::function<void()> clearFiles;    // btnClearFile, Ctrl+L
     std::function<void()> downloadCodec; // the label Label3
+};
+
+// The preview's commands on the main window, given by the window's owner.
+struct PreviewCommands {
+    std::function<void()> play;  // btnPlay, Ctrl+P
+    std::function<void()> pause; // btnPause, Ctrl+U
+    std::function<void()> stop;  // btnStop, Ctrl+T
+    // The preview's further keys; true when the key was one of them (it then goes no further).
+    std::function<bool(int key, Qt::KeyboardModifiers modifiers)> keys;
 };
 
 // The main window TFrmMainForm: the source grid with its three buttons, the output type, profile and
@@ -46,6 +56,8 @@ public:
     // Runs whenever the window is closed; it saves the settings and ends the program.
     void SetCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
     void SetSourceListCommands(SourceListCommands commands) { m_sourceListCommands = std::move(commands); }
+    // Puts the preview panel in the upper left part of the window.
+    void SetPreview(QWidget* panel, PreviewCommands commands);
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
 
@@ -54,6 +66,9 @@ public:
     void btnOpenFileClick();
     void btnRemoveFileClick();
     void btnClearFileClick();
+    void btnPlayClick();
+    void btnPauseClick();
+    void btnStopClick();
 
     SourceGridView* dxTreeSourceFileInfo = nullptr;
     QPushButton* btnOpenFile = nullptr;
@@ -100,6 +115,8 @@ private:
     bool m_shownOnce = false;
     std::function<void()> m_convertBatch;
     SourceListCommands m_sourceListCommands;
+    PreviewCommands m_previewCommands;
+    QHBoxLayout* m_upperLayout = nullptr;
     std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;
     std::function<void()> m_closeHandler;

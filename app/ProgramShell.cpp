@@ -13,6 +13,7 @@
 #include "convert/ConvertingWindow.h"
 #include "sources/CodeErrorForm.h"
 #include "sources/CodecDownload.h"
+#include "sources/PreviewPanel.h"
 #include "sources/SourceListBinding.h"
 
 namespace {
@@ -39,7 +40,11 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
       m_sysFunc(m_processTable, m_appFunc),
       m_shell(options.shell != nullptr ? *options.shell : m_desktopShell),
       m_power(options.power != nullptr ? *options.power : m_logindPower),
-      m_sourceController(m_sources, m_probe, m_preview, m_trimBar, m_pump,
+      m_media(m_probe, options.previewOutput),
+      m_previewPlayer(m_media, m_sources, m_trimBar, m_pump, m_clock,
+                      [this](const std::string& line) { m_appFunc.WriteLog(line); }),
+      m_trimBarLogic(m_sources, m_trimBar, m_previewPlayer, m_pump),
+      m_sourceController(m_sources, m_probe, m_trimBarLogic, m_trimBar, m_pump,
                          [this] { ShowCodecError(m_mainForm.get(), m_shell); }),
       m_initDir(m_programFolder, HomeFolder() + "/") {
     m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, m_progress,
@@ -57,6 +62,7 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     m_mainForm->SetConvertBatch([this] { m_batch->ConvertBatch(); });
     m_mainForm->SetMemoryTrim([this] { TrimWorkingSet(m_power, m_pump); });
     BindSourceList();
+    BindPreview();
 
     // A window of its own, not a child of the main window: it stays usable while the main window
     // is disabled during a conversion.
@@ -80,6 +86,21 @@ void ProgramShell::BindSourceList() {
         .clearFiles = [&binding] { binding.btnClearFileClick(); },
         .downloadCodec = [this] { OpenCodecDownload(m_shell); },
     });
+}
+
+void ProgramShell::BindPreview() {
+    m_previewPanel = new TPreviewPanel(m_previewPlayer, m_trimBarLogic, m_trimBar, m_media,
+                                       &RivamoApplication::RunCommand, m_mainForm.get());
+    TPreviewPanel& panel = *m_previewPanel;
+    m_mainForm->SetPreview(&panel, {
+                                       .play = [this] { m_previewPlayer.btnPlayClick(); },
+                                       .pause = [this] { m_previewPlayer.btnPauseClick(); },
+                                       .stop = [this] { m_previewPlayer.btnStopClick(); },
+                                       .keys =
+                                           [&panel](int key, Qt::KeyboardModifiers modifiers) {
+                                               return panel.HandleKey(key, modifiers);
+                                           },
+                                   });
 }
 
 ProgramShell::~ProgramShell() {
@@ -109,6 +130,7 @@ void ProgramShell::MainFormShow() {
 // The settings are saved, then the program ends, also when the save failed: the user asked to
 // quit and is told what was not saved.
 void ProgramShell::MainFormClose() {
+    m_previewPlayer.StopPreview();
     try {
         m_customProc.SaveUserSettings();
     } catch (const std::exception& error) {

@@ -16,9 +16,11 @@
 #include "profiles/OptionSelection.h"
 #include "sources/FfmpegMediaProbe.h"
 #include "sources/InitDir.h"
-#include "sources/PreviewLink.h"
+#include "sources/MpvPlayer.h"
+#include "sources/PreviewPlayer.h"
 #include "sources/SourceList.h"
 #include "sources/SourceListController.h"
+#include "sources/TrimBar.h"
 #include "sources/TrimBarState.h"
 #include "support/DesktopShell.h"
 #include "support/FileFunc.h"
@@ -33,6 +35,7 @@
 class TFrmMainForm;
 class TfrmConverting;
 class TSourceListBinding;
+class TPreviewPanel;
 
 // What the running program may take from its starter instead of the real thing. main() leaves
 // everything as it is; tests shorten the batch's pauses and keep the desktop and the power alone.
@@ -40,6 +43,7 @@ struct ProgramOptions {
     BatchTiming timing;
     Shell* shell = nullptr; // the desktop's default handlers when null
     Power* power = nullptr; // systemd-logind and the C library when null
+    MpvOutput previewOutput = MpvOutput::Window;
 };
 
 // The running program: the core objects and the windows, created in start-up order and living
@@ -63,6 +67,10 @@ public:
     TCustomProc& CustomProc() { return m_customProc; }
     SourceList& Sources() { return m_sources; }
     SourceListController& SourceController() { return m_sourceController; }
+    PreviewPlayer& Preview() { return m_previewPlayer; }
+    TrimBar& TrimSelection() { return m_trimBarLogic; }
+    TrimBarState& TrimState() { return m_trimBar; }
+    TPreviewPanel& PreviewPanel() { return *m_previewPanel; }
     OptionSelection& Options() { return m_options; }
     MainChoices& Choices() { return m_choices; }
     ConvertingState& Progress() { return m_progress; }
@@ -70,6 +78,7 @@ public:
 
 private:
     void BindSourceList();
+    void BindPreview();
     void MainFormShow();
     void MainFormClose();
 
@@ -106,14 +115,18 @@ private:
     Power& m_power;
     std::unique_ptr<BatchDriver> m_batch;
 
-    // The source list's commands; the preview and the trim bar are not there yet.
+    // The source list's commands, the preview and the trim bar. The media player outlives the
+    // windows: the video window frees its render context before the player goes.
     FfmpegMediaProbe m_probe;
-    NoPreview m_preview;
     TrimBarState m_trimBar;
+    MpvPlayer m_media;
+    PreviewPlayer m_previewPlayer;
+    TrimBar m_trimBarLogic;
     SourceListController m_sourceController;
     TInitDir m_initDir;
 
     std::unique_ptr<TFrmMainForm> m_mainForm;
     std::unique_ptr<TfrmConverting> m_progressForm;
     std::unique_ptr<TSourceListBinding> m_sourceListBinding; // a child of the main window
+    TPreviewPanel* m_previewPanel = nullptr;                 // a child of the main window
 };

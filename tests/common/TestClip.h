@@ -20,3 +20,7 @@ struct ClipRecipe {
 
 // Makes the clip `name` in the folder and returns its path; raises when ffmpeg fails.
 std::string MakeClip(const TempDir& folder, const std::string& name, const ClipRecipe& recipe);
+
+// Makes an AVI clip whose audio stream carries a format tag that no decoder knows (the PCM
+// clip's tag overwritten): the video decodes, the audio cannot.
+std::string MakeClipWithUndecodableAudio(const TempDir& folder, const std::string& name, double seconds);
