@@ -122,19 +122,22 @@ bool TrimBarView::eventFilter(QObject* watched, QEvent* event) {
 // Dragging a handle resizes the image beside it as the mouse moves; the release is the move's end.
 bool TrimBarView::HandleDrag(QWidget* handle, QEvent* event) {
     const bool start = handle == Splitter1;
+    const QEvent::Type type = event->type();
+    if (type != QEvent::MouseButtonPress && type != QEvent::MouseMove && type != QEvent::MouseButtonRelease)
+        return false;
     const auto* mouse = static_cast<QMouseEvent*>(event);
-    switch (event->type()) {
+    switch (type) {
     case QEvent::MouseButtonPress:
         if (mouse->button() != Qt::LeftButton)
             return false;
         m_dragging = true;
-        m_dragStartX = qRound(mouse->scenePosition().x());
+        m_dragStartX = qRound(mouse->globalPosition().x());
         m_dragStartWidth = start ? m_state.Panel2Width : m_state.Panel3Width;
         return true;
     case QEvent::MouseMove: {
         if (!m_dragging)
             return false;
-        const int moved = qRound(mouse->scenePosition().x()) - m_dragStartX;
+        const int moved = qRound(mouse->globalPosition().x()) - m_dragStartX;
         Run([&] {
             start ? m_bar.DragStartHandle(m_dragStartWidth + moved)
                   : m_bar.DragEndHandle(m_dragStartWidth - moved);

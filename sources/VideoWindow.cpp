@@ -96,12 +96,14 @@ void TVideoWindow::initializeGL() {
     mpv_render_context_set_update_callback(m_renderContext, &TVideoWindow::UpdateWanted, this);
     m_player.SetRenderer(true, [this] { FreeRenderContext(); });
     // A context that Qt replaces (the window moved to another top level) takes the renderer along.
-    connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { FreeRenderContext(); });
+    m_contextGoing =
+        connect(context(), &QOpenGLContext::aboutToBeDestroyed, this, [this] { FreeRenderContext(); });
 }
 
 // Teardown order: the update callback, then the render context (with its OpenGL context current);
 // the player and its handle go after.
 void TVideoWindow::FreeRenderContext() {
+    disconnect(m_contextGoing);
     if (m_renderContext == nullptr)
         return;
     m_player.SetRenderer(false, nullptr);

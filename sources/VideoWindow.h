@@ -43,4 +43,5 @@ private:
     MpvPlayer& m_player;
     mpv_render_context* m_renderContext = nullptr;
     QTimer* m_cursorTimer = nullptr;
+    QMetaObject::Connection m_contextGoing;
 };
