@@ -26,7 +26,8 @@ public:
     virtual void Stop() = 0;
     // Length of the loaded file in milliseconds; 0 when unknown.
     virtual int64_t DurationMs() const = 0;
-    // The current position and an absolute seek, in 100-nanosecond units.
+    // The current position and an absolute seek, in 100-nanosecond units; with nothing loaded the
+    // position is 0 and a seek does nothing.
     virtual int64_t Position() const = 0;
     virtual void SetPosition(int64_t position) = 0;
     // One picture forward or back; the graph stays paused.

@@ -192,9 +192,10 @@ int64_t MpvPlayer::Position() const {
     return static_cast<int64_t>(seconds * UnitsPerSecond);
 }
 
+// An active graph whose file could not be loaded has nowhere to go: the seek changes nothing.
 void MpvPlayer::SetPosition(int64_t position) {
     if (!m_loaded)
-        throw std::logic_error("No file is loaded in the preview.");
+        return;
     double seconds = static_cast<double>(position) / UnitsPerSecond;
     Check(mpv_set_property(m_mpv, TimePosition, MPV_FORMAT_DOUBLE, &seconds), TimePosition);
 }

@@ -24,6 +24,7 @@
 #include "sources/PreviewPanel.h"
 #include "sources/TrimBarView.h"
 #include "sources/VideoWindow.h"
+#include "support/Text.h"
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
@@ -134,6 +135,14 @@ TEST_F(App_PreviewFlowTests, CtrlPShowsMovingPicturesCtrlUHoldsOneCtrlTBringsThe
     EXPECT_FALSE(logo.isVisible());
     EXPECT_TRUE(QRegularExpression("^00:00:0[2-4]\\.\\d$").match(Panel().pnlCurTime->text()).hasMatch())
         << Panel().pnlCurTime->text().toStdString();
+
+    // Alt+Left steps a second back; Alt+Home makes it the row's start.
+    const int64_t pausedAt = program.Preview().CurrentSeconds();
+    QTest::keyClick(program.MainForm().windowHandle(), Qt::Key_Left, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.Preview().CurrentSeconds() == pausedAt - 1; }, 2000));
+    QTest::keyClick(program.MainForm().windowHandle(), Qt::Key_Home, Qt::AltModifier);
+    EXPECT_EQ(program.Sources().Cell(0, colStartTime), SecondsToTimeText(pausedAt - 1));
+    EXPECT_FALSE(program.Preview().PreviewPlaying());
 
     PressKey(Qt::Key_T);
     EXPECT_TRUE(logo.isVisible());
