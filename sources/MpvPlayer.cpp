@@ -4,6 +4,7 @@
 #include <clocale>
 #include <filesystem>
 #include <stdexcept>
+#include <utility>
 #include <vector>
 
 #include <QObject>
@@ -18,6 +19,21 @@ constexpr double LoadTimeLimitSeconds = 10.0;
 constexpr double UnitsPerSecond = 1e7; // 100-ns units
 constexpr const char* TimePosition = "time-pos";
 constexpr const char* EndReached = "eof-reached";
+
+constexpr std::pair<const char*, const char*> FixedOptions[] = {
+    {"config", "no"},
+    {"load-scripts", "no"},
+    {"terminal", "no"},
+    {"input-default-bindings", "no"},
+    {"input-vo-keyboard", "no"},
+    {"osc", "no"},
+    {"ytdl", "no"},
+    {"idle", "yes"},
+    {"keep-open", "yes"},
+    {"audio-display", "no"},
+    {"hwdec", "no"},
+    {"gpu-hwdec-interop", "no"},
+};
 
 void Check(int status, const char* what) {
     if (status < 0)
@@ -39,21 +55,12 @@ MpvPlayer::MpvPlayer(MediaProbe& probe, MpvOutput output)
         throw std::runtime_error("The media player could not be created.");
     const bool window = m_output == MpvOutput::Window;
     // Only what the program sets counts: no user configuration, scripts, key bindings or terminal.
-    for (const auto& [name, value] :
-         std::vector<std::pair<const char*, const char*>>{{"config", "no"},
-                                                          {"load-scripts", "no"},
-                                                          {"terminal", "no"},
-                                                          {"input-default-bindings", "no"},
-                                                          {"input-vo-keyboard", "no"},
-                                                          {"osc", "no"},
-                                                          {"ytdl", "no"},
-                                                          {"idle", "yes"},
-                                                          {"keep-open", "yes"},
-                                                          {"audio-display", "no"},
-                                                          {"hwdec", "no"},
-                                                          {"vo", window ? "libmpv" : "null"},
-                                                          {"ao", window ? "pulse,alsa,null" : "null"}})
+    for (const auto& [name, value] : FixedOptions)
         SetOption(m_mpv, name, value);
+    SetOption(m_mpv, "vo", window ? "libmpv" : "null");
+    // Sound goes to the desktop's sound server or the sound card, and nowhere when neither is there
+    // (mpv's own longer list would load further audio libraries only to find nothing).
+    SetOption(m_mpv, "ao", window ? "pulse,alsa,null" : "null");
     Check(mpv_initialize(m_mpv), "mpv_initialize");
     mpv_observe_property(m_mpv, 0, TimePosition, MPV_FORMAT_DOUBLE);
     mpv_set_wakeup_callback(m_mpv, &MpvPlayer::Wakeup, this);

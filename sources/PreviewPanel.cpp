@@ -25,9 +25,13 @@ TPreviewPanel::TPreviewPanel(PreviewPlayer& player, TrimBar& bar, TrimBarState& 
                              CommandRunner runCommand, QWidget* parent)
     : QWidget(parent), m_player(player), m_bar(bar), m_state(state), m_runCommand(std::move(runCommand)) {
     setObjectName("panPreview");
-    DSVideoWindowEx1 = new TVideoWindow(media, this);
-    DSVideoWindowEx1->setMinimumSize(MinimumVideoSize);
-    DSVideoWindowEx1->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    QWidget* video = nullptr;
+    if (TVideoWindow::CanRunHere())
+        video = DSVideoWindowEx1 = new TVideoWindow(media, this);
+    else
+        video = TVideoWindow::NewLogoPanel(this);
+    video->setMinimumSize(MinimumVideoSize);
+    video->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
     Panel1 = new TrimBarView(bar, state, m_runCommand, this);
 
     pnlCurTime = new QLabel(QStringLiteral("00:00:00"), this);
@@ -46,7 +50,7 @@ TPreviewPanel::TPreviewPanel(PreviewPlayer& player, TrimBar& bar, TrimBarState& 
     barRow->addStretch(1);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(DSVideoWindowEx1, 1);
+    layout->addWidget(video, 1);
     layout->addLayout(barRow);
     layout->addWidget(BuildButtons());
 
@@ -113,7 +117,8 @@ void TPreviewPanel::Run(const std::function<void()>& command) const {
 
 void TPreviewPanel::FollowPlayer() {
     pnlCurTime->setText(QString::fromStdString(m_player.pnlCurTime()));
-    DSVideoWindowEx1->ShowLogo(m_player.LogoShown());
+    if (DSVideoWindowEx1 != nullptr)
+        DSVideoWindowEx1->ShowLogo(m_player.LogoShown());
     m_screenSaver.Hold(m_player.PreviewPlaying());
     const bool paused = m_player.IsPaused();
     for (QPushButton* step :

@@ -33,6 +33,7 @@ public:
     // picture. True when the key was one of them.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
 
+    // Null where the platform cannot show OpenGL widgets; the logo alone stands in its place.
     TVideoWindow* DSVideoWindowEx1 = nullptr;
     TrimBarView* Panel1 = nullptr;
     QLabel* pnlCurTime = nullptr;

@@ -1,5 +1,6 @@
 #include "sources/VideoWindow.h"
 
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QOpenGLContext>
@@ -52,11 +53,7 @@ TVideoWindow::TVideoWindow(MpvPlayer& player, QWidget* parent) : QOpenGLWidget(p
     setUpdateBehavior(QOpenGLWidget::PartialUpdate);
     setMouseTracking(true);
 
-    panLogo = new QLabel(this);
-    panLogo->setObjectName("panLogo");
-    panLogo->setAccessibleName(QString::fromLatin1(LogoText));
-    panLogo->setPixmap(LogoPicture());
-    panLogo->setScaledContents(true);
+    panLogo = NewLogoPanel(this);
     panLogo->setMouseTracking(true);
     panLogo->installEventFilter(this);
     auto* layout = new QVBoxLayout(this);
@@ -68,6 +65,23 @@ TVideoWindow::TVideoWindow(MpvPlayer& player, QWidget* parent) : QOpenGLWidget(p
     m_cursorTimer->setInterval(CursorHideMs);
     connect(m_cursorTimer, &QTimer::timeout, this, [this] { setCursor(Qt::BlankCursor); });
     m_cursorTimer->start();
+}
+
+bool TVideoWindow::CanRunHere() {
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("offscreen") || platform == QLatin1String("minimal"))
+        return false;
+    QOpenGLContext probe;
+    return probe.create();
+}
+
+QLabel* TVideoWindow::NewLogoPanel(QWidget* parent) {
+    auto* logo = new QLabel(parent);
+    logo->setObjectName("panLogo");
+    logo->setAccessibleName(QString::fromLatin1(LogoText));
+    logo->setPixmap(LogoPicture());
+    logo->setScaledContents(true);
+    return logo;
 }
 
 TVideoWindow::~TVideoWindow() {

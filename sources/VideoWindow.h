@@ -21,6 +21,13 @@ public:
     TVideoWindow(MpvPlayer& player, QWidget* parent = nullptr);
     ~TVideoWindow() override;
 
+    // Whether the platform can show OpenGL widgets at all. The offscreen and minimal platforms
+    // cannot compose them (Qt fails in its backing store), and without an OpenGL context nothing
+    // can be drawn: the preview then shows only its logo.
+    static bool CanRunHere();
+    // The logo panel panLogo alone, for a preview that cannot show pictures.
+    static QLabel* NewLogoPanel(QWidget* parent);
+
     void ShowLogo(bool shown);
     // Whether libmpv's render context exists (an OpenGL context could be made).
     bool CanShowPictures() const { return m_renderContext != nullptr; }

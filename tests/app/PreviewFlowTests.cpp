@@ -110,6 +110,7 @@ TEST_F(App_PreviewFlowTests, CtrlPShowsMovingPicturesCtrlUHoldsOneCtrlTBringsThe
         MakeClip(clips, "moving.avi", {8.0, "320x240", 25, 8000, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
     DropFiles(program.MainForm(), {clip});
     ASSERT_EQ(program.Sources().RowCount(), 1u);
+    ASSERT_NE(Panel().DSVideoWindowEx1, nullptr);
     ASSERT_TRUE(Panel().DSVideoWindowEx1->CanShowPictures());
     QLabel& logo = *Panel().DSVideoWindowEx1->panLogo;
     EXPECT_TRUE(logo.isVisible());
@@ -190,7 +191,7 @@ TEST_F(App_PreviewFlowTests, HandlesDraggedToTheMiddleAndTheFarRightConvertExact
     std::vector<fs::path> outputs;
     for (const auto& entry : fs::directory_iterator(OutputFolder()))
         outputs.push_back(entry.path());
-    ASSERT_EQ(outputs.size(), 1u);
+    ASSERT_EQ(outputs.size(), 1u) << Log();
     const MediaReport report = CheckMedia(outputs.front().string());
     EXPECT_TRUE(report.opened) << report.openError;
     EXPECT_EQ(report.errors, 0);
