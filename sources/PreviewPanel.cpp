@@ -101,6 +101,7 @@ QPushButton* TPreviewPanel::Button(const char* name, const char* text, const cha
                                    std::function<void()> command) {
     auto* button = new QPushButton(QString::fromLatin1(text), this);
     button->setObjectName(name);
+    button->setAccessibleName(button->text());
     button->setToolTip(QString::fromLatin1(hint));
     button->setAutoDefault(false);
     button->setFocusPolicy(Qt::NoFocus);
@@ -117,6 +118,7 @@ void TPreviewPanel::Run(const std::function<void()>& command) const {
 
 void TPreviewPanel::FollowPlayer() {
     pnlCurTime->setText(QString::fromStdString(m_player.pnlCurTime()));
+    pnlCurTime->setAccessibleName(pnlCurTime->text());
     if (DSVideoWindowEx1 != nullptr)
         DSVideoWindowEx1->ShowLogo(m_player.LogoShown());
     m_screenSaver.Hold(m_player.PreviewPlaying());
