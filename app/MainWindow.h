@@ -38,10 +38,16 @@ struct PreviewCommands {
     std::function<bool(int key, Qt::KeyboardModifiers modifiers)> keys;
 };
 
+// The main window's commands that reach the Options dialog and the output folder, given by its owner.
+struct OptionCommands {
+    std::function<void()> showOptions;        // btnOptions, Ctrl+I
+    std::function<void()> selectOutputFolder; // RzBmpButton1 and the hidden btnSelectOutputFolder, Ctrl+B
+};
+
 // The main window TFrmMainForm: the source grid with its three buttons, the output type, profile and
-// output folder, the two end-of-batch boxes, the codec download label and the Convert button. It shows the
-// core's state and hands the user's commands to the logic; what happens on convert, first show and close is
-// given by its owner.
+// output folder, the two end-of-batch boxes, the codec download label and the Convert button. It shows
+// the core's state and hands the user's commands to the logic; what happens on convert, first show and
+// close is given by its owner.
 class TFrmMainForm : public QMainWindow {
     Q_OBJECT
 
@@ -58,6 +64,7 @@ public:
     void SetSourceListCommands(SourceListCommands commands) { m_sourceListCommands = std::move(commands); }
     // Puts the preview panel in the upper left part of the window.
     void SetPreview(QWidget* panel, PreviewCommands commands);
+    void SetOptionCommands(OptionCommands commands) { m_optionCommands = std::move(commands); }
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
 
@@ -69,6 +76,9 @@ public:
     void btnPlayClick();
     void btnPauseClick();
     void btnStopClick();
+    void btnOptionsClick();
+    void RzBmpButton1Click();
+    void btnSelectOutputFolderClick();
 
     SourceGridView* dxTreeSourceFileInfo = nullptr;
     QPushButton* btnOpenFile = nullptr;
@@ -76,7 +86,10 @@ public:
     QPushButton* btnClearFile = nullptr;
     QComboBox* cbbOutputFiletype = nullptr;
     QComboBox* cbbProfile = nullptr;
+    QPushButton* btnOptions = nullptr;
     QLineEdit* edtOutputFolder = nullptr;
+    QPushButton* RzBmpButton1 = nullptr;          // beside the output folder
+    QPushButton* btnSelectOutputFolder = nullptr; // hidden, reached through Ctrl+B
     QCheckBox* chkShutdown = nullptr;
     QCheckBox* chkShowOutputDirectory = nullptr;
     QLabel* Label1 = nullptr; // "Shutdown computer when job is finished."
@@ -98,6 +111,8 @@ private:
     QLayout* BuildChoices(QWidget* client);
     QLayout* BuildListButtons(QWidget* client);
     void BuildGrid(QWidget* client);
+    void BuildOptionButtons(QWidget* client);
+    void NameControls();
     void BindChoices();
     void ShowChoices();
     QPushButton* CommandButton(QWidget* parent, const char* name, const char* text, const char* hint,
@@ -117,6 +132,7 @@ private:
     SourceListCommands m_sourceListCommands;
     PreviewCommands m_previewCommands;
     QHBoxLayout* m_upperLayout = nullptr;
+    OptionCommands m_optionCommands;
     std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;
     std::function<void()> m_closeHandler;

@@ -11,10 +11,14 @@
 #include "app/MainWindow.h"
 #include "app/RivamoApplication.h"
 #include "convert/ConvertingWindow.h"
+#include "profiles/OptionWindow.h"
+#include "profiles/OptionWindowLogic.h"
+#include "profiles/QtProfileNamePrompt.h"
 #include "sources/CodeErrorForm.h"
 #include "sources/CodecDownload.h"
 #include "sources/PreviewPanel.h"
 #include "sources/SourceListBinding.h"
+#include "support/QtFolderBrowser.h"
 
 namespace {
 
@@ -73,6 +77,24 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
         .btnStop1Click = [&logic] { logic.btnStop1Click(); },
         .FormClose = [&logic] { logic.FormClose(); },
     });
+    BuildOptionForm();
+}
+
+// Created now and only shown and hidden from then on; a window of its own above the main window.
+void ProgramShell::BuildOptionForm() {
+    m_namePrompt = std::make_unique<QtProfileNamePrompt>();
+    m_optionLogic = std::make_unique<OptionWindowLogic>(m_customProc, *m_namePrompt, m_boxes);
+    m_optionForm = std::make_unique<TfrmOption>(m_options, *m_optionLogic, &RivamoApplication::RunCommand);
+    m_folderBrowser = std::make_unique<QtFolderBrowser>(m_mainForm.get());
+    m_mainForm->SetOptionCommands({
+        .showOptions = [this] { m_optionForm->ShowOptions(); },
+        .selectOutputFolder = [this] { SelectOutputFolder(); },
+    });
+}
+
+void ProgramShell::SelectOutputFolder() {
+    m_choices.SetOutputFolder(
+        m_commonLib.SelectOutputFolder(m_choices.edtOutputFolder(), *m_folderBrowser, m_boxes));
 }
 
 void ProgramShell::BindSourceList() {
@@ -120,6 +142,9 @@ void ProgramShell::Start() {
     m_progressForm->winId();
     if (QWindow* progress = m_progressForm->windowHandle())
         progress->setTransientParent(m_mainForm->windowHandle());
+    m_optionForm->winId();
+    if (QWindow* options = m_optionForm->windowHandle())
+        options->setTransientParent(m_mainForm->windowHandle());
 }
 
 void ProgramShell::MainFormShow() {

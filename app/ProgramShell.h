@@ -32,8 +32,12 @@
 #include "support/QtEventPump.h"
 #include "support/SteadyClock.h"
 
+class OptionWindowLogic;
+class QtFolderBrowser;
+class QtProfileNamePrompt;
 class TFrmMainForm;
 class TfrmConverting;
+class TfrmOption;
 class TSourceListBinding;
 class TPreviewPanel;
 
@@ -64,6 +68,7 @@ public:
 
     TFrmMainForm& MainForm() { return *m_mainForm; }
     TfrmConverting& ProgressForm() { return *m_progressForm; }
+    TfrmOption& OptionForm() { return *m_optionForm; }
     TCustomProc& CustomProc() { return m_customProc; }
     SourceList& Sources() { return m_sources; }
     SourceListController& SourceController() { return m_sourceController; }
@@ -79,6 +84,8 @@ public:
 private:
     void BindSourceList();
     void BindPreview();
+    void BuildOptionForm();
+    void SelectOutputFolder();
     void MainFormShow();
     void MainFormClose();
 
@@ -129,4 +136,10 @@ private:
     std::unique_ptr<TfrmConverting> m_progressForm;
     std::unique_ptr<TSourceListBinding> m_sourceListBinding; // a child of the main window
     TPreviewPanel* m_previewPanel = nullptr;                 // a child of the main window
+
+    // The Options dialog and the two prompts of the main window's option commands.
+    std::unique_ptr<QtProfileNamePrompt> m_namePrompt;
+    std::unique_ptr<QtFolderBrowser> m_folderBrowser;
+    std::unique_ptr<OptionWindowLogic> m_optionLogic;
+    std::unique_ptr<TfrmOption> m_optionForm;
 };

@@ -10,8 +10,6 @@
 #include <string>
 #include <vector>
 
-#include <dlfcn.h>
-
 #include <QApplication>
 #include <QLabel>
 #include <QMimeData>
@@ -34,12 +32,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-// Mesa unloads its software renderer when the display closes, so the leak report at exit could
-// not name the library that its own allocations come from (and the suppression of it would not
-// apply). Held here, it stays loaded until the process ends.
-[[maybe_unused]] void* const KeepRendererLoaded =
-    dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_LAZY | RTLD_NODELETE);
 
 std::string ProgramDir() {
     const char* dir = std::getenv("RIVAMO_PROGRAM_DIR");
