@@ -98,7 +98,8 @@ TEST_F(App_OptionFlowTests, AddAcceptedAndOkStoreTheProfileAndListItInTheMainWin
     EXPECT_TRUE(main.isEnabled());
     ExpectEveryControlNamed(options);
     ExpectEveryControlNamed(main);
-    EXPECT_EQ(main.findChildren<QLabel*>().size(), 7) << "a new label needs a buddy here or a reason not to";
+    // Seven captions, and the preview's clock pnlCurTime and logo panLogo, which label nothing.
+    EXPECT_EQ(main.findChildren<QLabel*>().size(), 9) << "a new label needs a buddy here or a reason not to";
 
     StepDown(options.cbbVideoSize, 1); // 368x208
     StepDown(options.cbbFramerate, 3); // 25
