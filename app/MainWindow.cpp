@@ -13,6 +13,7 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QTimer>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include "app/MainWindowLayout.h"
@@ -91,6 +92,9 @@ TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainCh
     SetShortcutCommand(ShortcutCommand::Options, [this] { btnOptionsClick(); });
     SetShortcutCommand(ShortcutCommand::SelectOutputFolder, [this] { btnSelectOutputFolderClick(); });
     SetShortcutCommand(ShortcutCommand::Help, [this] { ActSysHelpExecute(); });
+    SetShortcutCommand(ShortcutCommand::Play, [this] { btnPlayClick(); });
+    SetShortcutCommand(ShortcutCommand::Pause, [this] { btnPauseClick(); });
+    SetShortcutCommand(ShortcutCommand::Stop, [this] { btnStopClick(); });
 
     tmrClearMemory = new QTimer(this);
     tmrClearMemory->setInterval(ClearMemoryIntervalMs);
@@ -318,6 +322,27 @@ void TFrmMainForm::ActSysHelpExecute() {
     RunIfSet(m_productCommands.help);
 }
 
+void TFrmMainForm::btnPlayClick() {
+    RunIfSet(m_previewCommands.play);
+}
+
+void TFrmMainForm::btnPauseClick() {
+    RunIfSet(m_previewCommands.pause);
+}
+
+void TFrmMainForm::btnStopClick() {
+    RunIfSet(m_previewCommands.stop);
+}
+
+void TFrmMainForm::SetPreview(QWidget* panel, PreviewCommands commands) {
+    m_previewCommands = std::move(commands);
+    // The panel fills the preview's place on the background.
+    panel->setParent(pnlPreviewHost);
+    auto* layout = new QVBoxLayout(pnlPreviewHost);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(panel);
+}
+
 void TFrmMainForm::btnOptionsClick() {
     RunIfSet(m_optionCommands.showOptions);
 }
@@ -347,12 +372,13 @@ void TFrmMainForm::SetShortcutCommand(ShortcutCommand command, std::function<voi
     m_shortcutCommands.at(static_cast<std::size_t>(command)) = std::move(handler);
 }
 
-void TFrmMainForm::HandleShortcut(int key, Qt::KeyboardModifiers modifiers) {
+bool TFrmMainForm::HandleShortcut(int key, Qt::KeyboardModifiers modifiers) {
     const std::optional<ShortcutCommand> command = MatchShortcut(VirtualKeyOf(key), HeldModifiers(modifiers));
     if (!command)
-        return;
+        return false;
     const std::function<void()>& handler = m_shortcutCommands.at(static_cast<std::size_t>(*command));
     RivamoApplication::RunCommand([&handler] { RunIfSet(handler); });
+    return true;
 }
 
 // Every key press reaches the window first (through its platform window) and then, unconsumed,
@@ -360,7 +386,9 @@ void TFrmMainForm::HandleShortcut(int key, Qt::KeyboardModifiers modifiers) {
 bool TFrmMainForm::eventFilter(QObject* watched, QEvent* event) {
     if (watched == windowHandle() && event->type() == QEvent::KeyPress && isEnabled()) {
         const auto* key = static_cast<QKeyEvent*>(event);
-        HandleShortcut(key->key(), key->modifiers());
+        if (!HandleShortcut(key->key(), key->modifiers()) && m_previewCommands.keys &&
+            m_previewCommands.keys(key->key(), key->modifiers()))
+            return true;
     }
     if (watched == Label3 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {

@@ -14,6 +14,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QHBoxLayout;
 class QLabel;
 class QLineEdit;
 class QTimer;
@@ -36,6 +37,15 @@ struct ProductCommands {
     std::function<void()> email;    // ActSysEmail, btnEMail
     std::function<void()> about;    // ActSysAbout, btnAbout
     std::function<void()> help;     // ActSysHelp, btnHelp, F1
+};
+
+// The preview's commands on the main window, given by the window's owner.
+struct PreviewCommands {
+    std::function<void()> play;  // btnPlay, Ctrl+P
+    std::function<void()> pause; // btnPause, Ctrl+U
+    std::function<void()> stop;  // btnStop, Ctrl+T
+    // The preview's further keys; true when the key was one of them (it then goes no further).
+    std::function<bool(int key, Qt::KeyboardModifiers modifiers)> keys;
 };
 
 // The main window's commands that reach the Options dialog and the output folder, given by its owner.
@@ -73,6 +83,8 @@ public:
     void SetProductCommands(ProductCommands commands) { m_productCommands = std::move(commands); }
     // The caption and lblTitle: the product name and version.
     void SetTitleText(const QString& text);
+    // Puts the preview panel in the upper left part of the window.
+    void SetPreview(QWidget* panel, PreviewCommands commands);
     void SetOptionCommands(OptionCommands commands) { m_optionCommands = std::move(commands); }
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
@@ -89,6 +101,9 @@ public:
     void ActSysEmailExecute();
     void ActSysAboutExecute();
     void ActSysHelpExecute();
+    void btnPlayClick();
+    void btnPauseClick();
+    void btnStopClick();
     void btnOptionsClick();
     void RzBmpButton1Click();
     void btnSelectOutputFolderClick();
@@ -147,7 +162,8 @@ private:
     BitmapButton* CommandButton(QWidget* parent, const char* name, ButtonArt art, const char* text,
                                 const char* hint, void (TFrmMainForm::*click)());
     static void RunIfSet(const std::function<void()>& command);
-    void HandleShortcut(int key, Qt::KeyboardModifiers modifiers);
+    // True when the key was a shortcut of the table (it still goes on to the focused control).
+    bool HandleShortcut(int key, Qt::KeyboardModifiers modifiers);
 
     SourceList& m_sources;
     OptionSelection& m_options;
@@ -159,6 +175,7 @@ private:
     std::function<void()> m_convertBatch;
     SourceListCommands m_sourceListCommands;
     ProductCommands m_productCommands;
+    PreviewCommands m_previewCommands;
     OptionCommands m_optionCommands;
     std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;

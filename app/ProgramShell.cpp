@@ -22,6 +22,7 @@
 #include "profiles/QtProfileNamePrompt.h"
 #include "sources/CodeErrorForm.h"
 #include "sources/CodecDownload.h"
+#include "sources/PreviewPanel.h"
 #include "sources/SourceListBinding.h"
 #include "support/QtFolderBrowser.h"
 
@@ -61,8 +62,12 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
       m_commonLib(m_programFolder, m_customProc, m_sources, m_appFunc, m_fileFunc, m_dataFolder),
       m_commands(m_commonLib), m_shell(options.shell != nullptr ? *options.shell : m_desktopShell),
       m_power(options.power != nullptr ? *options.power : m_logindPower),
+      m_media(m_probe, options.previewOutput),
+      m_previewPlayer(m_media, m_sources, m_trimBar, m_pump, m_clock,
+                      [this](const std::string& line) { m_appFunc.WriteLog(line); }),
+      m_trimBarLogic(m_sources, m_trimBar, m_previewPlayer, m_pump),
       m_sourceController(
-          m_sources, m_probe, m_preview, m_trimBar, m_pump,
+          m_sources, m_probe, m_trimBarLogic, m_trimBar, m_pump,
           [this](const std::string& path) { ShowCodecError(m_mainForm.get(), m_shell, path); }),
       m_initDir(m_dataFolder, HomeFolder() + "/") {
     m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, m_progress,
@@ -88,6 +93,7 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     BindSourceList();
     m_sourceController.SetWarning(
         [this](const std::string& message) { ShowMessageKind(m_boxes, message, WarningKind); });
+    BindPreview();
 
     // A window of its own, not a child of the main window: it stays usable while the main window
     // is disabled during a conversion.
@@ -129,6 +135,21 @@ void ProgramShell::BindSourceList() {
         .clearFiles = [&binding] { binding.btnClearFileClick(); },
         .downloadCodec = [this] { OpenCodecDownload(m_shell); },
     });
+}
+
+void ProgramShell::BindPreview() {
+    m_previewPanel = new TPreviewPanel(m_previewPlayer, m_trimBarLogic, m_trimBar, m_media,
+                                       &RivamoApplication::RunCommand, m_mainForm.get());
+    TPreviewPanel& panel = *m_previewPanel;
+    m_mainForm->SetPreview(&panel, {
+                                       .play = [this] { m_previewPlayer.btnPlayClick(); },
+                                       .pause = [this] { m_previewPlayer.btnPauseClick(); },
+                                       .stop = [this] { m_previewPlayer.btnStopClick(); },
+                                       .keys =
+                                           [&panel](int key, Qt::KeyboardModifiers modifiers) {
+                                               return panel.HandleKey(key, modifiers);
+                                           },
+                                   });
 }
 
 ProgramShell::~ProgramShell() {
@@ -240,6 +261,7 @@ bool ProgramShell::MainFormCloseQuery() {
 // The settings are saved, then the program ends, also when the save failed: the user asked to
 // quit and is told what was not saved.
 void ProgramShell::MainFormClose() {
+    m_previewPlayer.StopPreview();
     try {
         m_customProc.SaveUserSettings();
     } catch (const std::exception& error) {

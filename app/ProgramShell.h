@@ -17,9 +17,11 @@
 #include "settings/MainChoices.h"
 #include "sources/FfmpegMediaProbe.h"
 #include "sources/InitDir.h"
-#include "sources/PreviewLink.h"
+#include "sources/MpvPlayer.h"
+#include "sources/PreviewPlayer.h"
 #include "sources/SourceList.h"
 #include "sources/SourceListController.h"
+#include "sources/TrimBar.h"
 #include "sources/TrimBarState.h"
 #include "support/DesktopShell.h"
 #include "support/FileFunc.h"
@@ -37,6 +39,7 @@ class TFrmMainForm;
 class TfrmConverting;
 class TfrmOption;
 class TSourceListBinding;
+class TPreviewPanel;
 
 // What the running program may take from its starter instead of the real thing. main() leaves
 // everything as it is; tests shorten the batch's pauses and keep the desktop and the power alone.
@@ -47,6 +50,7 @@ struct ProgramOptions {
     std::string dataFolder;     // where Config/, log.txt and the script go; the program folder when empty
     std::string executablePath; // whose FileVersion the caption shows; the running executable when empty
     int splashTicks = 2;        // seconds the splash stays up at least
+    MpvOutput previewOutput = MpvOutput::Window;
 };
 
 // The running program: the core objects and the windows, created in start-up order and living
@@ -80,6 +84,10 @@ public:
     TCustomProc& CustomProc() { return m_customProc; }
     SourceList& Sources() { return m_sources; }
     SourceListController& SourceController() { return m_sourceController; }
+    PreviewPlayer& Preview() { return m_previewPlayer; }
+    TrimBar& TrimSelection() { return m_trimBarLogic; }
+    TrimBarState& TrimState() { return m_trimBar; }
+    TPreviewPanel& PreviewPanel() { return *m_previewPanel; }
     OptionSelection& Options() { return m_options; }
     MainChoices& Choices() { return m_choices; }
     ConvertingState& Progress() { return m_progress; }
@@ -87,6 +95,7 @@ public:
 
 private:
     void BindSourceList();
+    void BindPreview();
     void BuildOptionForm();
     void SelectOutputFolder();
     void MainFormShow();
@@ -134,16 +143,20 @@ private:
     Power& m_power;
     std::unique_ptr<BatchDriver> m_batch;
 
-    // The source list's commands; the preview and the trim bar are not there yet.
+    // The source list's commands, the preview and the trim bar. The media player outlives the
+    // windows: the video window frees its render context before the player goes.
     FfmpegMediaProbe m_probe;
-    NoPreview m_preview;
     TrimBarState m_trimBar;
+    MpvPlayer m_media;
+    PreviewPlayer m_previewPlayer;
+    TrimBar m_trimBarLogic;
     SourceListController m_sourceController;
     TInitDir m_initDir;
 
     std::unique_ptr<TFrmMainForm> m_mainForm;
     std::unique_ptr<TfrmConverting> m_progressForm;
     std::unique_ptr<TSourceListBinding> m_sourceListBinding; // goes before the main window
+    TPreviewPanel* m_previewPanel = nullptr;                 // a child of the main window
 
     // The Options dialog and the two prompts of the main window's option commands.
     std::unique_ptr<QtProfileNamePrompt> m_namePrompt;

@@ -24,6 +24,8 @@ constexpr int InformationKind = 3; // ShowMessageKind's information box
 } // namespace
 
 int main(int argc, char* argv[]) {
+    // The preview's video window keeps its pictures when Qt moves it to another top-level window.
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     RivamoApplication app(argc, argv);
     QtMessageBoxes boxes;
     app.SetErrorPresenter(&boxes);

@@ -29,15 +29,19 @@
 #include "convert/PosixProcessLauncher.h"
 #include "support/SingleInstance.h"
 #include "tests/app/ProgramTestOptions.h"
+#include "tests/common/MediaCheck.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TestClip.h"
 #include "tests/convert/RealProcesses.h"
-#include "tests/common/MediaCheck.h"
 
 namespace fs = std::filesystem;
 
 namespace {
+
+// The main window's caption once start-up has read the product information; the splash and the
+// message boxes are captioned otherwise.
+const QString MainCaption = QStringLiteral("^Rivamo [0-9]");
 
 std::string ProgramDir() {
     const char* dir = std::getenv("RIVAMO_PROGRAM_DIR");
@@ -78,7 +82,7 @@ protected:
     void StartProgram(const std::string& programFolder, ProgramOptions options = {}) {
         m_folder = programFolder;
         fs::create_directories(fs::path(m_folder) / "Config");
-        for (const char* name : {"trenc", "rtrenc"})
+        for (const char* name : {"trenc", "rtrenc", UifaceLibraryName, BrandingLibraryName})
             if (!fs::exists(fs::path(m_folder) / name))
                 fs::copy_file(fs::path(ProgramDir()) / name, fs::path(m_folder) / name);
         if (options.shell == nullptr)
@@ -346,7 +350,8 @@ protected:
     std::string ProgramFolder(const std::string& name) {
         const fs::path folder = root.Path() / name;
         fs::create_directories(folder / "Config");
-        fs::copy_file(fs::path(ProgramDir()) / "rivamo", folder / "rivamo");
+        for (const char* file : {"rivamo", UifaceLibraryName, BrandingLibraryName})
+            fs::copy_file(fs::path(ProgramDir()) / file, folder / file);
         return folder.string() + "/";
     }
     QProcess& Run(const std::string& folder) {
@@ -392,9 +397,9 @@ private:
 TEST_F(App_SingleInstanceTests, ASecondStartSaysSoBringsTheFirstForwardAndEnds) {
     const std::string folder = ProgramFolder("prog");
     QProcess& first = Run(folder);
-    const QString firstWindow = WindowOf(first, "Rivamo");
+    const QString firstWindow = WindowOf(first, MainCaption);
     QProcess& other = Run(ProgramFolder("other"));
-    const QString otherWindow = WindowOf(other, "Rivamo");
+    const QString otherWindow = WindowOf(other, MainCaption);
     ASSERT_EQ(Stacking({firstWindow, otherWindow}), (QStringList{otherWindow, firstWindow}));
 
     QProcess& second = Run(folder);

@@ -22,6 +22,7 @@
 #include "app/ProgramShell.h"
 #include "profiles/OptionWindow.h"
 #include "tests/app/ModalDialogDriver.h"
+#include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 
@@ -52,9 +53,9 @@ protected:
     }
     std::string Config(const char* name) const { return TempDir::ReadFile(folder.Path() / "Config" / name); }
 
-    TempDir folder;
+    TestProgramFolder folder;
     RecordingMessageBoxes boxes;
-    ProgramShell program{folder.Folder(), boxes, [] {}};
+    ProgramShell program{folder.Folder(), boxes, [] {}, NoSplashWait()};
     TFrmMainForm& main = program.MainForm();
     TfrmOption& options = program.OptionForm();
 };
@@ -98,8 +99,9 @@ TEST_F(App_OptionFlowTests, AddAcceptedAndOkStoreTheProfileAndListItInTheMainWin
     EXPECT_TRUE(main.isEnabled());
     ExpectEveryControlNamed(options);
     ExpectEveryControlNamed(main);
-    // Seven labels name controls or are links; lblTitle is the window's title.
-    EXPECT_EQ(main.findChildren<QLabel*>().size(), 8) << "a new label needs a buddy here or a reason not to";
+    // Seven labels name controls or are links; lblTitle is the window's title; the preview's clock
+    // pnlCurTime and logo panLogo label nothing.
+    EXPECT_EQ(main.findChildren<QLabel*>().size(), 10) << "a new label needs a buddy here or a reason not to";
 
     StepDown(options.cbbVideoSize, 1); // 368x208
     StepDown(options.cbbFramerate, 3); // 25

@@ -44,6 +44,13 @@ public:
     int powerOffs = 0;
 };
 
+// The program as it runs, but with a splash that goes as soon as the program is initialised.
+inline ProgramOptions NoSplashWait() {
+    ProgramOptions options;
+    options.splashTicks = 0;
+    return options;
+}
+
 // The program with short batch pauses, a splash that goes as soon as the program is initialised,
 // and the recording desktop and power.
 inline ProgramOptions ShortPauses(Shell& shell, Power& power) {

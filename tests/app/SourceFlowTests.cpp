@@ -29,10 +29,10 @@
 #include "support/Text.h"
 #include "tests/app/ModalDialogDriver.h"
 #include "tests/app/ProgramTestOptions.h"
+#include "tests/common/MediaCheck.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TestClip.h"
-#include "tests/common/MediaCheck.h"
 
 namespace fs = std::filesystem;
 

@@ -1,6 +1,8 @@
 #include "tests/common/TestClip.h"
 
 #include <cmath>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 #include <spawn.h>
@@ -60,4 +62,22 @@ int SecondShown(double leftLuma) {
 
 int PictureShown(double rightLuma) {
     return static_cast<int>(std::lround((rightLuma - kPatternPictureBase) / kPatternPictureStep));
+}
+
+std::string MakeClipWithUndecodableAudio(const TempDir& folder, const std::string& name, double seconds) {
+    const std::string path =
+        MakeClip(folder, name, {seconds, "64x48", 10, 8000, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
+    std::fstream file(path, std::ios::in | std::ios::out | std::ios::binary);
+    const std::string bytes((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    // The audio stream's header "strh" of type "auds" is followed by "strf": size, then the tag.
+    const std::size_t audio = bytes.find("auds");
+    const std::size_t format = audio == std::string::npos ? audio : bytes.find("strf", audio);
+    if (format == std::string::npos)
+        throw std::runtime_error("no audio format in " + name);
+    file.clear();
+    file.seekp(static_cast<std::streamoff>(format + 8));
+    file.write("\x77\x77", 2);
+    if (!file)
+        throw std::runtime_error("could not change " + name);
+    return path;
 }

@@ -30,3 +30,7 @@ std::string MakeClip(const TempDir& folder, const std::string& name, const ClipR
 // The second and the picture index that the time pattern shows for the given mean luma values.
 int SecondShown(double leftLuma);
 int PictureShown(double rightLuma);
+
+// Makes an AVI clip whose audio stream carries a format tag that no decoder knows (the PCM
+// clip's tag overwritten): the video decodes, the audio cannot.
+std::string MakeClipWithUndecodableAudio(const TempDir& folder, const std::string& name, double seconds);

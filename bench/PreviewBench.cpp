@@ -1,0 +1,132 @@
+// The whole program previewing a 1080p H.264 clip: its peak memory while playing, and its CPU use
+// while the preview stands paused. Run on a display (Xvfb is enough: Mesa draws in software).
+//   preview_bench [clip]   (without a clip, a 20-second 1080p H.264 clip is made with ffmpeg)
+
+#include <chrono>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+#include <vector>
+
+#include <spawn.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <QEventLoop>
+#include <QTimer>
+
+#include "app/MainWindow.h"
+#include "app/ProgramShell.h"
+#include "app/RivamoApplication.h"
+#include "support/QtMessageBoxes.h"
+
+extern char** environ;
+
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int PlayingSeconds = 10;
+constexpr int PausedSeconds = 10;
+
+bool MakeClip(const std::string& path) {
+    std::vector<std::string> arguments = {"ffmpeg",
+                                          "-nostdin",
+                                          "-hide_banner",
+                                          "-loglevel",
+                                          "error",
+                                          "-y",
+                                          "-f",
+                                          "lavfi",
+                                          "-i",
+                                          "testsrc=size=1920x1080:rate=25",
+                                          "-f",
+                                          "lavfi",
+                                          "-i",
+                                          "sine=frequency=440:sample_rate=48000",
+                                          "-c:v",
+                                          "libx264",
+                                          "-preset",
+                                          "veryfast",
+                                          "-c:a",
+                                          "aac",
+                                          "-t",
+                                          "20",
+                                          path};
+    std::vector<char*> argv;
+    for (auto& argument : arguments)
+        argv.push_back(argument.data());
+    argv.push_back(nullptr);
+    pid_t pid = 0;
+    int status = 0;
+    return posix_spawnp(&pid, "ffmpeg", nullptr, nullptr, argv.data(), environ) == 0 &&
+           waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+}
+
+// A line of /proc/self/status, such as "VmHWM:   123456 kB".
+std::string StatusLine(const std::string& key) {
+    std::ifstream status("/proc/self/status");
+    for (std::string line; std::getline(status, line);)
+        if (line.rfind(key + ":", 0) == 0)
+            return line;
+    return key + ": ?";
+}
+
+double CpuSeconds() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+           static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
+}
+
+void RunEvents(int seconds) {
+    QEventLoop loop;
+    QTimer::singleShot(seconds * 1000, &loop, &QEventLoop::quit);
+    loop.exec();
+}
+
+} // namespace
+
+int main(int argc, char* argv[]) {
+    RivamoApplication app(argc, argv);
+    const fs::path folder = fs::temp_directory_path() / ("rivamo-preview-bench-" + std::to_string(getpid()));
+    fs::create_directories(folder / "Config");
+    std::string clip = argc > 1 ? argv[1] : (folder / "clip1080p.mov").string();
+    if (argc <= 1 && !MakeClip(clip)) {
+        std::fprintf(stderr, "ffmpeg could not make the clip\n");
+        return 1;
+    }
+    QtMessageBoxes boxes;
+    int result = 0;
+    {
+        ProgramShell program(folder.string() + "/", boxes, [] {});
+        program.Start();
+        RunEvents(1);
+        program.SourceController().AddSourceFiles({clip});
+        std::printf("before preview:  %s\n", StatusLine("VmHWM").c_str());
+        program.MainForm().btnPlayClick();
+        if (!program.Preview().PreviewPlaying()) {
+            std::fprintf(stderr, "the clip did not play\n");
+            result = 1;
+        } else {
+            RunEvents(PlayingSeconds);
+            std::printf("while previewing %d s: %s, %s, clock %s\n", PlayingSeconds,
+                        StatusLine("VmHWM").c_str(), StatusLine("VmRSS").c_str(),
+                        program.Preview().pnlCurTime().c_str());
+            program.MainForm().btnPauseClick();
+            RunEvents(1);
+            const double before = CpuSeconds();
+            const auto start = std::chrono::steady_clock::now();
+            RunEvents(PausedSeconds);
+            const double wall =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+            std::printf("paused %d s: CPU %.1f %% of one core\n", PausedSeconds,
+                        (CpuSeconds() - before) / wall * 100);
+            program.MainForm().btnStopClick();
+        }
+    }
+    fs::remove_all(folder);
+    return result;
+}

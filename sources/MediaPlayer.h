@@ -1,0 +1,40 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+// The media layer under the preview: one playback graph bound to the preview's video window.
+// Operations that fail raise an exception; times are in the units the preview works with.
+class MediaPlayer {
+public:
+    // currentMs, durationMs
+    using TickHandler = std::function<void(uint64_t, uint64_t)>;
+
+    virtual ~MediaPlayer() = default;
+
+    // Making the graph active creates it; inactive releases it.
+    virtual bool IsActive() const = 0;
+    virtual void SetActive(bool active) = 0;
+    // Unloads whatever is loaded; the graph stays active.
+    virtual void Empty() = 0;
+    // Loads the file for playback. 0 when every stream plays; raises when the file cannot be played
+    // or a decoder is missing for any of its audio or video streams.
+    virtual int Render(const std::string& path) = 0;
+    virtual void Run() = 0;
+    virtual void Pause() = 0;
+    virtual void Stop() = 0;
+    // Length of the loaded file in milliseconds; 0 when unknown.
+    virtual int64_t DurationMs() const = 0;
+    // The current position and an absolute seek, in 100-nanosecond units; with nothing loaded the
+    // position is 0 and a seek does nothing.
+    virtual int64_t Position() const = 0;
+    virtual void SetPosition(int64_t position) = 0;
+    // One picture forward or back; the graph stays paused.
+    virtual void StepPicture(bool forward) = 0;
+
+    // Called every 1000 ms while the graph runs (started by Run, stopped by Pause and Stop).
+    virtual void SetTickHandler(TickHandler handler) = 0;
+    // Called whenever the position has moved for another reason than playing (a seek, a step).
+    virtual void SetPositionHandler(std::function<void()> handler) = 0;
+};

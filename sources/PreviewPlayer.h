@@ -1,0 +1,77 @@
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+
+#include "sources/MediaPlayer.h"
+#include "sources/SourceList.h"
+#include "sources/TrimBarState.h"
+#include "support/SystemServices.h"
+
+// The preview player on the main window: loads the selected file into the media layer, plays,
+// pauses and stops it, keeps the clock pnlCurTime and says when the logo panel shows. The video
+// window and the buttons are views over this state.
+class PreviewPlayer {
+public:
+    using LogWriter = std::function<void(const std::string&)>;
+
+    PreviewPlayer(MediaPlayer& media, SourceList& rows, const TrimBarState& selection, EventPump& pump,
+                  Clock& clock, LogWriter writeLog);
+    ~PreviewPlayer();
+    PreviewPlayer(const PreviewPlayer&) = delete;
+    PreviewPlayer& operator=(const PreviewPlayer&) = delete;
+
+    void OpenPreview(const std::string& path);
+    void PlayPreview();
+    void PausePreview();
+    // Stops and unloads; does nothing at all when the graph is not active.
+    void StopPreview();
+    void SeekPreview(int64_t milliseconds);
+
+    void btnPlayClick();
+    void btnPauseClick();
+    void btnStopClick();
+    // The clock tick, every second while playing: positions in milliseconds.
+    void dstrckbrMainformTimer(uint64_t current, uint64_t duration);
+
+    // Moving while paused: one picture forward or back, or a number of seconds either way (kept
+    // within the file). Nothing happens unless a file is loaded and paused.
+    void StepPicture(bool forward);
+    void StepSeconds(int seconds);
+
+    bool IsActive() const { return m_media.IsActive(); }
+    bool IsPaused() const { return !m_previewPath.empty() && !m_previewPlaying && IsActive(); }
+    // Whole seconds of the current position.
+    int64_t CurrentSeconds() const;
+
+    const std::string& PreviewPath() const { return m_previewPath; }
+    bool PreviewPlaying() const { return m_previewPlaying; }
+    const std::string& pnlCurTime() const { return m_clockText; }
+    bool LogoShown() const { return m_logoShown; }
+
+    // Told after every change of the state above.
+    void SetObserver(std::function<void()> observer) { m_observer = std::move(observer); }
+
+private:
+    void ShowLogo(bool shown);
+    void ShowPausedClock();
+    void Changed() const;
+    bool ReachedEndTime(uint64_t current) const;
+
+    MediaPlayer& m_media;
+    SourceList& m_rows;
+    const TrimBarState& m_selection;
+    EventPump& m_pump;
+    Clock& m_clock;
+    LogWriter m_writeLog;
+
+    std::string m_previewPath;
+    bool m_previewPlaying = false;
+    std::string m_clockText = "00:00:00";
+    bool m_logoShown = true;
+    // Where playback last stood (a tick, a seek, the start of playing), in milliseconds: the end
+    // time counts as reached when playback moves from before it to it or past it.
+    int64_t m_lastPositionMs = 0;
+    std::function<void()> m_observer;
+};

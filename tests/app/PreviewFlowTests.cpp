@@ -1,0 +1,195 @@
+// The preview and the trim bar on the whole program under a real X display (Xvfb, Mesa's software
+// OpenGL): real clips dropped on the window, played by libmpv into the video window, trimmed with
+// the handles and converted by the program's own transcoder.
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+#include <vector>
+
+#include <QApplication>
+#include <QLabel>
+#include <QMimeData>
+#include <QRegularExpression>
+#include <QTest>
+#include <QUrl>
+
+#include "app/MainWindow.h"
+#include "app/ProgramShell.h"
+#include "sources/PreviewPanel.h"
+#include "sources/TrimBarView.h"
+#include "sources/VideoWindow.h"
+#include "support/Text.h"
+#include "tests/app/ProgramTestOptions.h"
+#include "tests/common/MediaCheck.h"
+#include "tests/common/RecordingMessageBoxes.h"
+#include "tests/common/TempDir.h"
+#include "tests/common/TestClip.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ProgramDir() {
+    const char* dir = std::getenv("RIVAMO_PROGRAM_DIR");
+    return dir != nullptr ? dir : RIVAMO_PROGRAM_DIR_DEFAULT;
+}
+
+void DropFiles(QWidget& target, const std::vector<std::string>& paths) {
+    QMimeData data;
+    QList<QUrl> urls;
+    for (const auto& path : paths)
+        urls << QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
+    data.setUrls(urls);
+    const QPoint at = target.rect().center();
+    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &enter);
+    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+    QApplication::sendEvent(&target, &drop);
+}
+
+// Drags a trim handle sideways by the given number of pixels and lets it go.
+void DragHandle(QWidget& handle, int pixels) {
+    const QPoint grip = handle.rect().center();
+    QTest::mousePress(&handle, Qt::LeftButton, Qt::NoModifier, grip);
+    QTest::mouseMove(&handle, grip + QPoint(pixels, 0));
+    QTest::mouseRelease(&handle, Qt::LeftButton, Qt::NoModifier, grip);
+}
+
+bool ShowsAPicture(const QImage& frame) {
+    for (int y = 0; y < frame.height(); y += 7)
+        for (int x = 0; x < frame.width(); x += 7)
+            if (qGray(frame.pixel(x, y)) > 40)
+                return true;
+    return false;
+}
+
+class App_PreviewFlowTests : public testing::Test {
+protected:
+    App_PreviewFlowTests() {
+        for (const char* name : {"trenc", "rtrenc"})
+            fs::copy_file(fs::path(ProgramDir()) / name, folder.Path() / name);
+        fs::create_directory(folder.Path() / "Config");
+        program.Start();
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(&program.MainForm()));
+        program.Choices().SetOutputFolder(OutputFolder());
+    }
+
+    std::string OutputFolder() const { return (folder.Path() / "out").string(); }
+    TPreviewPanel& Panel() { return program.PreviewPanel(); }
+    QImage Frame() { return Panel().DSVideoWindowEx1->grabFramebuffer(); }
+    void PressKey(Qt::Key key) {
+        QTest::keyClick(program.MainForm().windowHandle(), key, Qt::ControlModifier);
+    }
+    std::string Log() const {
+        std::ifstream file(folder.Path() / "log.txt");
+        return {std::istreambuf_iterator<char>(file), std::istreambuf_iterator<char>()};
+    }
+
+    TestProgramFolder folder;
+    TempDir clips;
+    RecordingMessageBoxes boxes;
+    RecordingShell shell;
+    RecordingPower power;
+    ProgramShell program{folder.Folder(), boxes, [] {}, ShortPauses(shell, power)};
+};
+
+TEST_F(App_PreviewFlowTests, CtrlPShowsMovingPicturesCtrlUHoldsOneCtrlTBringsTheLogoBack) {
+    const std::string clip =
+        MakeClip(clips, "moving.avi", {8.0, "320x240", 25, 8000, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
+    DropFiles(program.MainForm(), {clip});
+    ASSERT_EQ(program.Sources().RowCount(), 1u);
+    ASSERT_NE(Panel().DSVideoWindowEx1, nullptr);
+    ASSERT_TRUE(Panel().DSVideoWindowEx1->CanShowPictures());
+    QLabel& logo = *Panel().DSVideoWindowEx1->panLogo;
+    EXPECT_TRUE(logo.isVisible());
+
+    PressKey(Qt::Key_P);
+    EXPECT_TRUE(program.Preview().PreviewPlaying());
+    EXPECT_FALSE(logo.isVisible());
+    QTest::qWait(500);
+    const QImage first = Frame();
+    QTest::qWait(2000);
+    const QImage later = Frame();
+    EXPECT_TRUE(ShowsAPicture(first));
+    EXPECT_TRUE(ShowsAPicture(later));
+    EXPECT_NE(first, later);
+    EXPECT_NE(Panel().pnlCurTime->text(), "00:00:00");
+
+    PressKey(Qt::Key_U);
+    EXPECT_FALSE(program.Preview().PreviewPlaying());
+    QTest::qWait(300);
+    const QImage paused = Frame();
+    QTest::qWait(1200);
+    EXPECT_EQ(Frame(), paused);
+    EXPECT_FALSE(logo.isVisible());
+    EXPECT_TRUE(QRegularExpression("^00:00:0[2-4]\\.\\d$").match(Panel().pnlCurTime->text()).hasMatch())
+        << Panel().pnlCurTime->text().toStdString();
+
+    // Alt+Left steps a second back; Alt+Home makes it the row's start.
+    const int64_t pausedAt = program.Preview().CurrentSeconds();
+    QTest::keyClick(program.MainForm().windowHandle(), Qt::Key_Left, Qt::AltModifier);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.Preview().CurrentSeconds() == pausedAt - 1; }, 2000));
+    QTest::keyClick(program.MainForm().windowHandle(), Qt::Key_Home, Qt::AltModifier);
+    EXPECT_EQ(program.Sources().Cell(0, colStartTime), SecondsToTimeText(pausedAt - 1));
+    EXPECT_FALSE(program.Preview().PreviewPlaying());
+
+    PressKey(Qt::Key_T);
+    EXPECT_TRUE(logo.isVisible());
+    EXPECT_EQ(Panel().pnlCurTime->text(), "00:00:00");
+    EXPECT_EQ(program.Preview().PreviewPath(), "");
+
+    // A file whose audio no decoder reads plays nothing and is logged.
+    const std::string broken = MakeClipWithUndecodableAudio(clips, "broken audio.avi", 3.0);
+    const std::size_t row = program.Sources().AppendRow();
+    program.Sources().SetCell(row, colFileName, broken);
+    program.Sources().SelectOnly(row);
+    PressKey(Qt::Key_P);
+    EXPECT_NE(Log().find("|Playing Video error.\r\n"), std::string::npos) << Log();
+    EXPECT_FALSE(program.Preview().PreviewPlaying());
+    EXPECT_EQ(program.Preview().PreviewPath(), "");
+    EXPECT_TRUE(logo.isVisible());
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+TEST_F(App_PreviewFlowTests, HandlesDraggedToTheMiddleAndTheFarRightConvertExactlyThatPart) {
+    const std::string clip =
+        MakeClip(clips, "long.avi", {100.0, "64x48", 5, 8000, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
+    DropFiles(program.MainForm(), {clip});
+    ASSERT_EQ(program.Sources().RowCount(), 1u);
+    PressKey(Qt::Key_P);
+    ASSERT_TRUE(program.Preview().PreviewPlaying());
+
+    TrimBarView& bar = *Panel().Panel1;
+    DragHandle(*bar.Splitter1, 111 - bar.Panel2->width()); // the middle: 50 %
+    EXPECT_EQ(program.Sources().Cell(0, colStartTime), "00:00:50");
+    EXPECT_EQ(program.Sources().Cell(0, colCutTime), "00:00:50");
+    EXPECT_EQ(bar.Splitter1->x(), 111);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return program.Preview().CurrentSeconds() >= 50; }, 3000));
+    EXPECT_LE(program.Preview().CurrentSeconds(), 52);
+
+    DragHandle(*bar.Splitter2, 300); // as far right as it goes: 101 %
+    EXPECT_EQ(program.Sources().Cell(0, colEndTime), "00:01:41");
+    EXPECT_EQ(program.Sources().Cell(0, colCutTime), "00:00:51");
+    EXPECT_EQ(bar.Panel3->width(), 1);
+
+    PressKey(Qt::Key_T);
+    PressKey(Qt::Key_S);
+    EXPECT_EQ(program.CustomProc().FilesDone, 1);
+    ASSERT_TRUE(fs::is_directory(OutputFolder()));
+    std::vector<fs::path> outputs;
+    for (const auto& entry : fs::directory_iterator(OutputFolder()))
+        outputs.push_back(entry.path());
+    ASSERT_EQ(outputs.size(), 1u) << Log();
+    const MediaReport report = CheckMedia(outputs.front().string());
+    EXPECT_TRUE(report.opened) << report.openError;
+    EXPECT_EQ(report.errors, 0);
+    // From 50 s to the end of the 100-second source.
+    EXPECT_NEAR(report.videoSeconds, 50.0, 0.5);
+    EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+} // namespace
