@@ -22,6 +22,7 @@
 #include "app/OptionListCombo.h"
 #include "app/RivamoApplication.h"
 #include "convert/CustomProc.h"
+#include "convert/OutputProjection.h"
 #include "sources/SourceGridView.h"
 #include "sources/SourceListModel.h"
 
@@ -159,6 +160,8 @@ QLayout* TFrmMainForm::BuildChoices(QWidget* client) {
 void TFrmMainForm::BuildGrid(QWidget* client) {
     dxTreeSourceFileInfo = new SourceGridView(client);
     m_sourceModel = new SourceListModel(m_sources, this);
+    m_sourceModel->SetCutTimeToolTip(
+        [this](std::size_t row) { return ProjectionText(m_options, m_sources, row); });
     dxTreeSourceFileInfo->SetSourceList(&m_sources);
     dxTreeSourceFileInfo->setModel(m_sourceModel);
     dxTreeSourceFileInfo->header()->setStretchLastSection(true);

@@ -10,6 +10,7 @@
 
 #include "app/MainWindow.h"
 #include "app/RivamoApplication.h"
+#include "convert/BatchSummaryWindow.h"
 #include "convert/ConvertingWindow.h"
 #include "sources/CodeErrorForm.h"
 #include "sources/CodecDownload.h"
@@ -67,6 +68,15 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
         .btnStop1Click = [&logic] { logic.btnStop1Click(); },
         .FormClose = [&logic] { logic.FormClose(); },
     });
+    AttachSupervisor(options.desktop);
+}
+
+void ProgramShell::AttachSupervisor(DesktopSession* desktop) {
+    m_summaryForm = std::make_unique<TfrmBatchSummary>(m_shell);
+    m_supervisor = std::make_unique<BatchSupervisor>(
+        BatchSupervisorServices{m_customProc, m_sources, m_commands, m_progress, m_boxes, m_appFunc, m_probe,
+                                desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock});
+    m_batch->AttachSupervisor(m_supervisor.get());
 }
 
 void ProgramShell::BindSourceList() {
@@ -99,6 +109,9 @@ void ProgramShell::Start() {
     m_progressForm->winId();
     if (QWindow* progress = m_progressForm->windowHandle())
         progress->setTransientParent(m_mainForm->windowHandle());
+    m_summaryForm->winId();
+    if (QWindow* summary = m_summaryForm->windowHandle())
+        summary->setTransientParent(m_mainForm->windowHandle());
 }
 
 void ProgramShell::MainFormShow() {

@@ -6,6 +6,7 @@
 
 #include "app/MainChoices.h"
 #include "convert/BatchDriver.h"
+#include "convert/BatchSupervisor.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
 #include "convert/CommonLib.h"
@@ -20,6 +21,7 @@
 #include "sources/SourceList.h"
 #include "sources/SourceListController.h"
 #include "sources/TrimBarState.h"
+#include "support/DbusDesktopSession.h"
 #include "support/DesktopShell.h"
 #include "support/FileFunc.h"
 #include "support/LinuxProcessTable.h"
@@ -31,6 +33,7 @@
 #include "support/SteadyClock.h"
 
 class TFrmMainForm;
+class TfrmBatchSummary;
 class TfrmConverting;
 class TSourceListBinding;
 
@@ -38,8 +41,9 @@ class TSourceListBinding;
 // everything as it is; tests shorten the batch's pauses and keep the desktop and the power alone.
 struct ProgramOptions {
     BatchTiming timing;
-    Shell* shell = nullptr; // the desktop's default handlers when null
-    Power* power = nullptr; // systemd-logind and the C library when null
+    Shell* shell = nullptr;            // the desktop's default handlers when null
+    Power* power = nullptr;            // systemd-logind and the C library when null
+    DesktopSession* desktop = nullptr; // the desktop over D-Bus when null
 };
 
 // The running program: the core objects and the windows, created in start-up order and living
@@ -67,9 +71,12 @@ public:
     MainChoices& Choices() { return m_choices; }
     ConvertingState& Progress() { return m_progress; }
     BatchDriver& Batch() { return *m_batch; }
+    BatchSupervisor& Supervisor() { return *m_supervisor; }
+    TfrmBatchSummary& SummaryForm() { return *m_summaryForm; }
 
 private:
     void BindSourceList();
+    void AttachSupervisor(DesktopSession* desktop);
     void MainFormShow();
     void MainFormClose();
 
@@ -116,4 +123,9 @@ private:
     std::unique_ptr<TFrmMainForm> m_mainForm;
     std::unique_ptr<TfrmConverting> m_progressForm;
     std::unique_ptr<TSourceListBinding> m_sourceListBinding; // a child of the main window
+
+    // The checks of every batch, its summary window and the desktop it informs.
+    DbusDesktopSession m_dbusDesktop;
+    std::unique_ptr<TfrmBatchSummary> m_summaryForm;
+    std::unique_ptr<BatchSupervisor> m_supervisor;
 };

@@ -56,10 +56,17 @@ void BatchDriver::ConvertBatch() {
         return;
     }
 
+    if (m_supervisor && !m_supervisor->BeginBatch()) {
+        RestoreWindows();
+        return;
+    }
+
     try {
         ConvertRows();
     } catch (...) {
         // The batch ends here: no output of it may reach a later batch.
+        if (m_supervisor)
+            m_supervisor->EndBatch();
         m_worker.reset();
         m_output.TakeAll();
         proc.Stopped = false;
@@ -67,10 +74,14 @@ void BatchDriver::ConvertBatch() {
         throw;
     }
 
+    if (m_supervisor)
+        m_supervisor->EndBatch();
     if (!proc.Stopped && RunEndActions())
         return;
     proc.Stopped = false;
     RestoreWindows();
+    if (m_supervisor)
+        m_supervisor->ShowSummaryIfNeeded();
 }
 
 void BatchDriver::ConvertRows() {
@@ -78,7 +89,8 @@ void BatchDriver::ConvertRows() {
     proc.RowIndex = 0;
     while (!RowIsPastEnd()) {
         const auto row = static_cast<std::size_t>(proc.RowIndex);
-        if (m_services.sources.Cell(row, colCheck) == CheckedText) {
+        const bool foundBad = m_supervisor && m_supervisor->IsBadRow(row);
+        if (m_services.sources.Cell(row, colCheck) == CheckedText && !foundBad) {
             ConvertRow(row);
             ++proc.FilesDone;
         }
@@ -93,8 +105,11 @@ bool BatchDriver::RowIsPastEnd() const {
 
 void BatchDriver::ConvertRow(std::size_t row) {
     TCustomProc& proc = m_services.proc;
-    proc.CommandLine = m_services.commands.BuildCommandLine(m_services.sources.Cell(row, colFileName));
+    proc.SourcePath = m_services.sources.Cell(row, colFileName);
+    proc.CommandLine = m_services.commands.BuildCommandLine(proc.SourcePath);
     m_services.log.WriteLog(LogParameterPrefix + proc.CommandLine);
+    if (m_supervisor)
+        m_supervisor->RowStarted(row, proc.CommandLine);
 
     proc.ChunkCount = 0;
     m_discardOutput = false;
@@ -102,7 +117,7 @@ void BatchDriver::ConvertRow(std::size_t row) {
     m_window.Show();
     m_services.view.SetMainEnabled(false);
     Pump();
-    m_services.clock.SleepMs(m_timing.showPauseMs);
+    m_services.clock.SleepMs(PauseMs(m_timing.showPauseMs));
     Pump();
 
     // A stop or close confirmed during the pause: this row's transcoder is not started at all.
@@ -114,9 +129,23 @@ void BatchDriver::ConvertRow(std::size_t row) {
         [this](const std::string& chunk) { m_output.Push(chunk); }, m_timing);
     m_worker->Start();
     Pump();
-    m_services.clock.SleepMs(m_timing.startPauseMs);
+    if (QuickBatch())
+        WaitForWorker();
+    else
+        m_services.clock.SleepMs(m_timing.startPauseMs);
     WaitForTranscoders();
     FinishWorker();
+    if (m_supervisor)
+        m_supervisor->RowFinished(row, RowIsPastEnd());
+}
+
+// Quick batches wait for the worker itself instead of a fixed pause: it has ended once its
+// transcoder has exited and every chunk is handed over.
+void BatchDriver::WaitForWorker() {
+    while (m_worker && !m_worker->Finished()) {
+        m_services.clock.SleepMs(m_timing.quickPollMs);
+        Pump();
+    }
 }
 
 void BatchDriver::WaitForTranscoders() {
@@ -152,8 +181,12 @@ void BatchDriver::Pump() {
 void BatchDriver::OnTranscoderOutput(const std::string& chunk) {
     ConvertingState& state = m_services.progress;
     state.statState = chunk;
-    state.lblCurFileName = m_services.commands.InputPath();
+    state.lblCurFileName = m_services.proc.SourcePath;
+    if (m_supervisor)
+        m_supervisor->Output(chunk);
     m_window.actRefreshProgressExecute();
+    if (m_supervisor && m_services.proc.ChunkCount > 1)
+        m_supervisor->RefreshProgress();
     state.Changed();
 }
 
@@ -187,7 +220,12 @@ bool BatchDriver::RunEndActions() {
         OpenFolderInExplorer(m_services.shell, m_services.commands.OutputFolder());
     if (!choices.chkShutdown())
         return false;
-    ShutdownComputer(m_services.power);
+    if (m_supervisor && !m_supervisor->PowerOffAllowed())
+        return false;
+    if (!ShutdownComputer(m_services.power) && m_supervisor) {
+        m_supervisor->PowerOffRefused();
+        return false;
+    }
     m_services.view.EndProgram();
     return true;
 }

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "convert/AdvanceSystem.h"
+#include "convert/BatchSupervisor.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
 #include "convert/ChunkQueue.h"
@@ -67,6 +68,10 @@ public:
     void DiscardOutput() { m_discardOutput = true; }
     std::size_t RowCount() const { return m_services.sources.RowCount(); }
 
+    // Checks of the batch and its outputs, the summary and the desktop; without one the batch runs
+    // unchecked.
+    void AttachSupervisor(BatchSupervisor* supervisor) { m_supervisor = supervisor; }
+
     ConvertingWindowLogic& ProgressWindow() { return m_window; }
     const BatchTiming& Timing() const { return m_timing; }
 
@@ -75,6 +80,9 @@ private:
     void ConvertRow(std::size_t row);
     bool RowIsPastEnd() const;
     void WaitForTranscoders();
+    bool QuickBatch() const { return m_services.proc.Choices().QuickBatch(); }
+    int64_t PauseMs(int64_t pause) const { return QuickBatch() ? 0 : pause; }
+    void WaitForWorker();
     void FinishWorker();
     void DeliverOutput();
     void StopProcessesNamed(const std::string& name);
@@ -87,6 +95,7 @@ private:
     ConvertingWindowLogic m_window;
     ChunkQueue m_output;
     std::unique_ptr<TAdvanceSystem> m_worker;
+    BatchSupervisor* m_supervisor = nullptr;
     bool m_discardOutput = false;
     bool m_running = false;
 };

@@ -15,6 +15,8 @@ struct BatchTiming {
     int64_t runnerPauseMs = 500;
     // The worker's wait when nothing has arrived, and the step in which it notices the child's end.
     int64_t runnerIdleMs = 10;
+    // Quick batches: the step in which the batch notices that the worker's transcoder has ended.
+    int64_t quickPollMs = 10;
     // StopTranscoder gives up on a process name it could not kill for this long.
     int64_t stopGiveUpMs = 5000;
 };

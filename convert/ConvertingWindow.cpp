@@ -77,6 +77,8 @@ void TfrmConverting::BuildControls() {
     ProgressBar1->setObjectName("ProgressBar1");
     lblPersent = new QLabel(this);
     lblPersent->setObjectName("lblPersent");
+    lblTimeLeft = new QLabel(this);
+    lblTimeLeft->setObjectName("lblTimeLeft");
     btnStop = new QPushButton(QStringLiteral("Stop"), this);
     btnStop->setObjectName("btnStop");
     btnStop->setAutoDefault(false);
@@ -100,6 +102,7 @@ void TfrmConverting::BuildControls() {
 
     auto* footLayout = new QHBoxLayout;
     footLayout->addWidget(lblPersent, 1);
+    footLayout->addWidget(lblTimeLeft);
     footLayout->addWidget(btnStop);
 
     auto* layout = new QVBoxLayout(this);
@@ -115,6 +118,7 @@ void TfrmConverting::ShowState() {
     lblInfo->setText(QString::fromLocal8Bit(m_state.lblInfo));
     lblCurFileName->setText(QString::fromLocal8Bit(m_state.lblCurFileName));
     lblPersent->setText(QString::fromLocal8Bit(m_state.lblPersent));
+    lblTimeLeft->setText(QString::fromLocal8Bit(m_state.lblTimeLeft));
     ShowBar(*pbTotal, m_state.pbTotal);
     ShowBar(*ProgressBar1, m_state.ProgressBar1);
     statStatePanel->setText(QString::fromLocal8Bit(m_state.statState));

@@ -13,6 +13,7 @@ constexpr char kSection[] = "USRInfo";
 constexpr char kShowOutputDirectoryKey[] = "SHWDDir";
 constexpr char kShutdownKey[] = "SHUTDOWN";
 constexpr char kOutputFolderKey[] = "OutDir";
+constexpr char kQuickBatchKey[] = "QuickBatch";
 constexpr char kChecked[] = "1";
 constexpr char kUnchecked[] = "0";
 
@@ -29,6 +30,7 @@ void TCustomProc::LoadUserSettings() {
                                      kChecked);
     m_choices.SetShutdown(ini.ReadString(kSection, kShutdownKey, kUnchecked) == kChecked);
     m_choices.SetOutputFolder(ini.ReadString(kSection, kOutputFolderKey, m_choices.edtOutputFolder()));
+    m_choices.SetQuickBatch(ini.ReadString(kSection, kQuickBatchKey, kUnchecked) == kChecked);
 }
 
 void TCustomProc::SaveUserSettings() {
@@ -38,4 +40,7 @@ void TCustomProc::SaveUserSettings() {
     ini.WriteString(kSection, kShowOutputDirectoryKey, FlagText(m_choices.chkShowOutputDirectory()));
     ini.WriteString(kSection, kShutdownKey, FlagText(m_choices.chkShutdown()));
     ini.WriteString(kSection, kOutputFolderKey, m_choices.edtOutputFolder());
+    // A user who never turned quick batches on keeps the file exactly as it always was.
+    if (m_choices.QuickBatch() || !ini.ReadString(kSection, kQuickBatchKey, "").empty())
+        ini.WriteString(kSection, kQuickBatchKey, FlagText(m_choices.QuickBatch()));
 }
