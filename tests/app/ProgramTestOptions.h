@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "app/ProgramShell.h"
+#include "support/DesktopSession.h"
 #include "support/SystemServices.h"
 
 // The desktop and the power as the whole-program tests see them: recorded, never acted on.
@@ -25,8 +26,23 @@ public:
     int powerOffs = 0;
 };
 
+// The desktop's sleep hold, dock and notifications, recorded instead of sent over D-Bus.
+class RecordingDesktop final : public DesktopSession {
+public:
+    void HoldOffSleep(const std::string&) override { holding = true; }
+    void AllowSleep() override { holding = false; }
+    void PublishProgress(double) override {}
+    void HideProgress() override {}
+    void Notify(const std::string& summary, const std::string& body) override {
+        notifications.push_back(summary + ": " + body);
+    }
+    bool holding = false;
+    std::vector<std::string> notifications;
+};
+
 // The program with short batch pauses and the recording desktop and power.
-inline ProgramOptions ShortPauses(Shell& shell, Power& power) {
+inline ProgramOptions ShortPauses(Shell& shell, Power& power, DesktopSession* desktop = nullptr) {
+    static RecordingDesktop quietDesktop;
     ProgramOptions options;
     options.timing.showPauseMs = 50;
     options.timing.startPauseMs = 300;
@@ -34,5 +50,6 @@ inline ProgramOptions ShortPauses(Shell& shell, Power& power) {
     options.timing.runnerPauseMs = 50;
     options.shell = &shell;
     options.power = &power;
+    options.desktop = desktop != nullptr ? desktop : &quietDesktop;
     return options;
 }
