@@ -45,12 +45,18 @@ int64_t SecondsOfCell(const std::string& text) {
 
 bool BatchSupervisor::BeginBatch() {
     m_results.Clear();
+    m_preflight = {};
+    m_active = false;
+    // A batch without a checked row converts nothing; its end actions run as they always did.
+    if (m_services.proc.CheckedCount <= 0)
+        return true;
     const OptionSelection& options = m_services.proc.Options();
     const int32_t outputType = options.cbbOutputFiletype.ItemIndex();
     PreflightInput input{m_services.proc.Choices().edtOutputFolder(),
                          TCommonLib::OutputExtensionOf(outputType), SelectedBitrates(options),
                          m_services.freeSpace};
     m_preflight = CheckBatch(m_services.sources, input);
+    // A problem-free batch asks nothing.
     if (!m_preflight.Clean() && !AskAboutProblems())
         return false;
     // The counter shows the files that will really be converted.

@@ -94,3 +94,25 @@ TEST_F(Settings_UserSettingsTests, CloseWithoutConfigFolderRaisesTheCreateError)
     }
     EXPECT_FALSE(std::filesystem::exists(m_dir.Path() / "Config"));
 }
+
+// Quick batches have a key of their own, written only once the user has turned them on, so the
+// file of a user who never did stays as it always was.
+TEST_F(Settings_UserSettingsTests, QuickBatchesAreKeptUnderTheirOwnKeyOnceTurnedOn) {
+    m_proc.LoadUserSettings();
+    EXPECT_FALSE(m_choices.QuickBatch());
+    m_choices.SetQuickBatch(true);
+    m_proc.SaveUserSettings();
+    EXPECT_EQ(TempDir::ReadFile(SettingsPath()),
+              "\r\n[USRInfo]\r\nSHWDDir=0\r\nSHUTDOWN=0\r\nOutDir=/home/user/Rivamo\r\nQuickBatch=1\r\n");
+
+    MainChoices next("/home/other/Rivamo");
+    OptionSelection options;
+    TCustomProc(m_dir.Folder(), options, next).LoadUserSettings();
+    EXPECT_TRUE(next.QuickBatch());
+    m_choices.SetQuickBatch(false);
+    m_proc.SaveUserSettings();
+    EXPECT_NE(TempDir::ReadFile(SettingsPath()).find("QuickBatch=0\r\n"), std::string::npos);
+    WriteSettings("[USRInfo]\r\nQuickBatch=yes\r\n");
+    TCustomProc(m_dir.Folder(), options, next).LoadUserSettings();
+    EXPECT_FALSE(next.QuickBatch());
+}
