@@ -49,8 +49,9 @@ protected:
         program.Start();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&program.MainForm()));
         program.Choices().SetOutputFolder(Output());
-        if (qEnvironmentVariableIsSet("DISPLAY"))
+        if (qEnvironmentVariableIsSet("DISPLAY")) {
             EXPECT_EQ(QGuiApplication::platformName().toStdString(), "xcb");
+        }
     }
 
     std::string Output() const { return (folder.Path() / "out").string(); }

@@ -169,6 +169,7 @@ protected:
         world.driver.AttachSupervisor(&supervisor);
         // Each command writes "<dir>out/<name>.rm"; the file exists only when the test made it.
         world.commands.commandFor = [this](const std::string& path) {
+            world.commands.inputPath = world.dir.Folder() + "VideoFile.avs"; // as for a RealMedia source
             return world.commands.transcoderPath + " -y -i " + QuoteArgument(path) + " " +
                    QuoteArgument(Output(path));
         };
@@ -269,6 +270,7 @@ TEST_F(Convert_BatchSupervisorTests, AllConvertedInAQuickBatchShowsNothingExtraA
     EXPECT_TRUE(desktop.summaries.empty());
     EXPECT_EQ(events.Count("sleep 2000") + events.Count("sleep 3000"), 0);
     EXPECT_EQ(events.Count("open folder /out/"), 1);
+    EXPECT_EQ(world.progress.lblCurFileName, a); // the source, not the script the transcoder reads
     // The file bar reached its end although no status line ever came.
     EXPECT_EQ(world.progress.ProgressBar1.position, world.progress.ProgressBar1.maximum);
     EXPECT_GT(world.progress.ProgressBar1.position, 0);
