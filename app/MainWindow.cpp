@@ -19,10 +19,10 @@
 #include <QVBoxLayout>
 #include <QWindow>
 
-#include "app/OptionListCombo.h"
 #include "app/RivamoApplication.h"
 #include "convert/CustomProc.h"
 #include "convert/OutputProjection.h"
+#include "profiles/OptionListCombo.h"
 #include "sources/SourceGridView.h"
 #include "sources/SourceListModel.h"
 
@@ -35,6 +35,8 @@ constexpr int ConvertButtonWidth = 110;
 constexpr int ConvertButtonHeight = 40;
 constexpr int OutputFiletypeWidth = 297;
 constexpr int ProfileWidth = 217;
+constexpr QSize FolderButtonSize(70, 20); // btnOptions and RzBmpButton1
+constexpr const char* SourceGridName = "Source Files";
 constexpr int ClearMemoryIntervalMs = 1000;
 
 // Initial widths that let all seven columns fit the window's first size.
@@ -53,12 +55,14 @@ struct CtrlShortcut {
     int key;
     void (TFrmMainForm::*click)();
 };
-constexpr std::array<CtrlShortcut, 5> CtrlShortcuts = {{
+constexpr std::array<CtrlShortcut, 7> CtrlShortcuts = {{
     {Qt::Key_O, &TFrmMainForm::btnOpenFileClick},
     {Qt::Key_R, &TFrmMainForm::btnRemoveFileClick},
     {Qt::Key_L, &TFrmMainForm::btnClearFileClick},
+    {Qt::Key_I, &TFrmMainForm::btnOptionsClick},
     {Qt::Key_S, &TFrmMainForm::btnConvertClick},
     {Qt::Key_N, &TFrmMainForm::btnConvertClick}, // the same as Ctrl+S
+    {Qt::Key_B, &TFrmMainForm::btnSelectOutputFolderClick},
 }};
 
 constexpr Qt::KeyboardModifiers HeldModifiers =
@@ -75,8 +79,9 @@ TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainCh
     : m_sources(sources), m_options(options), m_choices(choices), m_proc(proc) {
     setWindowTitle(QString::fromLatin1(InitialTitle));
     BuildControls();
-    m_outputFiletypeBinding = new OptionListCombo(m_options.cbbOutputFiletype, *cbbOutputFiletype);
-    m_profileBinding = new OptionListCombo(m_options.cbbProfile, *cbbProfile);
+    m_outputFiletypeBinding =
+        new OptionListCombo(m_options.cbbOutputFiletype, *cbbOutputFiletype, &RivamoApplication::RunCommand);
+    m_profileBinding = new OptionListCombo(m_options.cbbProfile, *cbbProfile, &RivamoApplication::RunCommand);
     BindChoices();
     resize(InitialClientSize);
 
@@ -106,6 +111,28 @@ void TFrmMainForm::BuildControls() {
     clientLayout->addWidget(dxTreeSourceFileInfo, 1);
     clientLayout->addLayout(BuildListButtons(client));
     client->setMinimumSize(MinimumClientSize);
+    NameControls();
+}
+
+// Screen readers and UI automation find each control by the text the user sees: a button by its
+// caption, a list, box or check box by the label beside it.
+void TFrmMainForm::NameControls() {
+    const std::array<std::pair<QWidget*, QLabel*>, 5> labelled = {{
+        {cbbOutputFiletype, lblOutputFileTypeName},
+        {cbbProfile, lblProfileSettings},
+        {edtOutputFolder, lblOutputFolderInfo},
+        {chkShutdown, Label1},
+        {chkShowOutputDirectory, Label2},
+    }};
+    for (const auto& [control, label] : labelled) {
+        control->setAccessibleName(label->text());
+        label->setBuddy(control); // the label relation that screen readers follow
+    }
+    for (QLabel* label : findChildren<QLabel*>())
+        label->setAccessibleName(label->text());
+    for (QPushButton* button : findChildren<QPushButton*>())
+        button->setAccessibleName(button->text());
+    dxTreeSourceFileInfo->setAccessibleName(QString::fromLatin1(SourceGridName));
 }
 
 QLayout* TFrmMainForm::BuildChoices(QWidget* client) {
@@ -145,6 +172,9 @@ QLayout* TFrmMainForm::BuildChoices(QWidget* client) {
     choicesLayout->addWidget(cbbProfile, 1, 1);
     choicesLayout->addWidget(lblOutputFolderInfo, 2, 0, Qt::AlignRight);
     choicesLayout->addWidget(edtOutputFolder, 2, 1);
+    BuildOptionButtons(client);
+    choicesLayout->addWidget(btnOptions, 1, 2);
+    choicesLayout->addWidget(RzBmpButton1, 2, 2);
     auto* boxesLayout = new QGridLayout;
     boxesLayout->addWidget(chkShutdown, 0, 0);
     boxesLayout->addWidget(Label1, 0, 1);
@@ -155,6 +185,18 @@ QLayout* TFrmMainForm::BuildChoices(QWidget* client) {
     choicesLayout->addLayout(boxesLayout, 3, 0, 1, 3);
     choicesLayout->setColumnStretch(1, 1);
     return choicesLayout;
+}
+
+// The hints name the keys that reach the commands: Ctrl+N converts, as Ctrl+S does.
+void TFrmMainForm::BuildOptionButtons(QWidget* client) {
+    btnOptions = CommandButton(client, "btnOptions", "Options", "Ctrl + I", &TFrmMainForm::btnOptionsClick);
+    btnOptions->setFixedSize(FolderButtonSize);
+    RzBmpButton1 =
+        CommandButton(client, "RzBmpButton1", "Browse", "Ctrl + B", &TFrmMainForm::RzBmpButton1Click);
+    RzBmpButton1->setFixedSize(FolderButtonSize);
+    btnSelectOutputFolder = CommandButton(client, "btnSelectOutputFolder", "Browse", "Ctrl + B",
+                                          &TFrmMainForm::btnSelectOutputFolderClick);
+    btnSelectOutputFolder->hide();
 }
 
 void TFrmMainForm::BuildGrid(QWidget* client) {
@@ -231,6 +273,18 @@ void TFrmMainForm::btnRemoveFileClick() {
 
 void TFrmMainForm::btnClearFileClick() {
     RunIfSet(m_sourceListCommands.clearFiles);
+}
+
+void TFrmMainForm::btnOptionsClick() {
+    RunIfSet(m_optionCommands.showOptions);
+}
+
+void TFrmMainForm::RzBmpButton1Click() {
+    RunIfSet(m_optionCommands.selectOutputFolder);
+}
+
+void TFrmMainForm::btnSelectOutputFolderClick() {
+    RunIfSet(m_optionCommands.selectOutputFolder);
 }
 
 void TFrmMainForm::RunIfSet(const std::function<void()>& command) {

@@ -28,6 +28,12 @@ struct SourceListCommands {
     std::function<void()> downloadCodec; // the label Label3
 };
 
+// The main window's commands that reach the Options dialog and the output folder, given by its owner.
+struct OptionCommands {
+    std::function<void()> showOptions;        // btnOptions, Ctrl+I
+    std::function<void()> selectOutputFolder; // RzBmpButton1 and the hidden btnSelectOutputFolder, Ctrl+B
+};
+
 // The main window TFrmMainForm: the source grid with its three buttons, the output type, profile and
 // output folder, the two end-of-batch boxes, the codec download label and the Convert button. It shows the
 // core's state and hands the user's commands to the logic; what happens on convert, first show and close is
@@ -46,6 +52,7 @@ public:
     // Runs whenever the window is closed; it saves the settings and ends the program.
     void SetCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
     void SetSourceListCommands(SourceListCommands commands) { m_sourceListCommands = std::move(commands); }
+    void SetOptionCommands(OptionCommands commands) { m_optionCommands = std::move(commands); }
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
 
@@ -54,6 +61,9 @@ public:
     void btnOpenFileClick();
     void btnRemoveFileClick();
     void btnClearFileClick();
+    void btnOptionsClick();
+    void RzBmpButton1Click();
+    void btnSelectOutputFolderClick();
 
     SourceGridView* dxTreeSourceFileInfo = nullptr;
     QPushButton* btnOpenFile = nullptr;
@@ -61,7 +71,10 @@ public:
     QPushButton* btnClearFile = nullptr;
     QComboBox* cbbOutputFiletype = nullptr;
     QComboBox* cbbProfile = nullptr;
+    QPushButton* btnOptions = nullptr;
     QLineEdit* edtOutputFolder = nullptr;
+    QPushButton* RzBmpButton1 = nullptr;          // beside the output folder
+    QPushButton* btnSelectOutputFolder = nullptr; // hidden, reached through Ctrl+B
     QCheckBox* chkShutdown = nullptr;
     QCheckBox* chkShowOutputDirectory = nullptr;
     QLabel* Label1 = nullptr; // "Shutdown computer when job is finished."
@@ -83,6 +96,8 @@ private:
     QLayout* BuildChoices(QWidget* client);
     QLayout* BuildListButtons(QWidget* client);
     void BuildGrid(QWidget* client);
+    void BuildOptionButtons(QWidget* client);
+    void NameControls();
     void BindChoices();
     void ShowChoices();
     QPushButton* CommandButton(QWidget* parent, const char* name, const char* text, const char* hint,
@@ -100,6 +115,7 @@ private:
     bool m_shownOnce = false;
     std::function<void()> m_convertBatch;
     SourceListCommands m_sourceListCommands;
+    OptionCommands m_optionCommands;
     std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;
     std::function<void()> m_closeHandler;

@@ -12,9 +12,13 @@
 #include "app/RivamoApplication.h"
 #include "convert/BatchSummaryWindow.h"
 #include "convert/ConvertingWindow.h"
+#include "profiles/OptionWindow.h"
+#include "profiles/OptionWindowLogic.h"
+#include "profiles/QtProfileNamePrompt.h"
 #include "sources/CodeErrorForm.h"
 #include "sources/CodecDownload.h"
 #include "sources/SourceListBinding.h"
+#include "support/QtFolderBrowser.h"
 
 namespace {
 
@@ -68,6 +72,7 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
         .btnStop1Click = [&logic] { logic.btnStop1Click(); },
         .FormClose = [&logic] { logic.FormClose(); },
     });
+    BuildOptionForm();
     AttachSupervisor(options.desktop);
 }
 
@@ -77,6 +82,23 @@ void ProgramShell::AttachSupervisor(DesktopSession* desktop) {
         BatchSupervisorServices{m_customProc, m_sources, m_commands, m_progress, m_boxes, m_appFunc, m_probe,
                                 desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock});
     m_batch->AttachSupervisor(m_supervisor.get());
+}
+
+// Created now and only shown and hidden from then on; a window of its own above the main window.
+void ProgramShell::BuildOptionForm() {
+    m_namePrompt = std::make_unique<QtProfileNamePrompt>();
+    m_optionLogic = std::make_unique<OptionWindowLogic>(m_customProc, *m_namePrompt, m_boxes);
+    m_optionForm = std::make_unique<TfrmOption>(m_options, *m_optionLogic, &RivamoApplication::RunCommand);
+    m_folderBrowser = std::make_unique<QtFolderBrowser>(m_mainForm.get());
+    m_mainForm->SetOptionCommands({
+        .showOptions = [this] { m_optionForm->ShowOptions(); },
+        .selectOutputFolder = [this] { SelectOutputFolder(); },
+    });
+}
+
+void ProgramShell::SelectOutputFolder() {
+    m_choices.SetOutputFolder(
+        m_commonLib.SelectOutputFolder(m_choices.edtOutputFolder(), *m_folderBrowser, m_boxes));
 }
 
 void ProgramShell::BindSourceList() {
@@ -109,6 +131,9 @@ void ProgramShell::Start() {
     m_progressForm->winId();
     if (QWindow* progress = m_progressForm->windowHandle())
         progress->setTransientParent(m_mainForm->windowHandle());
+    m_optionForm->winId();
+    if (QWindow* options = m_optionForm->windowHandle())
+        options->setTransientParent(m_mainForm->windowHandle());
     m_summaryForm->winId();
     if (QWindow* summary = m_summaryForm->windowHandle())
         summary->setTransientParent(m_mainForm->windowHandle());

@@ -32,9 +32,13 @@
 #include "support/QtEventPump.h"
 #include "support/SteadyClock.h"
 
+class OptionWindowLogic;
+class QtFolderBrowser;
+class QtProfileNamePrompt;
 class TFrmMainForm;
 class TfrmBatchSummary;
 class TfrmConverting;
+class TfrmOption;
 class TSourceListBinding;
 
 // What the running program may take from its starter instead of the real thing. main() leaves
@@ -64,6 +68,7 @@ public:
 
     TFrmMainForm& MainForm() { return *m_mainForm; }
     TfrmConverting& ProgressForm() { return *m_progressForm; }
+    TfrmOption& OptionForm() { return *m_optionForm; }
     TCustomProc& CustomProc() { return m_customProc; }
     SourceList& Sources() { return m_sources; }
     SourceListController& SourceController() { return m_sourceController; }
@@ -77,6 +82,8 @@ public:
 private:
     void BindSourceList();
     void AttachSupervisor(DesktopSession* desktop);
+    void BuildOptionForm();
+    void SelectOutputFolder();
     void MainFormShow();
     void MainFormClose();
 
@@ -128,4 +135,9 @@ private:
     DbusDesktopSession m_dbusDesktop;
     std::unique_ptr<TfrmBatchSummary> m_summaryForm;
     std::unique_ptr<BatchSupervisor> m_supervisor;
+    // The Options dialog and the two prompts of the main window's option commands.
+    std::unique_ptr<QtProfileNamePrompt> m_namePrompt;
+    std::unique_ptr<QtFolderBrowser> m_folderBrowser;
+    std::unique_ptr<OptionWindowLogic> m_optionLogic;
+    std::unique_ptr<TfrmOption> m_optionForm;
 };

@@ -4,6 +4,7 @@
 #include <string>
 
 #include "convert/CustomProc.h"
+#include "convert/OutputFolderChoice.h"
 #include "profiles/OptionList.h"
 #include "sources/SourceList.h"
 #include "support/FileFunc.h"
@@ -58,6 +59,13 @@ public:
     std::string PrepareOutputFolder() const;
     // The script's path: VideoFile.avs in the program folder.
     std::string ScriptPath() const;
+
+    // SelectOutputFolder (convert/OutputFolderChoice.cpp): the folder the user picks in the dialog
+    // when it exists and takes new entries, else the current folder after a warning ("The path is
+    // invalid.", "This is a read-only path.") or a cancelled dialog. The folder returned is
+    // created when missing; a failure there is met by the conversion.
+    std::string SelectOutputFolder(const std::string& currentFolder, FolderBrowser& browser,
+                                   MessageBoxPresenter& boxes) const;
 
     // Fragment builders: the entry of a list or of the output type's catalogue row, or a fallback
     // when there is no entry.

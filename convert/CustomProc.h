@@ -8,6 +8,9 @@
 #include "profiles/Catalogue.h"
 #include "profiles/OptionSelection.h"
 
+class MessageBoxPresenter;
+class ProfileNamePrompt;
+
 // The controller of conversion, profiles and settings: one instance for the program's life.
 // Its operations live beside the subsystem they belong to (settings/UserSettings.cpp,
 // profiles/ProfileApplication.cpp, the batch driver in convert/).
@@ -42,12 +45,27 @@ public:
     std::string ReadCustomProfile() const;
     std::vector<std::string> ReadConfigSections(const std::string& fileName) const;
     std::string ReadConfigValue(const std::string& fileName, const std::string& name) const;
+    // The six positions of the lists a profile sets, in its field order, joined by "|" (-1 for a
+    // list with nothing selected).
+    std::string CurrentProfileString() const;
+
+    // Custom profiles (profiles/CustomProfiles.cpp). Add asks for a name, refusing with a message
+    // one that the file could never give back, and stores the current positions under it. Delete
+    // erases the profile the custom-profile box's text names. Save stores the current positions
+    // under that text.
+    void AddCustomProfile(ProfileNamePrompt& prompt, MessageBoxPresenter& boxes);
+    void DeleteCustomProfile();
+    void SaveCustomProfile(MessageBoxPresenter& boxes);
 
     const std::string& ProgramFolder() const { return m_programFolder; }
     OptionSelection& Options() { return m_options; }
     MainChoices& Choices() { return m_choices; }
 
 private:
+    // The file of that name in the Config folder of the program folder.
+    std::string ConfigPath(const std::string& fileName) const;
+    void StoreCustomProfile(const std::string& name);
+
     std::string m_programFolder; // with a trailing "/"
     OptionSelection& m_options;
     MainChoices& m_choices;

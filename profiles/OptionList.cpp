@@ -17,11 +17,18 @@ void OptionList::Clear() {
     Notify();
 }
 
+void OptionList::ReplaceItems(const std::vector<std::string>& items) {
+    m_items = items;
+    m_itemIndex = -1;
+    Notify();
+}
+
 void OptionList::Select(int32_t position) {
+    if (position == m_itemIndex)
+        return;
     const bool inside = position >= 0 && static_cast<std::size_t>(position) < m_items.size();
     m_itemIndex = inside ? position : -1;
-    if (inside)
-        m_editText = m_items[static_cast<std::size_t>(position)];
+    m_editText = inside ? m_items[static_cast<std::size_t>(position)] : std::string();
     Notify();
 }
 
@@ -33,7 +40,14 @@ void OptionList::SelectByUser(int32_t position) {
 
 void OptionList::SetEditText(const std::string& text) {
     m_editText = text;
+    m_itemIndex = -1;
     Notify();
+}
+
+void OptionList::TypeByUser(const std::string& text) {
+    SetEditText(text);
+    if (m_changeHandler)
+        m_changeHandler();
 }
 
 void OptionList::Notify() const {

@@ -16,16 +16,24 @@ public:
     std::string SelectedText() const;
 
     void Append(const std::string& item);
+    // Removes every item; nothing is selected and the text stays.
     void Clear();
+    // Clear, then the items in order.
+    void ReplaceItems(const std::vector<std::string>& items);
 
-    // Selection from program code: a position outside the items leaves nothing selected.
+    // Selection from program code. Selecting the current position again changes nothing. Another
+    // position inside the items selects it and shows its text; any other position leaves nothing
+    // selected and clears the text.
     void Select(int32_t position);
     // Selection made by the user: as Select, then the change handler runs.
     void SelectByUser(int32_t position);
 
-    // The typed text of an editable list (the custom-profile box); pick-only lists ignore it.
+    // The text an editable list shows (the custom-profile box); pick-only lists ignore it.
     const std::string& EditText() const { return m_editText; }
+    // Text typed into the box: nothing is selected any more.
     void SetEditText(const std::string& text);
+    // Text typed by the user: as SetEditText, then the change handler runs.
+    void TypeByUser(const std::string& text);
 
     void SetChangeHandler(std::function<void()> handler) { m_changeHandler = std::move(handler); }
     // Told after every change of items, selection or text, so that a view can refresh.

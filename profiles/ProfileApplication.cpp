@@ -9,18 +9,17 @@
 #include <string>
 #include <vector>
 
+#include "profiles/CustomProfiles.h"
 #include "settings/IniFiles32.h"
 #include "support/Text.h"
 
 namespace {
 
 constexpr char kConfigFolder[] = "Config/";
-constexpr char kCustomProfileFile[] = "UserProfileInfo.ini";
 constexpr char kNoProfile[] = "none|none|none|none|none|none";
 constexpr char kLeaveAlone[] = "none";
 constexpr char kFieldDelimiter = '|';
 constexpr std::size_t kProfileFields = 6;
-constexpr int32_t kBuiltInProfiles = 5; // the quality names; custom profiles follow them
 
 // A decimal integer: optional sign and digits, nothing else, within 32 bits.
 int32_t ReadDecimal(const std::string& text) {
@@ -56,12 +55,9 @@ std::string BuiltInProfile(int32_t outputType, int32_t quality) {
 
 // Replaces the list's items by the names unless it already holds exactly these, so that a
 // refill keeps the selection of an unchanged list.
-void ReplaceItems(OptionList& list, const std::vector<std::string>& names) {
-    if (list.Items() == names)
-        return;
-    list.Clear();
-    for (const std::string& name : names)
-        list.Append(name);
+void ReplaceChangedItems(OptionList& list, const std::vector<std::string>& names) {
+    if (list.Items() != names)
+        list.ReplaceItems(names);
 }
 
 } // namespace
@@ -98,7 +94,7 @@ void TCustomProc::FillProfileList(OptionList& list) {
         list.Append(name);
     // The custom-profile box holds the same names in the same order, so that a custom profile
     // chosen in the profile list resolves even before the Options dialog was ever shown.
-    ReplaceItems(m_options.cbbCustomProfile, customNames);
+    ReplaceChangedItems(m_options.cbbCustomProfile, customNames);
     list.Select(ReadDecimal(qualities.back()));
 }
 
@@ -106,10 +102,13 @@ void TCustomProc::ApplySelectedProfile() {
     const int32_t profile = m_options.cbbProfile.ItemIndex();
     const int32_t outputType = m_options.cbbOutputFiletype.ItemIndex();
     std::string profileText = kNoProfile;
-    if (profile < kBuiltInProfiles) {
+    if (profile < kBuiltInProfileCount) {
         profileText = BuiltInProfile(outputType, profile);
+        // A custom profile left selected would be applied again before every file and override
+        // the built-in quality the main window shows.
+        m_options.cbbCustomProfile.Select(-1);
     } else {
-        m_options.cbbCustomProfile.Select(profile - kBuiltInProfiles);
+        m_options.cbbCustomProfile.Select(profile - kBuiltInProfileCount);
         ApplyCustomProfile();
     }
 
@@ -140,12 +139,26 @@ std::string TCustomProc::ReadCustomProfile() const {
     return ReadConfigValue(kCustomProfileFile, m_options.cbbCustomProfile.SelectedText());
 }
 
+std::string TCustomProc::CurrentProfileString() const {
+    std::string text;
+    for (const OptionList* list : ProfileLists(m_options)) {
+        if (!text.empty())
+            text += kFieldDelimiter;
+        text += std::to_string(list->ItemIndex());
+    }
+    return text;
+}
+
 std::vector<std::string> TCustomProc::ReadConfigSections(const std::string& fileName) const {
     std::vector<std::string> sections;
-    TIniFile32(m_programFolder + kConfigFolder + fileName).ReadSections(sections);
+    TIniFile32(ConfigPath(fileName)).ReadSections(sections);
     return sections;
 }
 
 std::string TCustomProc::ReadConfigValue(const std::string& fileName, const std::string& name) const {
-    return TIniFile32(m_programFolder + kConfigFolder + fileName).ReadString(name, name, "");
+    return TIniFile32(ConfigPath(fileName)).ReadString(name, name, "");
+}
+
+std::string TCustomProc::ConfigPath(const std::string& fileName) const {
+    return m_programFolder + kConfigFolder + fileName;
 }

@@ -10,7 +10,9 @@
 #include <vector>
 
 #include <QApplication>
+#include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMimeData>
 #include <QPushButton>
 #include <QTest>
@@ -25,6 +27,7 @@
 #include "sources/CodecDownload.h"
 #include "sources/SourceGridView.h"
 #include "support/Text.h"
+#include "tests/app/ModalDialogDriver.h"
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
@@ -161,6 +164,29 @@ TEST_F(App_SourceFlowTests, DroppedClipsWithATypedStartTimeBecomeThreeValidFiles
     // The sources are read, never changed.
     for (std::size_t i = 0; i < paths.size(); ++i)
         EXPECT_EQ(SizeText(static_cast<int64_t>(fs::file_size(paths[i]))), sizes[i]);
+}
+
+TEST_F(App_SourceFlowTests, FolderChosenWithCtrlBTakesTheNextConversionAndIsKeptAtClose) {
+    const fs::path chosen = folder.Path() / "chosen folder";
+    fs::create_directory(chosen);
+    ModalDialogDriver<QFileDialog> choose([&](QFileDialog& dialog) {
+        dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(chosen.string())));
+        static_cast<QDialog&>(dialog).accept();
+    });
+    PressKey(Qt::Key_B, Qt::ControlModifier);
+    ASSERT_EQ(choose.Answered(), 1);
+    EXPECT_EQ(program.MainForm().edtOutputFolder->text().toStdString(), chosen.string());
+
+    DropFiles(program.MainForm(),
+              {MakeClip(clips, "short.avi", 1.5, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"})});
+    PressKey(Qt::Key_S, Qt::ControlModifier);
+    EXPECT_EQ(program.CustomProc().FilesDone, 1);
+    EXPECT_TRUE(fs::exists(chosen / "short.rm"));
+    EXPECT_TRUE(boxes.Boxes().empty());
+
+    program.MainForm().close();
+    const std::string settings = TempDir::ReadFile(folder.Path() / "Config" / "UserSettings.ini");
+    EXPECT_NE(settings.find("\r\nOutDir=" + chosen.string() + "\r\n"), std::string::npos) << settings;
 }
 
 TEST_F(App_SourceFlowTests, FileThatCannotBeMeasuredShowsTheCodecErrorWindowOnceAndAddsNoRow) {

@@ -26,3 +26,24 @@ TEST(Profiles_OptionListTests, PositionOutsideTheItemsLeavesNothingSelected) {
     list.Select(-7);
     EXPECT_EQ(list.ItemIndex(), -1);
 }
+
+TEST(Profiles_OptionListTests, EditableBoxKeepsTypedTextUntilSomethingElseIsSelected) {
+    OptionList box;
+    box.ReplaceItems({"Fast", "Small"});
+    box.Select(1);
+    EXPECT_EQ(box.EditText(), "Small");
+    box.ReplaceItems({"Fast", "Small", "New"});
+    EXPECT_EQ(box.ItemIndex(), -1) << "fresh items: nothing selected";
+    EXPECT_EQ(box.EditText(), "Small") << "fresh items: the text stays";
+    box.Select(0);
+    box.SetEditText("typed");
+    EXPECT_EQ(box.ItemIndex(), -1) << "typing leaves nothing selected";
+    box.Select(-1);
+    EXPECT_EQ(box.EditText(), "typed") << "selecting the current position again changes nothing";
+    box.Select(2);
+    box.Select(-1);
+    EXPECT_EQ(box.EditText(), "") << "leaving a selection by program clears the text";
+    box.SetEditText("typed");
+    box.Select(7);
+    EXPECT_EQ(box.EditText(), "");
+}

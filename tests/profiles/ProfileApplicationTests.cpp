@@ -108,11 +108,13 @@ TEST_F(Profiles_ProfileApplicationTests, CustomProfileInTheProfileListWorksBefor
     EXPECT_EQ(m_options.cbbCustomProfile.ItemIndex(), 1);
     EXPECT_EQ(ProfileTexts(), (Texts{"160x112", "30", "1500", "224", "2 channels, Stereo", "48000"}));
 
-    // A built-in choice afterwards keeps the custom selection, which wins again before a conversion.
-    m_options.cbbProfile.SelectByUser(0);
-    EXPECT_EQ(m_options.cbbCustomProfile.ItemIndex(), 1);
+    // A built-in choice afterwards deselects the custom profile, so the re-application before a
+    // conversion keeps the quality the main window shows.
+    m_options.cbbProfile.SelectByUser(4);
+    EXPECT_EQ(m_options.cbbCustomProfile.ItemIndex(), -1);
+    EXPECT_EQ(m_options.cbbCustomProfile.EditText(), "");
     m_proc.ApplyCustomProfile();
-    EXPECT_EQ(ProfileTexts(), (Texts{"160x112", "30", "1500", "224", "2 channels, Stereo", "48000"}));
+    EXPECT_EQ(ProfileTexts(), (Texts{"320x240", "15", "1500", "224", "2 channels, Stereo", "48000"}));
 }
 
 TEST_F(Profiles_ProfileApplicationTests, StoredValuesThatAreIncompleteOrMissingChangeOnlyWhatTheyName) {

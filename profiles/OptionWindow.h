@@ -1,0 +1,69 @@
+#pragma once
+
+#include <functional>
+#include <vector>
+
+#include <QDialog>
+
+#include "profiles/OptionSelection.h"
+
+class OptionWindowLogic;
+class QComboBox;
+class QGroupBox;
+class QLabel;
+class QPushButton;
+
+// The Options dialog TfrmOption: the eight option lists and the custom-profile box with Add, Save
+// and Delete, over OptionSelection. Created at start-up and only shown and hidden; modeless, so
+// the main window stays usable. OK (Enter) and Cancel (Esc) hide it after their logic; the
+// window's close button only hides it.
+class TfrmOption : public QDialog {
+    Q_OBJECT
+
+public:
+    using CommandRunner = std::function<void(const std::function<void()>&)>;
+
+    TfrmOption(OptionSelection& options, OptionWindowLogic& logic, CommandRunner runCommand);
+
+    // The Options command: runs the show logic and shows the dialog, centred on the desktop the
+    // first time; a dialog already shown is only brought to the front.
+    void ShowOptions();
+
+    QLabel* lblCustomProfile = nullptr;
+    QComboBox* cbbCustomProfile = nullptr;
+    QPushButton* btnAdd = nullptr;
+    QPushButton* btnSave = nullptr;
+    QPushButton* btnDel = nullptr;
+    QGroupBox* grpAdvOptions = nullptr;
+    QComboBox* cbbVideoSize = nullptr;
+    QComboBox* cbbVideoBitrate = nullptr;
+    QComboBox* cbbFramerate = nullptr;
+    QComboBox* cbbAspectratio = nullptr;
+    QComboBox* cbbAudioBitrate = nullptr;
+    QComboBox* cbbAudioSample = nullptr;
+    QComboBox* cbbAudioVolumeGain = nullptr;
+    QComboBox* cbbAudioChannels = nullptr;
+    QPushButton* btnApply = nullptr;
+    QPushButton* btnCancel = nullptr;
+
+protected:
+    // Esc and Cancel.
+    void reject() override;
+    // The window's close button: hidden, every position kept, the main profile list left alone.
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void BuildProfileRow();
+    void BuildAdvancedOptions();
+    QComboBox* OptionCombo(OptionList& list, const char* name, const char* label,
+                           std::vector<QLabel*>& column);
+    void LayOutColumn(const std::vector<QLabel*>& column, int left, int right);
+    QPushButton* Button(const char* name, const char* text, QRect geometry,
+                        void (OptionWindowLogic::*click)());
+    void Run(const std::function<void()>& command) const;
+
+    OptionSelection& m_options;
+    OptionWindowLogic& m_logic;
+    CommandRunner m_runCommand;
+    bool m_placed = false;
+};

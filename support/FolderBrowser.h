@@ -1,0 +1,12 @@
+#pragma once
+
+#include <optional>
+#include <string>
+
+// The browse-for-folder dialog: modal to the program, file-system folders only.
+class FolderBrowser {
+public:
+    virtual ~FolderBrowser() = default;
+    // Shows the dialog under the title; the chosen folder, or no value when it was cancelled.
+    virtual std::optional<std::string> BrowseForFolder(const std::string& title) = 0;
+};
