@@ -6,84 +6,91 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
-#include <QPushButton>
 #include <QSignalBlocker>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWindow>
 
+#include "app/MainWindowLayout.h"
 #include "app/RivamoApplication.h"
-#include "convert/CustomProc.h"
 #include "convert/OutputProjection.h"
 #include "profiles/OptionListCombo.h"
 #include "sources/SourceGridView.h"
 #include "sources/SourceListModel.h"
+#include "widgets/BitmapButton.h"
+#include "widgets/SkinPicture.h"
+#include "widgets/SkinnedFrame.h"
 
 namespace {
 
+namespace Layout = MainWindowLayout;
+
 constexpr const char* InitialTitle = "Rivamo";
-constexpr QSize InitialClientSize(692, 456);
-constexpr QSize MinimumClientSize(600, 420);
-constexpr int ConvertButtonWidth = 110;
-constexpr int ConvertButtonHeight = 40;
-constexpr int OutputFiletypeWidth = 297;
-constexpr int ProfileWidth = 217;
-constexpr QSize FolderButtonSize(70, 20); // btnOptions and RzBmpButton1
+constexpr const char* BackgroundPicture = "main-background";
 constexpr const char* SourceGridName = "Source Files";
 constexpr int ClearMemoryIntervalMs = 1000;
 
-// Initial widths that let all seven columns fit the window's first size.
+// Initial widths that let all seven columns fit the grid's place.
 constexpr std::array<std::pair<int, int>, 7> ColumnWidths = {{
-    {colCheck, 28},
-    {colFileName, 250},
-    {colFileSize, 80},
-    {colDuration, 72},
-    {colStartTime, 72},
-    {colEndTime, 72},
-    {colCutTime, 72},
+    {colCheck, 26},
+    {colFileName, 146},
+    {colFileSize, 68},
+    {colDuration, 62},
+    {colStartTime, 66},
+    {colEndTime, 64},
+    {colCutTime, 60},
 }};
 
-// Key preview: keys that act as a click on a button when Ctrl is the only modifier held.
-struct CtrlShortcut {
-    int key;
-    void (TFrmMainForm::*click)();
-};
-constexpr std::array<CtrlShortcut, 7> CtrlShortcuts = {{
-    {Qt::Key_O, &TFrmMainForm::btnOpenFileClick},
-    {Qt::Key_R, &TFrmMainForm::btnRemoveFileClick},
-    {Qt::Key_L, &TFrmMainForm::btnClearFileClick},
-    {Qt::Key_I, &TFrmMainForm::btnOptionsClick},
-    {Qt::Key_S, &TFrmMainForm::btnConvertClick},
-    {Qt::Key_N, &TFrmMainForm::btnConvertClick}, // the same as Ctrl+S
-    {Qt::Key_B, &TFrmMainForm::btnSelectOutputFolderClick},
-}};
+// Windows virtual-key codes of Qt's keys: letters and digits are their ASCII codes in both, F1 to F24
+// follow 112.
+int VirtualKeyOf(int qtKey) {
+    if ((qtKey >= Qt::Key_A && qtKey <= Qt::Key_Z) || (qtKey >= Qt::Key_0 && qtKey <= Qt::Key_9))
+        return qtKey;
+    if (qtKey >= Qt::Key_F1 && qtKey <= Qt::Key_F24)
+        return VirtualKeyF1 + (qtKey - Qt::Key_F1);
+    return 0;
+}
 
-constexpr Qt::KeyboardModifiers HeldModifiers =
-    Qt::ControlModifier | Qt::ShiftModifier | Qt::AltModifier | Qt::MetaModifier;
+KeyModifiers HeldModifiers(Qt::KeyboardModifiers modifiers) {
+    return {.ctrl = modifiers.testFlag(Qt::ControlModifier),
+            .shift = modifiers.testFlag(Qt::ShiftModifier),
+            .alt = modifiers.testFlag(Qt::AltModifier),
+            .meta = modifiers.testFlag(Qt::MetaModifier)};
+}
 
-QLabel* CaptionLabel(const char* text, QWidget* parent) {
-    return new QLabel(QString::fromLatin1(text), parent);
+// A white caption label of the skin, at its place.
+QLabel* CaptionLabel(const char* text, QWidget* parent, QPoint place) {
+    auto* label = new QLabel(QString::fromLatin1(text), parent);
+    label->move(place);
+    label->adjustSize();
+    return label;
 }
 
 } // namespace
 
-TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices,
-                           TCustomProc& proc)
-    : m_sources(sources), m_options(options), m_choices(choices), m_proc(proc) {
+TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices)
+    : m_sources(sources), m_options(options), m_choices(choices) {
+    setWindowFlag(Qt::FramelessWindowHint);
+    setStyleSheet(SkinStyleSheet());
+    BuildFrame();
     setWindowTitle(QString::fromLatin1(InitialTitle));
-    BuildControls();
     m_outputFiletypeBinding =
         new OptionListCombo(m_options.cbbOutputFiletype, *cbbOutputFiletype, &RivamoApplication::RunCommand);
     m_profileBinding = new OptionListCombo(m_options.cbbProfile, *cbbProfile, &RivamoApplication::RunCommand);
     BindChoices();
-    resize(InitialClientSize);
+    setMinimumSize(Layout::MinimumSize);
+    resize(Layout::MinimumSize);
+
+    SetShortcutCommand(ShortcutCommand::OpenFile, [this] { btnOpenFileClick(); });
+    SetShortcutCommand(ShortcutCommand::RemoveFile, [this] { btnRemoveFileClick(); });
+    SetShortcutCommand(ShortcutCommand::ClearFile, [this] { btnClearFileClick(); });
+    SetShortcutCommand(ShortcutCommand::Convert, [this] { btnConvertClick(); });
+    SetShortcutCommand(ShortcutCommand::Options, [this] { btnOptionsClick(); });
+    SetShortcutCommand(ShortcutCommand::SelectOutputFolder, [this] { btnSelectOutputFolderClick(); });
 
     tmrClearMemory = new QTimer(this);
     tmrClearMemory->setInterval(ClearMemoryIntervalMs);
@@ -95,22 +102,34 @@ TFrmMainForm::~TFrmMainForm() {
     m_choices.SetObserver(nullptr);
 }
 
-void TFrmMainForm::BuildControls() {
-    auto* client = new QWidget(this);
-    setCentralWidget(client);
+void TFrmMainForm::BuildFrame() {
+    rzfrmshpfrmConverter = new SkinnedFrame(QString::fromLatin1(BackgroundPicture), this);
+    rzfrmshpfrmConverter->setObjectName("rzfrmshpfrmConverter");
+    setCentralWidget(rzfrmshpfrmConverter);
+    QWidget* client = rzfrmshpfrmConverter;
 
-    // The left part of the upper half is the preview's place.
-    auto* upperLayout = new QHBoxLayout;
-    upperLayout->addStretch(1);
-    upperLayout->addLayout(BuildChoices(client));
+    // A press on the title is left to the background, which starts the window move. The skin's style
+    // sheet gives it Arial, 19 pixels, bold.
+    lblTitle = new QLabel(QStringLiteral("Application name "), client);
+    lblTitle->setObjectName("lblTitle");
+    lblTitle->setGeometry(Layout::lblTitle);
+    lblTitle->setTextFormat(Qt::PlainText);
 
+    btnWindowMinimize = CommandButton(client, "btnWindowMinimize", ButtonArt::WindowMinimize, "Minimize", "",
+                                      &TFrmMainForm::btnWindowMinimizeClick);
+    btnWindowMinimize->setGeometry(Layout::btnWindowMinimize);
+    btnWindowClose = CommandButton(client, "btnWindowClose", ButtonArt::WindowClose, "Close", "",
+                                   &TFrmMainForm::btnWindowCloseClick);
+    btnWindowClose->setGeometry(Layout::btnWindowClose);
+
+    pnlPreviewHost = new QWidget(client);
+    pnlPreviewHost->setObjectName("pnlPreviewHost");
+    pnlPreviewHost->setGeometry(Layout::pnlPreviewHost);
+
+    BuildChoices(client);
     BuildGrid(client);
-
-    auto* clientLayout = new QVBoxLayout(client);
-    clientLayout->addLayout(upperLayout);
-    clientLayout->addWidget(dxTreeSourceFileInfo, 1);
-    clientLayout->addLayout(BuildListButtons(client));
-    client->setMinimumSize(MinimumClientSize);
+    BuildListButtons(client);
+    BuildOptionButtons(client);
     NameControls();
 }
 
@@ -130,77 +149,71 @@ void TFrmMainForm::NameControls() {
     }
     for (QLabel* label : findChildren<QLabel*>())
         label->setAccessibleName(label->text());
-    for (QPushButton* button : findChildren<QPushButton*>())
-        button->setAccessibleName(button->text());
+    for (QAbstractButton* button : findChildren<QAbstractButton*>()) {
+        if (!button->text().isEmpty()) // the check boxes are named by their labels above
+            button->setAccessibleName(button->text());
+    }
     dxTreeSourceFileInfo->setAccessibleName(QString::fromLatin1(SourceGridName));
 }
 
-QLayout* TFrmMainForm::BuildChoices(QWidget* client) {
-    lblOutputFileTypeName = CaptionLabel("Output FileType:", client);
-    lblProfileSettings = CaptionLabel("Profile Settings:", client);
-    lblOutputFolderInfo = CaptionLabel("Output Folder:", client);
+void TFrmMainForm::BuildChoices(QWidget* client) {
+    lblOutputFileTypeName = CaptionLabel("Output FileType:", client, Layout::lblOutputFileTypeName);
+    lblProfileSettings = CaptionLabel("Profile Settings:", client, Layout::lblProfileSettings);
+    lblOutputFolderInfo = CaptionLabel("Output Folder:", client, Layout::lblOutputFolderInfo);
     cbbOutputFiletype = new QComboBox(client);
     cbbOutputFiletype->setObjectName("cbbOutputFiletype");
-    cbbOutputFiletype->setMinimumWidth(OutputFiletypeWidth);
+    cbbOutputFiletype->setGeometry(Layout::cbbOutputFiletype);
+    cbbOutputFiletype->setAccessibleName(lblOutputFileTypeName->text());
     cbbProfile = new QComboBox(client);
     cbbProfile->setObjectName("cbbProfile");
-    cbbProfile->setMinimumWidth(ProfileWidth);
+    cbbProfile->setGeometry(Layout::cbbProfile);
+    cbbProfile->setAccessibleName(lblProfileSettings->text());
     edtOutputFolder = new QLineEdit(client);
     edtOutputFolder->setObjectName("edtOutputFolder");
+    edtOutputFolder->setGeometry(Layout::edtOutputFolder);
     edtOutputFolder->setReadOnly(true);
+    edtOutputFolder->setAccessibleName(lblOutputFolderInfo->text());
 
     // The texts beside the boxes are labels of their own: clicking them does not toggle the boxes.
     chkShutdown = new QCheckBox(client);
     chkShutdown->setObjectName("chkShutdown");
-    Label1 = CaptionLabel("Shutdown computer when job is finished.", client);
+    chkShutdown->setGeometry(Layout::chkShutdown);
+    Label1 = CaptionLabel("Shutdown computer when job is finished.", client, Layout::Label1);
+    chkShutdown->setAccessibleName(Label1->text());
     chkShowOutputDirectory = new QCheckBox(client);
     chkShowOutputDirectory->setObjectName("chkShowOutputDirectory");
-    Label2 = CaptionLabel("Show output directory when done", client);
+    chkShowOutputDirectory->setGeometry(Layout::chkShowOutputDirectory);
+    Label2 = CaptionLabel("Show output directory when done", client, Layout::Label2);
+    chkShowOutputDirectory->setAccessibleName(Label2->text());
 
-    Label3 = CaptionLabel("Click here to download the coder", client);
+    Label3 = new QLabel(QStringLiteral("Click here to download the coder"), client);
     Label3->setObjectName("Label3");
     QFont linkFont = Label3->font();
     linkFont.setUnderline(true);
     Label3->setFont(linkFont);
+    Label3->move(Layout::Label3);
+    Label3->adjustSize();
     Label3->setCursor(Qt::PointingHandCursor);
     Label3->installEventFilter(this);
-
-    auto* choicesLayout = new QGridLayout;
-    choicesLayout->addWidget(lblOutputFileTypeName, 0, 0, Qt::AlignRight);
-    choicesLayout->addWidget(cbbOutputFiletype, 0, 1, 1, 2);
-    choicesLayout->addWidget(lblProfileSettings, 1, 0, Qt::AlignRight);
-    choicesLayout->addWidget(cbbProfile, 1, 1);
-    choicesLayout->addWidget(lblOutputFolderInfo, 2, 0, Qt::AlignRight);
-    choicesLayout->addWidget(edtOutputFolder, 2, 1);
-    BuildOptionButtons(client);
-    choicesLayout->addWidget(btnOptions, 1, 2);
-    choicesLayout->addWidget(RzBmpButton1, 2, 2);
-    auto* boxesLayout = new QGridLayout;
-    boxesLayout->addWidget(chkShutdown, 0, 0);
-    boxesLayout->addWidget(Label1, 0, 1);
-    boxesLayout->addWidget(chkShowOutputDirectory, 1, 0);
-    boxesLayout->addWidget(Label2, 1, 1);
-    boxesLayout->addWidget(Label3, 2, 0, 1, 2);
-    boxesLayout->setColumnStretch(1, 1);
-    choicesLayout->addLayout(boxesLayout, 3, 0, 1, 3);
-    choicesLayout->setColumnStretch(1, 1);
-    return choicesLayout;
 }
 
 // The hints name the keys that reach the commands: Ctrl+N converts, as Ctrl+S does.
 void TFrmMainForm::BuildOptionButtons(QWidget* client) {
-    btnOptions = CommandButton(client, "btnOptions", "Options", "Ctrl + I", &TFrmMainForm::btnOptionsClick);
-    btnOptions->setFixedSize(FolderButtonSize);
-    RzBmpButton1 =
-        CommandButton(client, "RzBmpButton1", "Browse", "Ctrl + B", &TFrmMainForm::RzBmpButton1Click);
-    RzBmpButton1->setFixedSize(FolderButtonSize);
-    btnSelectOutputFolder = CommandButton(client, "btnSelectOutputFolder", "Browse", "Ctrl + B",
-                                          &TFrmMainForm::btnSelectOutputFolderClick);
+    btnOptions = CommandButton(client, "btnOptions", ButtonArt::SmallCommand, "Options", "Ctrl + I",
+                               &TFrmMainForm::btnOptionsClick);
+    btnOptions->setGeometry(Layout::btnOptions);
+    RzBmpButton1 = CommandButton(client, "RzBmpButton1", ButtonArt::SmallCommand, "Browse", "Ctrl + B",
+                                 &TFrmMainForm::RzBmpButton1Click);
+    RzBmpButton1->setGeometry(Layout::RzBmpButton1);
+    btnSelectOutputFolder = CommandButton(client, "btnSelectOutputFolder", ButtonArt::Folder, "Browse",
+                                          "Ctrl + B", &TFrmMainForm::btnSelectOutputFolderClick);
+    btnSelectOutputFolder->setGeometry(Layout::btnSelectOutputFolder);
     btnSelectOutputFolder->hide();
 }
 
 void TFrmMainForm::BuildGrid(QWidget* client) {
     dxTreeSourceFileInfo = new SourceGridView(client);
+    dxTreeSourceFileInfo->setGeometry(Layout::dxTreeSourceFileInfo);
     m_sourceModel = new SourceListModel(m_sources, this);
     m_sourceModel->SetCutTimeToolTip(
         [this](std::size_t row) { return ProjectionText(m_options, m_sources, row); });
@@ -211,33 +224,26 @@ void TFrmMainForm::BuildGrid(QWidget* client) {
         dxTreeSourceFileInfo->header()->resizeSection(column, width);
 }
 
-QLayout* TFrmMainForm::BuildListButtons(QWidget* client) {
-    btnOpenFile =
-        CommandButton(client, "btnOpenFile", "Add Files...", "Ctrl + O", &TFrmMainForm::btnOpenFileClick);
-    btnRemoveFile =
-        CommandButton(client, "btnRemoveFile", "Remove", "Ctrl + R", &TFrmMainForm::btnRemoveFileClick);
-    btnClearFile =
-        CommandButton(client, "btnClearFile", "Clear", "Ctrl + L", &TFrmMainForm::btnClearFileClick);
-    btnConvert = CommandButton(client, "btnConvert", "Convert", "Ctrl + S", &TFrmMainForm::btnConvertClick);
-    btnConvert->setFixedSize(ConvertButtonWidth, ConvertButtonHeight);
-
-    auto* lowerLayout = new QHBoxLayout;
-    lowerLayout->addWidget(btnOpenFile);
-    lowerLayout->addWidget(btnRemoveFile);
-    lowerLayout->addWidget(btnClearFile);
-    lowerLayout->addStretch(1);
-    lowerLayout->addWidget(btnConvert);
-    return lowerLayout;
+void TFrmMainForm::BuildListButtons(QWidget* client) {
+    btnOpenFile = CommandButton(client, "btnOpenFile", ButtonArt::Command, "Add Files...", "Ctrl + O",
+                                &TFrmMainForm::btnOpenFileClick);
+    btnOpenFile->setGeometry(Layout::btnOpenFile);
+    btnRemoveFile = CommandButton(client, "btnRemoveFile", ButtonArt::HalfCommand, "Remove", "Ctrl + R",
+                                  &TFrmMainForm::btnRemoveFileClick);
+    btnRemoveFile->setGeometry(Layout::btnRemoveFile);
+    btnClearFile = CommandButton(client, "btnClearFile", ButtonArt::HalfCommand, "Clear", "Ctrl + L",
+                                 &TFrmMainForm::btnClearFileClick);
+    btnClearFile->setGeometry(Layout::btnClearFile);
+    btnConvert = CommandButton(client, "btnConvert", ButtonArt::Convert, "Convert", "Ctrl + S",
+                               &TFrmMainForm::btnConvertClick);
+    btnConvert->setGeometry(Layout::btnConvert);
 }
 
-QPushButton* TFrmMainForm::CommandButton(QWidget* parent, const char* name, const char* text,
-                                         const char* hint, void (TFrmMainForm::*click)()) {
-    auto* button = new QPushButton(QString::fromLatin1(text), parent);
-    button->setObjectName(name);
-    button->setToolTip(QString::fromLatin1(hint));
-    // Keys reach the focused control; the buttons are reached through their shortcuts and a click.
-    button->setAutoDefault(false);
-    connect(button, &QPushButton::clicked, this,
+BitmapButton* TFrmMainForm::CommandButton(QWidget* parent, const char* name, ButtonArt art, const char* text,
+                                          const char* hint, void (TFrmMainForm::*click)()) {
+    BitmapButton* button =
+        MakeBitmapButton(parent, name, art, QString::fromLatin1(text), QString::fromLatin1(hint));
+    connect(button, &BitmapButton::clicked, this,
             [this, click] { RivamoApplication::RunCommand([this, click] { (this->*click)(); }); });
     return button;
 }
@@ -259,7 +265,6 @@ void TFrmMainForm::ShowChoices() {
 }
 
 void TFrmMainForm::btnConvertClick() {
-    m_proc.FilesDone = 0;
     RunIfSet(m_convertBatch);
 }
 
@@ -292,16 +297,24 @@ void TFrmMainForm::RunIfSet(const std::function<void()>& command) {
         command();
 }
 
-bool TFrmMainForm::HandleShortcut(int key, Qt::KeyboardModifiers modifiers) {
-    if ((modifiers & HeldModifiers) != Qt::ControlModifier)
-        return false;
-    for (const CtrlShortcut& shortcut : CtrlShortcuts) {
-        if (shortcut.key == key) {
-            RivamoApplication::RunCommand([this, &shortcut] { (this->*shortcut.click)(); });
-            return true;
-        }
-    }
-    return false;
+void TFrmMainForm::btnWindowMinimizeClick() {
+    showMinimized();
+}
+
+void TFrmMainForm::btnWindowCloseClick() {
+    close();
+}
+
+void TFrmMainForm::SetShortcutCommand(ShortcutCommand command, std::function<void()> handler) {
+    m_shortcutCommands.at(static_cast<std::size_t>(command)) = std::move(handler);
+}
+
+void TFrmMainForm::HandleShortcut(int key, Qt::KeyboardModifiers modifiers) {
+    const std::optional<ShortcutCommand> command = MatchShortcut(VirtualKeyOf(key), HeldModifiers(modifiers));
+    if (!command)
+        return;
+    const std::function<void()>& handler = m_shortcutCommands.at(static_cast<std::size_t>(*command));
+    RivamoApplication::RunCommand([&handler] { RunIfSet(handler); });
 }
 
 // Every key press reaches the window first (through its platform window) and then, unconsumed,
@@ -324,12 +337,27 @@ void TFrmMainForm::showEvent(QShowEvent* event) {
         window->installEventFilter(this);
     if (!m_shownOnce) {
         m_shownOnce = true;
+        rzfrmshpfrmConverter->ApplyOutline();
         RivamoApplication::RunCommand(m_firstShowHandler);
     }
     QMainWindow::showEvent(event);
 }
 
 void TFrmMainForm::closeEvent(QCloseEvent* event) {
-    RivamoApplication::RunCommand(m_closeHandler);
-    event->accept();
+    bool close = true;
+    RivamoApplication::RunCommand([&] {
+        if (m_closeHandler)
+            close = m_closeHandler();
+    });
+    if (close)
+        event->accept();
+    else
+        event->ignore();
+}
+
+// The title shows the window's caption, whoever sets it.
+void TFrmMainForm::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::WindowTitleChange && lblTitle != nullptr)
+        lblTitle->setText(windowTitle());
+    QMainWindow::changeEvent(event);
 }

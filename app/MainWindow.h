@@ -1,24 +1,26 @@
 #pragma once
 
+#include <array>
+#include <cstddef>
 #include <functional>
 
 #include <QMainWindow>
 
-#include "app/MainChoices.h"
+#include "app/Shortcuts.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 #include "sources/SourceList.h"
+#include "widgets/BitmapButton.h"
 
 class QCheckBox;
 class QComboBox;
 class QLabel;
-class QLayout;
 class QLineEdit;
-class QPushButton;
 class QTimer;
 class OptionListCombo;
+class SkinnedFrame;
 class SourceGridView;
 class SourceListModel;
-class TCustomProc;
 
 // The source list's commands on the main window, given by the window's owner.
 struct SourceListCommands {
@@ -34,29 +36,40 @@ struct OptionCommands {
     std::function<void()> selectOutputFolder; // RzBmpButton1 and the hidden btnSelectOutputFolder, Ctrl+B
 };
 
-// The main window TFrmMainForm: the source grid with its three buttons, the output type, profile and
-// output folder, the two end-of-batch boxes, the codec download label and the Convert button. It shows the
-// core's state and hands the user's commands to the logic; what happens on convert, first show and close is
-// given by its owner.
+// The main window TFrmMainForm: a frameless window cut to the outline of its background picture, moved by
+// dragging the picture or the title, with its own minimize and close buttons; on it the source grid with its
+// three buttons, the output type, profile and output folder, the two end-of-batch boxes, the codec download
+// label and the Convert button, each where MainWindowLayout puts it. It shows the core's state and hands the
+// user's commands to the logic; what happens on convert, first show and close is given by its owner.
+//
+// Every key press reaches the window before the focused control and goes on to that control afterwards;
+// the shortcut table (app/Shortcuts.h) turns it into a command, which runs the handler given for it with
+// SetShortcutCommand. The window gives the handlers of its own buttons (open, remove, clear, convert); the
+// others (Options, Play, Pause, Stop, Help, the hidden output-folder button) are given by whoever brings
+// those buttons, and until then their keys do nothing.
 class TFrmMainForm : public QMainWindow {
     Q_OBJECT
 
 public:
-    TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices, TCustomProc& proc);
+    TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices);
     ~TFrmMainForm() override;
 
     // Runs the batch over the source list (ConvertBatch).
     void SetConvertBatch(std::function<void()> convertBatch) { m_convertBatch = std::move(convertBatch); }
     // Runs once, when the window is shown for the first time, before it appears on screen.
     void SetFirstShowHandler(std::function<void()> handler) { m_firstShowHandler = std::move(handler); }
-    // Runs whenever the window is closed; it saves the settings and ends the program.
-    void SetCloseHandler(std::function<void()> handler) { m_closeHandler = std::move(handler); }
+    // Runs whenever the window is closed; it saves the settings and ends the program, or returns
+    // false to keep the window open.
+    void SetCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
     void SetSourceListCommands(SourceListCommands commands) { m_sourceListCommands = std::move(commands); }
     void SetOptionCommands(OptionCommands commands) { m_optionCommands = std::move(commands); }
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
+    // What a shortcut runs: the click handler of the button it is named after. An empty handler makes the
+    // key do nothing.
+    void SetShortcutCommand(ShortcutCommand command, std::function<void()> handler);
 
-    // The Convert command: FilesDone := 0, then the batch.
+    // The Convert command: the batch, which starts its counters at 0.
     void btnConvertClick();
     void btnOpenFileClick();
     void btnRemoveFileClick();
@@ -64,17 +77,27 @@ public:
     void btnOptionsClick();
     void RzBmpButton1Click();
     void btnSelectOutputFolderClick();
+    // The frame's own buttons.
+    void btnWindowMinimizeClick();
+    void btnWindowCloseClick();
 
+    SkinnedFrame* rzfrmshpfrmConverter = nullptr; // the background picture: outline and drag surface
+    QLabel* lblTitle = nullptr;                   // the title, a drag surface too
+    BitmapButton* btnWindowMinimize = nullptr;
+    BitmapButton* btnWindowClose = nullptr;
+    // The place of the preview, the player's buttons and the trim bar: an empty, transparent container
+    // (MainWindowLayout::pnlPreviewHost), over the bezel and the groove the background draws for them.
+    QWidget* pnlPreviewHost = nullptr;
     SourceGridView* dxTreeSourceFileInfo = nullptr;
-    QPushButton* btnOpenFile = nullptr;
-    QPushButton* btnRemoveFile = nullptr;
-    QPushButton* btnClearFile = nullptr;
+    BitmapButton* btnOpenFile = nullptr;
+    BitmapButton* btnRemoveFile = nullptr;
+    BitmapButton* btnClearFile = nullptr;
     QComboBox* cbbOutputFiletype = nullptr;
     QComboBox* cbbProfile = nullptr;
-    QPushButton* btnOptions = nullptr;
+    BitmapButton* btnOptions = nullptr;
     QLineEdit* edtOutputFolder = nullptr;
-    QPushButton* RzBmpButton1 = nullptr;          // beside the output folder
-    QPushButton* btnSelectOutputFolder = nullptr; // hidden, reached through Ctrl+B
+    BitmapButton* RzBmpButton1 = nullptr;          // beside the output folder
+    BitmapButton* btnSelectOutputFolder = nullptr; // hidden, reached through Ctrl+B
     QCheckBox* chkShutdown = nullptr;
     QCheckBox* chkShowOutputDirectory = nullptr;
     QLabel* Label1 = nullptr; // "Shutdown computer when job is finished."
@@ -83,32 +106,32 @@ public:
     QLabel* lblProfileSettings = nullptr;
     QLabel* lblOutputFolderInfo = nullptr;
     QLabel* Label3 = nullptr; // "Click here to download the coder"
-    QPushButton* btnConvert = nullptr;
+    BitmapButton* btnConvert = nullptr;
     QTimer* tmrClearMemory = nullptr;
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
 private:
-    void BuildControls();
-    QLayout* BuildChoices(QWidget* client);
-    QLayout* BuildListButtons(QWidget* client);
+    void BuildFrame();
+    void BuildChoices(QWidget* client);
+    void BuildListButtons(QWidget* client);
     void BuildGrid(QWidget* client);
     void BuildOptionButtons(QWidget* client);
     void NameControls();
     void BindChoices();
     void ShowChoices();
-    QPushButton* CommandButton(QWidget* parent, const char* name, const char* text, const char* hint,
-                               void (TFrmMainForm::*click)());
+    BitmapButton* CommandButton(QWidget* parent, const char* name, ButtonArt art, const char* text,
+                                const char* hint, void (TFrmMainForm::*click)());
     static void RunIfSet(const std::function<void()>& command);
-    bool HandleShortcut(int key, Qt::KeyboardModifiers modifiers);
+    void HandleShortcut(int key, Qt::KeyboardModifiers modifiers);
 
     SourceList& m_sources;
     OptionSelection& m_options;
     MainChoices& m_choices;
-    TCustomProc& m_proc;
     SourceListModel* m_sourceModel = nullptr;
     OptionListCombo* m_outputFiletypeBinding = nullptr;
     OptionListCombo* m_profileBinding = nullptr;
@@ -118,5 +141,6 @@ private:
     OptionCommands m_optionCommands;
     std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;
-    std::function<void()> m_closeHandler;
+    std::function<bool()> m_closeHandler;
+    std::array<std::function<void()>, ShortcutCommandCount> m_shortcutCommands;
 };

@@ -1,6 +1,7 @@
 #include "app/ProgramShell.h"
 
 #include <exception>
+#include <utility>
 
 #include <QDir>
 #include <QFile>
@@ -23,7 +24,8 @@
 namespace {
 
 constexpr const char* OutputFolderBelowHome = "/Rivamo";
-constexpr int ErrorKind = 0; // ShowMessageKind's error box
+constexpr int ErrorKind = 0;   // ShowMessageKind's error box
+constexpr int WarningKind = 1; // and its warning box
 
 std::string HomeFolder() {
     return QFile::encodeName(QDir::homePath()).toStdString();
@@ -41,27 +43,29 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
       m_choices(DefaultOutputFolder()), m_customProc(m_programFolder, m_options, m_choices),
       m_appFunc(m_programFolder),
       m_commonLib(m_programFolder, m_customProc, m_sources, m_appFunc, m_fileFunc), m_commands(m_commonLib),
-      m_sysFunc(m_processTable, m_appFunc),
       m_shell(options.shell != nullptr ? *options.shell : m_desktopShell),
       m_power(options.power != nullptr ? *options.power : m_logindPower),
-      m_sourceController(m_sources, m_probe, m_preview, m_trimBar, m_pump,
-                         [this] { ShowCodecError(m_mainForm.get(), m_shell); }),
+      m_sourceController(
+          m_sources, m_probe, m_preview, m_trimBar, m_pump,
+          [this](const std::string& path) { ShowCodecError(m_mainForm.get(), m_shell, path); }),
       m_initDir(m_programFolder, HomeFolder() + "/") {
     m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, m_progress,
-                                                          *this, m_boxes, m_sysFunc, m_appFunc, m_launcher,
-                                                          m_clock, m_pump, m_shell, m_power},
+                                                          *this, m_boxes, m_appFunc, m_launcher, m_clock,
+                                                          m_pump, m_shell, m_power},
                                             options.timing);
 
     // A selection the user makes in either list applies the profile it names.
     m_options.cbbOutputFiletype.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
     m_options.cbbProfile.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
 
-    m_mainForm = std::make_unique<TFrmMainForm>(m_sources, m_options, m_choices, m_customProc);
+    m_mainForm = std::make_unique<TFrmMainForm>(m_sources, m_options, m_choices);
     m_mainForm->SetFirstShowHandler([this] { MainFormShow(); });
-    m_mainForm->SetCloseHandler([this] { MainFormClose(); });
-    m_mainForm->SetConvertBatch([this] { m_batch->ConvertBatch(); });
+    m_mainForm->SetCloseHandler([this] { return MainFormCloseQuery(); });
+    m_mainForm->SetConvertBatch([this] { ConvertBatch(); });
     m_mainForm->SetMemoryTrim([this] { TrimWorkingSet(m_power, m_pump); });
     BindSourceList();
+    m_sourceController.SetWarning(
+        [this](const std::string& message) { ShowMessageKind(m_boxes, message, WarningKind); });
 
     // A window of its own, not a child of the main window: it stays usable while the main window
     // is disabled during a conversion.
@@ -88,7 +92,8 @@ void ProgramShell::AttachSupervisor(DesktopSession* desktop) {
 void ProgramShell::BuildOptionForm() {
     m_namePrompt = std::make_unique<QtProfileNamePrompt>();
     m_optionLogic = std::make_unique<OptionWindowLogic>(m_customProc, *m_namePrompt, m_boxes);
-    m_optionForm = std::make_unique<TfrmOption>(m_options, *m_optionLogic, &RivamoApplication::RunCommand);
+    m_optionForm =
+        std::make_unique<TfrmOption>(m_options, m_choices, *m_optionLogic, &RivamoApplication::RunCommand);
     m_folderBrowser = std::make_unique<QtFolderBrowser>(m_mainForm.get());
     m_mainForm->SetOptionCommands({
         .showOptions = [this] { m_optionForm->ShowOptions(); },
@@ -142,6 +147,32 @@ void ProgramShell::Start() {
 void ProgramShell::MainFormShow() {
     m_customProc.FillOptionLists(); // ends with LoadUserSettings
     m_customProc.ApplySelectedProfile();
+}
+
+// A close confirmed during a batch ends the program once the batch has stopped its transcoder and
+// returned, also when the batch ended with an error.
+void ProgramShell::ConvertBatch() {
+    struct CloseWhenAsked {
+        ProgramShell& shell;
+        ~CloseWhenAsked() {
+            if (std::exchange(shell.m_closeAfterBatch, false))
+                shell.MainFormClose();
+        }
+    } closeWhenAsked{*this};
+    m_batch->ConvertBatch();
+}
+
+// During a batch the close asks the progress window's question: on No nothing changes; on Yes the
+// batch takes the path of a confirmed close (the transcoder is asked to end and finishes its file),
+// and the program ends when the batch has returned.
+bool ProgramShell::MainFormCloseQuery() {
+    if (!m_batch->Running()) {
+        MainFormClose();
+        return true;
+    }
+    if (!m_closeAfterBatch && m_batch->ProgressWindow().MainFormCloseQuery())
+        m_closeAfterBatch = true;
+    return false;
 }
 
 // The settings are saved, then the program ends, also when the save failed: the user asked to

@@ -4,7 +4,6 @@
 #include <memory>
 #include <string>
 
-#include "app/MainChoices.h"
 #include "convert/BatchDriver.h"
 #include "convert/BatchSupervisor.h"
 #include "convert/BatchTiming.h"
@@ -12,9 +11,10 @@
 #include "convert/CommonLib.h"
 #include "convert/CommonLibCommands.h"
 #include "convert/ConvertingState.h"
-#include "convert/CustomProc.h"
 #include "convert/PosixProcessLauncher.h"
+#include "profiles/CustomProc.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 #include "sources/FfmpegMediaProbe.h"
 #include "sources/InitDir.h"
 #include "sources/PreviewLink.h"
@@ -24,7 +24,6 @@
 #include "support/DbusDesktopSession.h"
 #include "support/DesktopShell.h"
 #include "support/FileFunc.h"
-#include "support/LinuxProcessTable.h"
 #include "support/Log.h"
 #include "support/LogindPower.h"
 #include "support/MessageBoxes.h"
@@ -85,6 +84,8 @@ private:
     void BuildOptionForm();
     void SelectOutputFolder();
     void MainFormShow();
+    void ConvertBatch();
+    bool MainFormCloseQuery();
     void MainFormClose();
 
     // BatchView: how the batch moves the windows.
@@ -96,6 +97,7 @@ private:
     const std::string m_programFolder; // with a trailing "/"
     MessageBoxPresenter& m_boxes;
     const std::function<void()> m_endProcess;
+    bool m_closeAfterBatch = false; // the main window was closed during a batch, and confirmed
 
     // The core state the windows show.
     MainChoices m_choices;
@@ -109,8 +111,6 @@ private:
     TFileFunc m_fileFunc;
     TCommonLib m_commonLib;
     CommonLibCommands m_commands;
-    LinuxProcessTable m_processTable;
-    TSysFunc m_sysFunc;
     PosixProcessLauncher m_launcher;
     SteadyClock m_clock;
     QtEventPump m_pump;
@@ -129,7 +129,7 @@ private:
 
     std::unique_ptr<TFrmMainForm> m_mainForm;
     std::unique_ptr<TfrmConverting> m_progressForm;
-    std::unique_ptr<TSourceListBinding> m_sourceListBinding; // a child of the main window
+    std::unique_ptr<TSourceListBinding> m_sourceListBinding; // goes before the main window
 
     // The checks of every batch, its summary window and the desktop it informs.
     DbusDesktopSession m_dbusDesktop;

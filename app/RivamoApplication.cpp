@@ -31,23 +31,6 @@ bool RivamoApplication::notify(QObject* receiver, QEvent* event) {
     return false;
 }
 
-void RivamoApplication::RunCommand(const std::function<void()>& command) {
-    if (!command)
-        return;
-    auto* application = qobject_cast<RivamoApplication*>(QCoreApplication::instance());
-    if (application == nullptr) {
-        command();
-        return;
-    }
-    try {
-        command();
-    } catch (const std::exception& error) {
-        application->ReportError(error.what());
-    } catch (...) {
-        application->ReportError("Unknown error.");
-    }
-}
-
 void RivamoApplication::ReportError(const char* text) {
     if (m_errorPresenter == nullptr) {
         std::cerr << ApplicationTitle << ": " << text << '\n';

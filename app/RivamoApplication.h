@@ -4,12 +4,14 @@
 
 #include <QApplication>
 
+#include "support/WindowCommand.h"
+
 class MessageBoxPresenter;
 
 // The application object. It is the program's general error report: an exception that an event
 // handler lets through ends that handler, its text is shown in an error box captioned "Rivamo",
 // and the program goes on.
-class RivamoApplication : public QApplication {
+class RivamoApplication : public QApplication, public CommandErrorReport {
     Q_OBJECT
 
 public:
@@ -20,13 +22,12 @@ public:
 
     bool notify(QObject* receiver, QEvent* event) override;
 
-    // Runs a command of a window and gives an exception it lets through to the error report right
-    // there, so that it never has to unwind through Qt's own event code. Outside a
+    // Runs a command of a window through the error report (RunWindowCommand). Outside a
     // RivamoApplication the exception goes on to the caller.
-    static void RunCommand(const std::function<void()>& command);
+    static void RunCommand(const std::function<void()>& command) { RunWindowCommand(command); }
+
+    void ReportError(const char* text) override;
 
 private:
-    void ReportError(const char* text);
-
     MessageBoxPresenter* m_errorPresenter = nullptr;
 };

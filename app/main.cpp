@@ -1,12 +1,18 @@
 #include <cstdio>
 #include <cstdlib>
 
+#include "app/MainWindow.h"
 #include "app/ProgramShell.h"
 #include "app/RivamoApplication.h"
 #include "support/Log.h"
+#include "support/MessageBoxes.h"
 #include "support/QtMessageBoxes.h"
+#include "support/SingleInstance.h"
 
 namespace {
+
+constexpr const char* AlreadyRunning = "Rivamo is already running.";
+constexpr int InformationKind = 3; // ShowMessageKind's information box
 
 // The program ends at once when its main window closes, whatever else is still running.
 [[noreturn]] void EndProcess() {
@@ -20,7 +26,21 @@ int main(int argc, char* argv[]) {
     RivamoApplication app(argc, argv);
     QtMessageBoxes boxes;
     app.SetErrorPresenter(&boxes);
-    ProgramShell program(ExeFolder(), boxes, EndProcess);
+    // The folder the program writes to (Config/, log.txt, the script): one Rivamo per folder.
+    const std::string dataFolder = ExeFolder();
+    SingleInstance instance(dataFolder);
+    if (!instance.Claim()) {
+        instance.AskRunningToComeForward();
+        ShowMessageKind(boxes, AlreadyRunning, InformationKind);
+        return EXIT_SUCCESS;
+    }
+    ProgramShell program(dataFolder, boxes, EndProcess);
+    instance.SetComeForwardHandler([&program] {
+        TFrmMainForm& window = program.MainForm();
+        window.showNormal();
+        window.raise();
+        window.activateWindow();
+    });
     program.Start();
     return app.exec();
 }

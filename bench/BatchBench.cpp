@@ -48,6 +48,8 @@ public:
     }
     std::size_t BytesWaiting() override { return m_child->BytesWaiting(); }
     std::string Read(std::size_t maxBytes) override { return m_child->Read(maxBytes); }
+    void AskToEnd() override { m_child->AskToEnd(); }
+    void Kill() override { m_child->Kill(); }
 
 private:
     std::unique_ptr<ChildProcess> m_child;
@@ -58,9 +60,9 @@ private:
 
 class TimedLauncher final : public ProcessLauncher {
 public:
-    std::unique_ptr<ChildProcess> Start(const std::string& commandLine,
+    std::unique_ptr<ChildProcess> Start(const std::string& executable, const std::string& arguments,
                                         const std::string& workingFolder) override {
-        auto child = m_launcher.Start(commandLine, workingFolder);
+        auto child = m_launcher.Start(executable, arguments, workingFolder);
         return child ? std::make_unique<TimedChild>(std::move(child), runs) : nullptr;
     }
     std::vector<double> runs; // written by the worker; read after the batch
@@ -109,17 +111,46 @@ void Select(OptionList& list, CatalogueTable table, const std::string& selected)
 
 bool MakeClip(const std::string& path) {
     PosixProcessLauncher launcher;
-    auto child =
-        launcher.Start("/usr/bin/ffmpeg -v error -y -f lavfi -i testsrc=duration=2:size=160x120:rate=25 "
-                       "-f lavfi -i sine=duration=2:sample_rate=44100 -c:v mpeg4 -c:a pcm_s16le " +
-                           QuoteArgument(path),
-                       fs::path(path).parent_path().string());
+    auto child = launcher.Start("/usr/bin/ffmpeg",
+                                " -v error -y -f lavfi -i testsrc=duration=2:size=160x120:rate=25 "
+                                "-f lavfi -i sine=duration=2:sample_rate=44100 -c:v mpeg4 -c:a pcm_s16le " +
+                                    QuoteArgument(path),
+                                fs::path(path).parent_path().string());
     while (child && child->IsRunning())
         std::this_thread::sleep_for(std::chrono::milliseconds(20));
     return fs::exists(path);
 }
 
-} // namespace
+// A program folder with the built trenc and rtrenc in it.
+fs::path MakeProgramFolder(const fs::path& work) {
+    const char* programDir = std::getenv("RIVAMO_PROGRAM_DIR");
+    const fs::path built = programDir != nullptr ? programDir : RIVAMO_PROGRAM_DIR_DEFAULT;
+    const fs::path program = work / "program";
+    fs::create_directories(program / "Config");
+    for (const char* name : {"trenc", "rtrenc"})
+        fs::copy_file(built / name, program / name);
+    return program;
+}
+
+// Makes the clips and checks a row for each; false when the ffmpeg command failed.
+bool AddClips(const fs::path& folder, SourceList& sources) {
+    fs::create_directories(folder);
+    for (int i = 0; i < ClipCount; ++i) {
+        const std::string clip = (folder / ("clip" + std::to_string(i) + ".avi")).string();
+        if (!MakeClip(clip)) {
+            std::fprintf(stderr, "cannot make %s with the ffmpeg command\n", clip.c_str());
+            return false;
+        }
+        const std::size_t row = sources.AppendRow();
+        sources.SetCell(row, colCheck, CheckedText);
+        sources.SetCell(row, colFileName, clip);
+        sources.SetCell(row, colDuration, "00:00:02");
+        sources.SetCell(row, colStartTime, "00:00:00");
+        sources.SetCell(row, colEndTime, "00:00:02");
+        sources.SetCell(row, colCutTime, "00:00:02");
+    }
+    return true;
+}
 
 struct BatchFigures {
     int converted = 0;
@@ -144,8 +175,6 @@ BatchFigures RunBatch(const std::string& programFolder, SourceList& sources, con
     ConvertingState progress;
     QuietView view;
     YesBoxes boxes;
-    LinuxProcessTable table;
-    TSysFunc processes(table, log);
     TimedLauncher launcher;
     SteadyClock clock;
     NoEvents pump;
@@ -153,8 +182,8 @@ BatchFigures RunBatch(const std::string& programFolder, SourceList& sources, con
     NoPower power;
     FfmpegMediaProbe probe;
     QuietDesktop desktop;
-    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, processes, log, launcher,
-                                     clock, pump, shell, power});
+    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, log, launcher, clock,
+                                     pump, shell, power});
     BatchSupervisor supervisor(
         {proc, sources, commands, progress, boxes, log, probe, desktop, desktop, clock});
     driver.AttachSupervisor(&supervisor);
@@ -188,31 +217,14 @@ double CheckSeconds(const std::string& output) {
     return sink > 0 ? seconds : -1;
 }
 
-int main() {
-    const char* programDir = std::getenv("RIVAMO_PROGRAM_DIR");
-    const fs::path built = programDir != nullptr ? programDir : RIVAMO_PROGRAM_DIR_DEFAULT;
-    const fs::path work = fs::temp_directory_path() / ("rivamo-batch-bench-" + std::to_string(getpid()));
-    const fs::path program = work / "program";
-    fs::create_directories(program / "Config");
-    fs::create_directories(work / "clips");
-    for (const char* name : {"trenc", "rtrenc"})
-        fs::copy_file(built / name, program / name);
+} // namespace
 
+int main() {
+    const fs::path work = fs::temp_directory_path() / ("rivamo-batch-bench-" + std::to_string(getpid()));
+    const fs::path program = MakeProgramFolder(work);
     SourceList sources;
-    for (int i = 0; i < ClipCount; ++i) {
-        const std::string clip = (work / "clips" / ("clip" + std::to_string(i) + ".avi")).string();
-        if (!MakeClip(clip)) {
-            std::fprintf(stderr, "cannot make %s with the ffmpeg command\n", clip.c_str());
-            return 1;
-        }
-        const std::size_t row = sources.AppendRow();
-        sources.SetCell(row, colCheck, CheckedText);
-        sources.SetCell(row, colFileName, clip);
-        sources.SetCell(row, colDuration, "00:00:02");
-        sources.SetCell(row, colStartTime, "00:00:00");
-        sources.SetCell(row, colEndTime, "00:00:02");
-        sources.SetCell(row, colCutTime, "00:00:02");
-    }
+    if (!AddClips(work / "clips", sources))
+        return 1;
 
     const std::string programFolder = program.string() + "/";
     bool fine = true;

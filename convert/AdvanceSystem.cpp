@@ -3,9 +3,11 @@
 #include <utility>
 
 TAdvanceSystem::TAdvanceSystem(ProcessLauncher& launcher, Clock& clock, std::string workingFolder,
-                               std::string command, OutputCallback outputCallback, BatchTiming timing)
+                               std::string executable, std::string arguments, OutputCallback outputCallback,
+                               BatchTiming timing)
     : m_launcher(launcher), m_clock(clock), m_workingFolder(std::move(workingFolder)),
-      m_command(std::move(command)), m_outputCallback(std::move(outputCallback)), m_timing(timing) {}
+      m_executable(std::move(executable)), m_arguments(std::move(arguments)),
+      m_outputCallback(std::move(outputCallback)), m_timing(timing) {}
 
 TAdvanceSystem::~TAdvanceSystem() {
     if (m_thread.joinable())
@@ -19,6 +21,26 @@ void TAdvanceSystem::Start() {
     m_thread = std::thread([this] { Execute(); });
 }
 
+void TAdvanceSystem::Terminate() {
+    const std::lock_guard lock(m_childMutex);
+    m_terminated = true;
+}
+
+std::shared_ptr<ChildProcess> TAdvanceSystem::Child() {
+    const std::lock_guard lock(m_childMutex);
+    return m_child;
+}
+
+void TAdvanceSystem::AskChildToEnd() {
+    if (const auto child = Child())
+        child->AskToEnd();
+}
+
+void TAdvanceSystem::KillChild() {
+    if (const auto child = Child())
+        child->Kill();
+}
+
 void TAdvanceSystem::WaitFor() {
     if (m_thread.joinable())
         m_thread.join();
@@ -26,10 +48,19 @@ void TAdvanceSystem::WaitFor() {
         std::rethrow_exception(std::exchange(m_error, nullptr));
 }
 
+std::shared_ptr<ChildProcess> TAdvanceSystem::StartChild() {
+    const std::lock_guard lock(m_childMutex);
+    if (m_terminated)
+        return nullptr;
+    m_child = m_launcher.Start(m_executable, m_arguments, m_workingFolder);
+    return m_child;
+}
+
 void TAdvanceSystem::Execute() {
     try {
-        // The result (started or not) is read by nobody: a run that never started ends the file.
-        RunTranscoder(m_launcher, m_clock, m_command, m_workingFolder, m_outputCallback, m_timing);
+        // A child that could not be started ends the file at once; nobody reads why.
+        if (const auto child = StartChild())
+            ReadTranscoderOutput(*child, m_clock, m_outputCallback, m_timing);
     } catch (...) {
         // Raised again on the user-interface thread by WaitFor().
         m_error = std::current_exception();

@@ -2,6 +2,8 @@
 
 #include <atomic>
 #include <exception>
+#include <memory>
+#include <mutex>
 #include <string>
 #include <thread>
 
@@ -10,23 +12,29 @@
 #include "convert/TranscoderRunner.h"
 #include "support/SystemServices.h"
 
-// The worker of one file: a thread that runs RunTranscoder once with its command line. Created
-// suspended; Start() runs it. OutputCallback is called on the worker thread and must not block.
+// The worker of one file: a thread that starts the transcoder once and hands its output on until
+// it has ended. Created suspended; Start() runs it. OutputCallback is called on the worker thread
+// and must not block. The worker owns its child: the batch ends it through AskChildToEnd() and
+// KillChild() and never touches any other process.
 class TAdvanceSystem {
 public:
-    TAdvanceSystem(ProcessLauncher& launcher, Clock& clock, std::string workingFolder, std::string command,
-                   OutputCallback outputCallback, BatchTiming timing = {});
+    TAdvanceSystem(ProcessLauncher& launcher, Clock& clock, std::string workingFolder, std::string executable,
+                   std::string arguments, OutputCallback outputCallback, BatchTiming timing = {});
     // Waits for the thread.
     ~TAdvanceSystem();
     TAdvanceSystem(const TAdvanceSystem&) = delete;
     TAdvanceSystem& operator=(const TAdvanceSystem&) = delete;
 
-    const std::string& Command() const { return m_command; }
+    const std::string& Executable() const { return m_executable; }
 
     void Start();
-    // Sets the terminate flag. The body does not read it: the worker ends when its child has gone.
-    void Terminate() { m_terminated = true; }
+    // Sets the terminate flag: a worker that has not started its child yet never starts it. A
+    // child already running is ended only by AskChildToEnd() or KillChild().
+    void Terminate();
     bool Terminated() const { return m_terminated; }
+    // SIGTERM or SIGKILL to the child, if it was started and has not been reaped.
+    void AskChildToEnd();
+    void KillChild();
     // True once the body has returned (or when it was never started).
     bool Finished() const { return m_finished; }
     // Waits for the thread and raises what the body raised, if anything.
@@ -34,13 +42,18 @@ public:
 
 private:
     void Execute();
+    std::shared_ptr<ChildProcess> StartChild();
+    std::shared_ptr<ChildProcess> Child();
 
     ProcessLauncher& m_launcher;
     Clock& m_clock;
     const std::string m_workingFolder;
-    const std::string m_command;
+    const std::string m_executable;
+    const std::string m_arguments;
     const OutputCallback m_outputCallback;
     const BatchTiming m_timing;
+    std::mutex m_childMutex; // the terminate flag's check and the start are one step
+    std::shared_ptr<ChildProcess> m_child;
     std::atomic<bool> m_terminated{false};
     std::atomic<bool> m_finished{true};
     std::exception_ptr m_error;

@@ -1,14 +1,37 @@
 #include "convert/BatchDriver.h"
-#include "convert/TranscoderNames.h"
 
+#include <algorithm>
+#include <optional>
+#include <stdexcept>
 #include <utility>
+
+#include "support/CommandLine.h"
+#include "support/ProcessHelpers.h"
+#include "support/Text.h"
 
 namespace {
 
 constexpr const char* EmptyListWarning = "Please add media files you want to convert into the list.";
 constexpr const char* LogParameterPrefix = "parameter: ";
 constexpr const char* TerminateError = "Terminate process error.";
+constexpr const char* EmptyRowsHead =
+    "These rows are not converted: their end time is not after their start time, "
+    "so there is nothing to convert.";
+constexpr const char* EmptyRowReason = "its end time is not after its start time";
 constexpr int WarningKind = 1;
+
+// End minus start of a row in seconds; no value when a time cell is no time (the command line's
+// builder reports that).
+std::optional<int64_t> CutSeconds(const SourceList& sources, std::size_t row) {
+    try {
+        const auto start = TimeTextToSeconds(sources.Cell(row, colStartTime));
+        const auto end = TimeTextToSeconds(sources.Cell(row, colEndTime));
+        if (start && end)
+            return *end - *start;
+    } catch (const std::invalid_argument&) {
+    }
+    return std::nullopt;
+}
 
 // The transcoder runs in the program folder, named without its trailing "/".
 std::string WorkingFolderOf(const std::string& programFolder) {
@@ -55,6 +78,7 @@ void BatchDriver::ConvertBatch() {
         RestoreWindows();
         return;
     }
+    FindEmptyRows();
 
     if (m_supervisor && !m_supervisor->BeginBatch()) {
         RestoreWindows();
@@ -89,9 +113,11 @@ void BatchDriver::ConvertRows() {
     proc.RowIndex = 0;
     while (!RowIsPastEnd()) {
         const auto row = static_cast<std::size_t>(proc.RowIndex);
-        const bool foundBad = m_supervisor && m_supervisor->IsBadRow(row);
-        if (m_services.sources.Cell(row, colCheck) == CheckedText && !foundBad) {
-            ConvertRow(row);
+        if (m_services.sources.Cell(row, colCheck) == CheckedText && !IsBadRow(row)) {
+            if (!std::ranges::binary_search(m_emptyRows, row))
+                ConvertRow(row);
+            else if (m_supervisor)
+                m_supervisor->RowSkipped(row, EmptyRowReason);
             ++proc.FilesDone;
         }
         ++proc.RowIndex;
@@ -101,6 +127,22 @@ void BatchDriver::ConvertRows() {
 bool BatchDriver::RowIsPastEnd() const {
     const int32_t row = m_services.proc.RowIndex;
     return row < 0 || static_cast<std::size_t>(row) >= m_services.sources.RowCount();
+}
+
+void BatchDriver::FindEmptyRows() {
+    const SourceList& sources = m_services.sources;
+    m_emptyRows.clear();
+    std::string message = EmptyRowsHead;
+    for (std::size_t row = 0; row < sources.RowCount(); ++row) {
+        const auto cut = CutSeconds(sources, row);
+        if (sources.Cell(row, colCheck) != CheckedText || !cut || *cut > 0)
+            continue;
+        m_emptyRows.push_back(row);
+        message += "\nRow " + std::to_string(row + 1) + ": " + sources.Cell(row, colFileName) + " (" +
+                   sources.Cell(row, colStartTime) + " to " + sources.Cell(row, colEndTime) + ")";
+    }
+    if (!m_emptyRows.empty())
+        ShowMessageKind(m_services.boxes, message, WarningKind);
 }
 
 void BatchDriver::ConvertRow(std::size_t row) {
@@ -117,51 +159,72 @@ void BatchDriver::ConvertRow(std::size_t row) {
     m_window.Show();
     m_services.view.SetMainEnabled(false);
     Pump();
-    m_services.clock.SleepMs(PauseMs(m_timing.showPauseMs));
-    Pump();
+    PauseServingEvents(PauseMs(m_timing.showPauseMs));
 
     // A stop or close confirmed during the pause: this row's transcoder is not started at all.
     if (RowIsPastEnd())
         return;
 
-    m_worker = std::make_unique<TAdvanceSystem>(
-        m_services.launcher, m_services.clock, WorkingFolderOf(proc.ProgramFolder()), proc.CommandLine,
-        [this](const std::string& chunk) { m_output.Push(chunk); }, m_timing);
-    m_worker->Start();
+    StartWorker();
     Pump();
-    if (QuickBatch())
-        WaitForWorker();
-    else
-        m_services.clock.SleepMs(m_timing.startPauseMs);
-    WaitForTranscoders();
+    PauseServingEvents(PauseMs(m_timing.startPauseMs));
+    WaitForTranscoder();
     FinishWorker();
     if (m_supervisor)
         m_supervisor->RowFinished(row, RowIsPastEnd());
 }
 
-// Quick batches wait for the worker itself instead of a fixed pause: it has ended once its
-// transcoder has exited and every chunk is handed over.
-void BatchDriver::WaitForWorker() {
-    while (m_worker && !m_worker->Finished()) {
-        m_services.clock.SleepMs(m_timing.quickPollMs);
+// The transcoder is started by the path the command line was built with, never by a search
+// through the text; a command line that does not begin with it (an empty one) starts nothing.
+void BatchDriver::StartWorker() {
+    const TCustomProc& proc = m_services.proc;
+    const std::string executable = m_services.commands.TranscoderPath();
+    const auto arguments = ArgumentsAfter(executable, proc.CommandLine);
+    if (!arguments)
+        return;
+    m_worker = std::make_unique<TAdvanceSystem>(
+        m_services.launcher, m_services.clock, WorkingFolderOf(proc.ProgramFolder()), executable, *arguments,
+        [this](const std::string& chunk) { m_output.Push(chunk); }, m_timing);
+    m_worker->Start();
+}
+
+// Counts the time slept rather than reading the clock, so a long event (a question answered
+// meanwhile) does not cut the pause short.
+void BatchDriver::PauseServingEvents(int64_t milliseconds) {
+    const int64_t step = std::max<int64_t>(1, m_timing.pollMs);
+    for (int64_t slept = 0; slept < milliseconds; slept += step) {
+        m_services.clock.SleepMs(std::min(step, milliseconds - slept));
         Pump();
     }
 }
 
-void BatchDriver::WaitForTranscoders() {
-    TSysFunc& processes = m_services.processes;
-    while (processes.IsProcessRunning(TranscoderName) != 0 ||
-           processes.IsProcessRunning(RealMediaTranscoderName) != 0) {
+// Only the own transcoder counts: another program's or user's process of the same name neither
+// keeps the batch waiting nor is touched. A quick batch looks more often, so the next file
+// follows as soon as this one is done.
+void BatchDriver::WaitForTranscoder() {
+    const int64_t step = QuickBatch() ? m_timing.quickPollMs : m_timing.pollMs;
+    while (m_worker && !m_worker->Finished()) {
+        m_services.clock.SleepMs(step);
+        Pump();
+    }
+}
+
+bool BatchDriver::WaitForWorker(int64_t milliseconds) {
+    for (int64_t slept = 0; !m_worker->Finished(); slept += m_timing.pollMs) {
+        if (slept >= milliseconds)
+            return false;
         m_services.clock.SleepMs(m_timing.pollMs);
         Pump();
     }
+    return true;
 }
 
 // The worker has handed over its last chunk once its thread has ended; delivering what is left now
 // keeps every chunk of this file ahead of the next file's start.
 void BatchDriver::FinishWorker() {
     const std::unique_ptr<TAdvanceSystem> worker = std::move(m_worker);
-    worker->WaitFor();
+    if (worker)
+        worker->WaitFor();
     DeliverOutput();
 }
 
@@ -190,28 +253,16 @@ void BatchDriver::OnTranscoderOutput(const std::string& chunk) {
     state.Changed();
 }
 
-void BatchDriver::StopTranscoder(const std::string& pathOrName) {
-    StopProcessesNamed(FileNamePart(pathOrName));
-    StopProcessesNamed(TranscoderName);
-}
-
-void BatchDriver::StopProcessesNamed(const std::string& name) {
-    TSysFunc& processes = m_services.processes;
-    const int64_t giveUpAt = m_services.clock.NowMs() + m_timing.stopGiveUpMs;
-    while (processes.ProcessIdByName(name) != 0) {
-        if (m_services.clock.NowMs() >= giveUpAt) {
-            m_services.log.WriteLog(TerminateError);
-            return;
-        }
-        processes.KillProcessByName(name);
-        m_services.clock.SleepMs(m_timing.pollMs);
-        Pump();
-    }
-}
-
-void BatchDriver::TerminateWorker() {
-    if (m_worker)
-        m_worker->Terminate();
+void BatchDriver::StopTranscoder() {
+    if (!m_worker)
+        return;
+    m_worker->Terminate();
+    m_worker->AskChildToEnd();
+    if (WaitForWorker(m_timing.stopGraceMs))
+        return;
+    m_worker->KillChild();
+    if (!WaitForWorker(m_timing.stopGiveUpMs))
+        m_services.log.WriteLog(TerminateError);
 }
 
 bool BatchDriver::RunEndActions() {

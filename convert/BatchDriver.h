@@ -3,8 +3,10 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "convert/AdvanceSystem.h"
+#include "convert/BatchControl.h"
 #include "convert/BatchSupervisor.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
@@ -12,12 +14,11 @@
 #include "convert/CommandBuilder.h"
 #include "convert/ConvertingState.h"
 #include "convert/ConvertingWindowLogic.h"
-#include "convert/CustomProc.h"
 #include "convert/ProcessLauncher.h"
+#include "profiles/CustomProc.h"
 #include "sources/SourceList.h"
 #include "support/Log.h"
 #include "support/MessageBoxes.h"
-#include "support/ProcessHelpers.h"
 #include "support/SystemServices.h"
 
 // Everything a batch works with; all live longer than the driver.
@@ -28,7 +29,6 @@ struct BatchServices {
     ConvertingState& progress;
     BatchView& view;
     MessageBoxPresenter& boxes;
-    TSysFunc& processes;
     const TAppFunc& log;
     ProcessLauncher& launcher;
     Clock& clock;
@@ -41,7 +41,7 @@ struct BatchServices {
 // user-interface thread. While it waits it pumps: window events run nested inside the batch, and
 // the output the worker hands over reaches the progress window. All output of a file is delivered
 // (or, after a stop, dropped) before the next file starts.
-class BatchDriver {
+class BatchDriver final : public BatchControl {
 public:
     explicit BatchDriver(BatchServices services, BatchTiming timing = {});
     ~BatchDriver();
@@ -56,17 +56,17 @@ public:
 
     // Shows one chunk of transcoder output in the progress window and refreshes the bars.
     void OnTranscoderOutput(const std::string& chunk);
-    // Kills every process named like the file-name part of `pathOrName`, then every "trenc",
-    // pumping between attempts; gives up on a name after BatchTiming::stopGiveUpMs.
-    void StopTranscoder(const std::string& pathOrName);
+    // Ends the transcoder this batch started, and no other process: a worker that has not started
+    // it yet never does; a running one is asked to end (SIGTERM) and killed after
+    // BatchTiming::stopGraceMs. Pumps while it waits; logs "Terminate process error." when the
+    // transcoder is still there BatchTiming::stopGiveUpMs after the kill.
+    void StopTranscoder() override;
     // Delivers the output handed over so far, then lets pending window events run.
     void Pump();
 
-    // Used by the progress window's stop and close.
-    void TerminateWorker();
     // Drops the current file's output from now on (the transcoder was stopped).
-    void DiscardOutput() { m_discardOutput = true; }
-    std::size_t RowCount() const { return m_services.sources.RowCount(); }
+    void DiscardOutput() override { m_discardOutput = true; }
+    std::size_t RowCount() const override { return m_services.sources.RowCount(); }
 
     // Checks of the batch and its outputs, the summary and the desktop; without one the batch runs
     // unchecked.
@@ -78,14 +78,23 @@ public:
 private:
     void ConvertRows();
     void ConvertRow(std::size_t row);
+    void StartWorker();
     bool RowIsPastEnd() const;
-    void WaitForTranscoders();
+    // A row the supervisor found bad before the batch is not started.
+    bool IsBadRow(std::size_t row) const { return m_supervisor && m_supervisor->IsBadRow(row); }
     bool QuickBatch() const { return m_services.proc.Choices().QuickBatch(); }
+    // Quick batches skip the fixed pauses; they still wait for the own transcoder.
     int64_t PauseMs(int64_t pause) const { return QuickBatch() ? 0 : pause; }
-    void WaitForWorker();
+    // Waits `milliseconds`, serving window events every BatchTiming::pollMs.
+    void PauseServingEvents(int64_t milliseconds);
+    void WaitForTranscoder();
+    // Pumps until the worker has finished or `milliseconds` have passed; true when it finished.
+    bool WaitForWorker(int64_t milliseconds);
     void FinishWorker();
     void DeliverOutput();
-    void StopProcessesNamed(const std::string& name);
+    // Rows that are checked but have nothing to convert (end at or before start): the user is
+    // told once, and the batch passes them by.
+    void FindEmptyRows();
     // True when the program was asked to end.
     bool RunEndActions();
     void RestoreWindows();
@@ -96,6 +105,7 @@ private:
     ChunkQueue m_output;
     std::unique_ptr<TAdvanceSystem> m_worker;
     BatchSupervisor* m_supervisor = nullptr;
+    std::vector<std::size_t> m_emptyRows;
     bool m_discardOutput = false;
     bool m_running = false;
 };

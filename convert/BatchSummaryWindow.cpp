@@ -7,8 +7,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "app/RivamoApplication.h"
 #include "support/Text.h"
+#include "support/WindowCommand.h"
 
 namespace {
 
@@ -72,7 +72,7 @@ void TfrmBatchSummary::BuildControls() {
     btnOpenFolder = Button("Open output folder", "btnOpenFolder", this);
     btnClose = Button("Close", "btnClose", this);
     connect(btnOpenFolder, &QPushButton::clicked, this,
-            [this] { RivamoApplication::RunCommand([this] { m_shell.OpenFolder(m_outputFolder); }); });
+            [this] { RunWindowCommand([this] { m_shell.OpenFolder(m_outputFolder); }); });
     connect(btnClose, &QPushButton::clicked, this, &QDialog::hide);
 
     auto* buttons = new QHBoxLayout;

@@ -5,6 +5,7 @@
 #include <system_error>
 
 #include "convert/CommonLib.h"
+#include "settings/UserSettings.h"
 #include "support/Text.h"
 
 namespace {
@@ -150,6 +151,15 @@ void BatchSupervisor::RowFinished(std::size_t row, bool stopped) {
     m_results.Add(std::move(result));
 }
 
+void BatchSupervisor::RowSkipped(std::size_t row, const std::string& reason) {
+    if (!m_active)
+        return;
+    // Its weight leaves the batch, so the batch bar still reaches its end.
+    m_totalWeight -= RowWeight(row);
+    m_results.Add({row, m_services.sources.Cell(row, colFileName), {}, RowOutcome::NotConverted, reason});
+    RefreshProgress();
+}
+
 OutputFacts BatchSupervisor::Inspect(const std::string& path) {
     OutputFacts facts;
     std::error_code error;
@@ -195,7 +205,7 @@ void BatchSupervisor::EndBatch() {
 }
 
 void BatchSupervisor::PowerOffRefused() {
-    m_services.proc.SaveUserSettings();
+    SaveUserSettings(m_services.proc.ProgramFolder(), m_services.proc.Choices());
     m_services.boxes.Show(PowerOffRefusedText, MessageIcon::Warning, MessageButtons::Ok);
 }
 

@@ -9,8 +9,8 @@
 #include "convert/BatchSummary.h"
 #include "convert/CommandBuilder.h"
 #include "convert/ConvertingState.h"
-#include "convert/CustomProc.h"
 #include "convert/PreflightCheck.h"
+#include "profiles/CustomProc.h"
 #include "sources/MediaProbe.h"
 #include "sources/SourceList.h"
 #include "support/DesktopSession.h"
@@ -51,6 +51,8 @@ public:
     void Output(const std::string& chunk) { m_tail.Add(chunk); }
     // After each progress refresh: the batch bar by cut time, the time left, the dock.
     void RefreshProgress();
+    // A checked row the batch passes by without starting it, for `reason`.
+    void RowSkipped(std::size_t row, const std::string& reason);
     // After the row's transcoder has ended; `stopped` when the user stopped or closed meanwhile.
     void RowFinished(std::size_t row, bool stopped);
 

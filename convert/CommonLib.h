@@ -3,8 +3,8 @@
 #include <cstdint>
 #include <string>
 
-#include "convert/CustomProc.h"
 #include "convert/OutputFolderChoice.h"
+#include "profiles/CustomProc.h"
 #include "profiles/OptionList.h"
 #include "sources/SourceList.h"
 #include "support/FileFunc.h"

@@ -1,17 +1,16 @@
 #include "convert/ConvertingWindow.h"
 
 #include <QCloseEvent>
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QStatusBar>
 #include <QTimer>
-#include <QVBoxLayout>
 
-#include "app/RivamoApplication.h"
+#include "support/WindowCommand.h"
+#include "widgets/BitmapButton.h"
+#include "widgets/SkinPicture.h"
+#include "widgets/SkinnedFrame.h"
 
 namespace {
 
@@ -19,13 +18,19 @@ constexpr const char* Caption = "Converting";
 constexpr QSize ClientSize(435, 222);
 constexpr int SpinnerIntervalMs = 500;
 
-QLabel* TextLabel(const char* text, QWidget* parent) {
-    return new QLabel(QString::fromLatin1(text), parent);
+constexpr const char* BackgroundPicture = "progress-background";
+
+// A label at a fixed place: a long text is cut at the label's edge instead of widening the window.
+QLabel* PlacedLabel(const char* text, QWidget* parent, QRect place) {
+    auto* label = new QLabel(text != nullptr ? QString::fromLatin1(text) : QString(), parent);
+    label->setGeometry(place);
+    return label;
 }
 
-QProgressBar* Bar(QWidget* parent) {
+QProgressBar* Bar(QWidget* parent, QRect place) {
     auto* bar = new QProgressBar(parent);
     bar->setTextVisible(false);
+    bar->setGeometry(place);
     return bar;
 }
 
@@ -45,6 +50,7 @@ void ShowBar(QProgressBar& bar, const ProgressBarState& state) {
 TfrmConverting::TfrmConverting(ConvertingState& state, QWidget* parent) : QDialog(parent), m_state(state) {
     setWindowTitle(QString::fromLatin1(Caption));
     setModal(false);
+    setStyleSheet(SkinStyleSheet());
     BuildControls();
     setFixedSize(ClientSize);
     m_state.SetObserver([this] { ShowState(); });
@@ -62,56 +68,37 @@ TfrmConverting::~TfrmConverting() {
 }
 
 void TfrmConverting::BuildControls() {
-    lblInfo = new QLabel(this);
+    auto* background = new SkinnedFrame(QString::fromLatin1(BackgroundPicture), this);
+    background->setGeometry(QRect(QPoint(0, 0), ClientSize));
+    lblInfo = PlacedLabel(nullptr, background, {50, 11, 370, 22});
     lblInfo->setObjectName("lblInfo");
-    lblCurConvertFileL = TextLabel("Current Convert File:", this);
-    lblCurFileName = new QLabel(this);
+    lblCurConvertFileL = PlacedLabel("Current Convert File:", background, {26, 66, 110, 16});
+    lblCurFileName = PlacedLabel(nullptr, background, {140, 66, 268, 16});
     lblCurFileName->setObjectName("lblCurFileName");
     lblCurFileName->setTextFormat(Qt::PlainText);
-    lblCurFileName->setMinimumWidth(1); // a long path must not widen the fixed-size window
-    lblTotalFilr = TextLabel("Total File:", this);
-    pbTotal = Bar(this);
+    lblTotalFilr = PlacedLabel("Total File:", background, {26, 96, 110, 16});
+    pbTotal = Bar(background, {140, 97, 268, 14});
     pbTotal->setObjectName("pbTotal");
-    lblCurprog = TextLabel("Current File:", this);
-    ProgressBar1 = Bar(this);
+    lblCurprog = PlacedLabel("Current File:", background, {26, 126, 110, 16});
+    ProgressBar1 = Bar(background, {140, 127, 268, 14});
     ProgressBar1->setObjectName("ProgressBar1");
-    lblPersent = new QLabel(this);
+    lblPersent = PlacedLabel(nullptr, background, {16, 172, 300, 16});
     lblPersent->setObjectName("lblPersent");
-    lblTimeLeft = new QLabel(this);
+    // Under the file's bar, on its right, where the stop button leaves it room.
+    lblTimeLeft = PlacedLabel(nullptr, background, {140, 146, 268, 16});
     lblTimeLeft->setObjectName("lblTimeLeft");
-    btnStop = new QPushButton(QStringLiteral("Stop"), this);
-    btnStop->setObjectName("btnStop");
-    btnStop->setAutoDefault(false);
-    connect(btnStop, &QPushButton::clicked, this, [this] { Run(m_handlers.btnStop1Click); });
-    statState = new QStatusBar(this);
+    lblTimeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    btnStop = MakeBitmapButton(background, "btnStop", ButtonArt::DialogCommand, QStringLiteral("Stop"));
+    btnStop->move(331, 166);
+    connect(btnStop, &BitmapButton::clicked, this, [this] { Run(m_handlers.btnStop1Click); });
+    statState = new QStatusBar(background);
     statState->setObjectName("statState");
+    statState->setGeometry(0, 199, ClientSize.width(), ClientSize.height() - 199);
     statState->setSizeGripEnabled(false);
     statStatePanel = new QLabel(statState);
     statStatePanel->setTextFormat(Qt::PlainText);
     statStatePanel->setMinimumWidth(1);
     statState->addWidget(statStatePanel, 1);
-
-    auto* barsLayout = new QGridLayout;
-    barsLayout->addWidget(lblCurConvertFileL, 0, 0);
-    barsLayout->addWidget(lblCurFileName, 0, 1);
-    barsLayout->addWidget(lblTotalFilr, 1, 0);
-    barsLayout->addWidget(pbTotal, 1, 1);
-    barsLayout->addWidget(lblCurprog, 2, 0);
-    barsLayout->addWidget(ProgressBar1, 2, 1);
-    barsLayout->setColumnStretch(1, 1);
-
-    auto* footLayout = new QHBoxLayout;
-    footLayout->addWidget(lblPersent, 1);
-    footLayout->addWidget(lblTimeLeft);
-    footLayout->addWidget(btnStop);
-
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(lblInfo);
-    layout->addLayout(barsLayout);
-    layout->addStretch(1);
-    layout->addLayout(footLayout);
-    layout->addWidget(statState);
-    layout->setContentsMargins(12, 12, 12, 0);
 }
 
 void TfrmConverting::ShowState() {
@@ -142,7 +129,7 @@ void TfrmConverting::CentreOn(const QWidget* owner) {
 }
 
 void TfrmConverting::Run(const std::function<void()>& handler) {
-    RivamoApplication::RunCommand(handler);
+    RunWindowCommand(handler);
 }
 
 // The window hides whatever the handler decides.

@@ -5,10 +5,10 @@
 #include <QDialog>
 
 #include "convert/ConvertingState.h"
+#include "widgets/BitmapButton.h"
 
 class QLabel;
 class QProgressBar;
-class QPushButton;
 class QStatusBar;
 class QTimer;
 
@@ -21,8 +21,8 @@ struct ConvertingWindowHandlers {
     std::function<void()> FormClose;        // the user closes the window; it hides afterwards
 };
 
-// The progress window TfrmConverting: a view over ConvertingState. It is created hidden and lives
-// as long as the program; the batch shows and hides it.
+// The progress window TfrmConverting, in the main window's skin: a view over ConvertingState. It is created
+// hidden and lives as long as the program; the batch shows and hides it.
 class TfrmConverting : public QDialog {
     Q_OBJECT
 
@@ -43,7 +43,7 @@ public:
     QProgressBar* ProgressBar1 = nullptr;
     QLabel* lblPersent = nullptr;
     QLabel* lblTimeLeft = nullptr; // "about N min left"
-    QPushButton* btnStop = nullptr;
+    BitmapButton* btnStop = nullptr;
     QStatusBar* statState = nullptr;
     QLabel* statStatePanel = nullptr; // the status bar's one panel
     QTimer* tmrChanging = nullptr;

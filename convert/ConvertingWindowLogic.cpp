@@ -1,12 +1,10 @@
 #include "convert/ConvertingWindowLogic.h"
-#include "convert/TranscoderNames.h"
 
 #include <algorithm>
 #include <cmath>
 #include <limits>
 #include <stdexcept>
 
-#include "convert/BatchDriver.h"
 #include "support/Text.h"
 
 namespace {
@@ -159,9 +157,7 @@ void ConvertingWindowLogic::btnStop1Click() {
         return;
     m_proc.Stopped = true;
     EndBatchEarly();
-    m_batch.StopTranscoder(m_commands.TranscoderPath());
-    m_batch.StopTranscoder(TranscoderName);
-    m_batch.TerminateWorker();
+    m_batch.StopTranscoder();
     m_state.ProgressBar1.SetPosition(0);
     m_state.pbTotal.SetMaximum(0);
     m_state.pbTotal.SetPosition(0);
@@ -170,11 +166,21 @@ void ConvertingWindowLogic::btnStop1Click() {
 }
 
 void ConvertingWindowLogic::FormClose() {
-    const bool stop = AskYesNo(CloseQuestion);
-    if (!stop) {
+    if (!AskYesNo(CloseQuestion)) {
         Hide();
         return;
     }
+    CloseConfirmed();
+}
+
+bool ConvertingWindowLogic::MainFormCloseQuery() {
+    if (!AskYesNo(CloseQuestion))
+        return false;
+    CloseConfirmed();
+    return true;
+}
+
+void ConvertingWindowLogic::CloseConfirmed() {
     EndBatchEarly();
-    m_batch.StopTranscoder(m_commands.TranscoderPath());
+    m_batch.StopTranscoder();
 }

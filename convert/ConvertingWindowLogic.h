@@ -4,13 +4,12 @@
 #include <optional>
 #include <string>
 
+#include "convert/BatchControl.h"
 #include "convert/BatchView.h"
 #include "convert/CommandBuilder.h"
 #include "convert/ConvertingState.h"
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 #include "support/MessageBoxes.h"
-
-class BatchDriver;
 
 // The spinner's timer interval; the timer runs for the whole program run.
 inline constexpr int SpinnerIntervalMs = 500;
@@ -33,7 +32,7 @@ std::optional<int32_t> OutputSeconds(const std::string& chunk, const std::string
 class ConvertingWindowLogic {
 public:
     ConvertingWindowLogic(ConvertingState& state, TCustomProc& proc, CommandBuilder& commands,
-                          MessageBoxPresenter& boxes, BatchView& view, BatchDriver& batch)
+                          MessageBoxPresenter& boxes, BatchView& view, BatchControl& batch)
         : m_state(state), m_proc(proc), m_commands(commands), m_boxes(boxes), m_view(view), m_batch(batch) {}
 
     ConvertingState& State() { return m_state; }
@@ -52,17 +51,21 @@ public:
     // Asks "Are you sure to stop processing ?" and hides the window; on Yes the remaining rows are
     // skipped but the end actions still run.
     void FormClose();
+    // The main window is closed during a batch: the same question; on Yes the same as a confirmed
+    // FormClose. True when the user confirmed (the program may end once the batch has returned).
+    bool MainFormCloseQuery();
 
 private:
     bool AskYesNo(const std::string& question);
     void UpdateBatchBar();
     void UpdateFileBar();
     void EndBatchEarly();
+    void CloseConfirmed();
 
     ConvertingState& m_state;
     TCustomProc& m_proc;
     CommandBuilder& m_commands;
     MessageBoxPresenter& m_boxes;
     BatchView& m_view;
-    BatchDriver& m_batch;
+    BatchControl& m_batch;
 };

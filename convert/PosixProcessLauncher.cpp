@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
+#include <mutex>
 #include <optional>
 #include <string>
 #include <thread>
@@ -18,35 +19,11 @@
 #include <unistd.h>
 
 #include "support/CommandLine.h"
+#include "support/FileDescriptor.h"
 
 extern char** environ;
 
 namespace {
-
-// One owned file descriptor.
-class FileDescriptor {
-public:
-    FileDescriptor() = default;
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    ~FileDescriptor() { Reset(); }
-    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&& other) noexcept {
-        if (this != &other) {
-            Reset();
-            m_fd = std::exchange(other.m_fd, -1);
-        }
-        return *this;
-    }
-    int Get() const { return m_fd; }
-    void Reset() {
-        if (m_fd >= 0)
-            close(m_fd);
-        m_fd = -1;
-    }
-
-private:
-    int m_fd = -1;
-};
 
 struct Pipe {
     FileDescriptor readEnd;
@@ -128,6 +105,7 @@ public:
     }
 
     bool IsRunning() override {
+        const std::lock_guard lock(m_mutex);
         if (m_reaped)
             return false;
         int status = 0;
@@ -161,7 +139,19 @@ public:
         return buffer;
     }
 
+    void AskToEnd() override { Signal(SIGTERM); }
+    void Kill() override { Signal(SIGKILL); }
+
 private:
+    // Under the same lock as the reaping: once the child is reaped its id may name another
+    // process, which must never be signalled.
+    void Signal(int signal) {
+        const std::lock_guard lock(m_mutex);
+        if (!m_reaped)
+            kill(m_pid, signal);
+    }
+
+    std::mutex m_mutex;
     pid_t m_pid;
     bool m_reaped = false;
     FileDescriptor m_input;  // write end of the child's standard input: kept open, never written
@@ -170,18 +160,18 @@ private:
 
 } // namespace
 
-std::unique_ptr<ChildProcess> PosixProcessLauncher::Start(const std::string& commandLine,
+std::unique_ptr<ChildProcess> PosixProcessLauncher::Start(const std::string& executablePath,
+                                                          const std::string& argumentText,
                                                           const std::string& workingFolder) {
-    const auto split = FindExecutable(commandLine);
-    if (!split)
+    if (executablePath.empty())
         return nullptr;
     std::error_code error;
     // The child changes folder before exec: a relative path must not change its meaning.
-    const std::string executable = std::filesystem::absolute(split->executable, error).string();
+    const std::string executable = std::filesystem::absolute(executablePath, error).string();
     if (error)
         return nullptr;
 
-    std::vector<std::string> arguments = SplitCommandLine(split->arguments);
+    std::vector<std::string> arguments = SplitCommandLine(argumentText);
     arguments.insert(arguments.begin(), executable);
     std::vector<char*> argv;
     for (std::string& argument : arguments)

@@ -4,8 +4,9 @@
 #include <memory>
 #include <string>
 
-// A started transcoder process whose standard output and standard error arrive on one pipe.
-// Destroying it closes every descriptor and reaps the child (it does not kill a live child).
+// A started transcoder process whose standard output and standard error arrive on one pipe. Every
+// operation may be called from any thread. Destroying it closes every descriptor and reaps the
+// child (it does not kill a live child).
 class ChildProcess {
 public:
     virtual ~ChildProcess() = default;
@@ -15,15 +16,20 @@ public:
     virtual std::size_t BytesWaiting() = 0;
     // Reads at most maxBytes of what is waiting; never waits for output that has not arrived.
     virtual std::string Read(std::size_t maxBytes) = 0;
+    // Asks the process to end (it may finish what it writes first) or ends it at once. Only this
+    // process is signalled, and nothing happens once it has ended and been reaped.
+    virtual void AskToEnd() = 0;
+    virtual void Kill() = 0;
 };
 
-// Starts a command line as a child process: the executable found the way an unquoted path with
-// blanks is found, the arguments split by SplitCommandLine, in its own session, working folder
-// as given, standard input a pipe that is never written, no other inherited descriptor.
+// Starts exactly the executable it is given, by its path (no search along the path, none for a
+// shorter prefix of a path with blanks), with the arguments split from `arguments` by
+// SplitCommandLine, in its own session, in the working folder given, standard input a pipe that is
+// never written, no other inherited descriptor.
 class ProcessLauncher {
 public:
     virtual ~ProcessLauncher() = default;
     // Null when the pipes or the process could not be created; nothing is left running then.
-    virtual std::unique_ptr<ChildProcess> Start(const std::string& commandLine,
+    virtual std::unique_ptr<ChildProcess> Start(const std::string& executable, const std::string& arguments,
                                                 const std::string& workingFolder) = 0;
 };

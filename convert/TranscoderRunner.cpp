@@ -24,18 +24,14 @@ std::string ReadChunk(ChildProcess& child, std::size_t waiting) {
     return piece;
 }
 
-bool RunTranscoder(ProcessLauncher& launcher, Clock& clock, const std::string& command,
-                   const std::string& workingFolder, const OutputCallback& callback,
-                   const BatchTiming& timing) {
-    const std::unique_ptr<ChildProcess> child = launcher.Start(command, workingFolder);
-    if (!child)
-        return false;
+void ReadTranscoderOutput(ChildProcess& child, Clock& clock, const OutputCallback& callback,
+                          const BatchTiming& timing) {
     bool running = true;
     while (running) {
         // The exit state first: output that arrives after it is still read in this round.
-        running = child->IsRunning();
-        const std::size_t waiting = child->BytesWaiting();
-        const std::string chunk = waiting > 0 ? ReadChunk(*child, waiting) : std::string();
+        running = child.IsRunning();
+        const std::size_t waiting = child.BytesWaiting();
+        const std::string chunk = waiting > 0 ? ReadChunk(child, waiting) : std::string();
         if (chunk.empty()) {
             if (running)
                 clock.SleepMs(timing.runnerIdleMs);
@@ -43,7 +39,16 @@ bool RunTranscoder(ProcessLauncher& launcher, Clock& clock, const std::string& c
         }
         callback(chunk);
         if (running)
-            PauseWhileRunning(*child, clock, timing);
+            PauseWhileRunning(child, clock, timing);
     }
+}
+
+bool RunTranscoder(ProcessLauncher& launcher, Clock& clock, const std::string& executable,
+                   const std::string& arguments, const std::string& workingFolder,
+                   const OutputCallback& callback, const BatchTiming& timing) {
+    const std::unique_ptr<ChildProcess> child = launcher.Start(executable, arguments, workingFolder);
+    if (!child)
+        return false;
+    ReadTranscoderOutput(*child, clock, callback, timing);
     return true;
 }

@@ -19,9 +19,14 @@ inline constexpr std::size_t MaxChunkBytes = 1023;
 // last piece read.
 std::string ReadChunk(ChildProcess& child, std::size_t waiting);
 
-// Starts `command` in `workingFolder` and hands its output to `callback`, chunk by chunk, with a
-// pause after each chunk, until the child has ended. False when the child could not be started.
-// Output written after the child's last check before its end may be missed; the exit code is not read.
-bool RunTranscoder(ProcessLauncher& launcher, Clock& clock, const std::string& command,
-                   const std::string& workingFolder, const OutputCallback& callback,
-                   const BatchTiming& timing = {});
+// Hands the output of a started child to `callback`, chunk by chunk, with a pause after each chunk,
+// until the child has ended. Output written after the child's last check before its end may be
+// missed; the exit code is not read.
+void ReadTranscoderOutput(ChildProcess& child, Clock& clock, const OutputCallback& callback,
+                          const BatchTiming& timing = {});
+
+// Starts exactly `executable` with the arguments split from `arguments` in `workingFolder` and reads
+// its output as ReadTranscoderOutput does. False when the child could not be started.
+bool RunTranscoder(ProcessLauncher& launcher, Clock& clock, const std::string& executable,
+                   const std::string& arguments, const std::string& workingFolder,
+                   const OutputCallback& callback, const BatchTiming& timing = {});

@@ -8,7 +8,7 @@
 #include <limits>
 #include <vector>
 
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 #include "settings/IniFiles32.h"
 #include "support/MessageBoxes.h"
 

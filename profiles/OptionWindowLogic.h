@@ -3,7 +3,7 @@
 #include <array>
 #include <cstdint>
 
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 #include "profiles/CustomProfiles.h"
 
 class MessageBoxPresenter;

@@ -1,7 +1,7 @@
 // TCustomProc's option lists and profile application: filling the lists from the catalogue and
 // positioning six of them by the chosen built-in or custom profile.
 
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 
 #include <array>
 #include <charconv>

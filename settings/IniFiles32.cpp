@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -17,6 +18,9 @@ namespace {
 
 constexpr char kLineEnd[] = "\r\n";
 constexpr int kTempNameAttempts = 100;
+// Settings files are small; anything larger is no settings file the program wrote.
+constexpr std::uintmax_t kMaxFileBytes = 1024 * 1024;
+constexpr char kNotRegularFile[] = "Not a regular file.";
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -43,6 +47,10 @@ TIniFileOpenError OpenError(const std::string& fileName, int error) {
                              SystemErrorText(error));
 }
 
+TIniFileOpenError OpenError(const std::string& fileName, const std::string& reason) {
+    return TIniFileOpenError("Cannot open file \"" + ExpandedPath(fileName) + "\". " + reason);
+}
+
 TIniFileCreateError CreateError(const std::string& fileName, const std::string& reason) {
     return TIniFileCreateError("Cannot create file \"" + ExpandedPath(fileName) + "\". " + reason);
 }
@@ -55,10 +63,24 @@ bool IsMissingFile(const std::string& fileName) {
     return status.type() == fs::file_type::not_found || status.type() == fs::file_type::directory;
 }
 
-// The file's whole text; nothing when there is no such file.
+// Why the file (links followed) is no file the engine reads or replaces: a FIFO would block the
+// program and a device may never end. Empty for a regular file.
+std::string ReasonNotRegular(const fs::path& path) {
+    std::error_code error;
+    const fs::file_status status = fs::status(path, error);
+    // A status that cannot be read is left to the open, which then reports why.
+    if (error || status.type() == fs::file_type::regular || status.type() == fs::file_type::not_found)
+        return {};
+    return kNotRegularFile;
+}
+
+// The file's whole text; nothing when there is no such file. Only a regular file of at most
+// kMaxFileBytes is read.
 std::optional<std::string> ReadWholeFile(const std::string& fileName) {
     if (IsMissingFile(fileName))
         return std::nullopt;
+    if (const std::string reason = ReasonNotRegular(fileName); !reason.empty())
+        throw OpenError(fileName, reason);
     errno = 0;
     FilePtr file(std::fopen(fileName.c_str(), "rb"));
     if (!file)
@@ -66,8 +88,11 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName) {
     std::string text;
     char buffer[64 * 1024];
     std::size_t count = 0;
-    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0)
+    while ((count = std::fread(buffer, 1, sizeof buffer, file.get())) > 0) {
         text.append(buffer, count);
+        if (text.size() > kMaxFileBytes)
+            throw OpenError(fileName, EFBIG);
+    }
     if (std::ferror(file.get()))
         throw OpenError(fileName, errno);
     return text;
@@ -131,6 +156,9 @@ void ReplaceFile(const std::string& fileName, const std::string& content) {
         if (!error)
             target = resolved;
     }
+    // Checked before the write probe: opening a FIFO for writing waits for a reader.
+    if (const std::string reason = ReasonNotRegular(target); !reason.empty())
+        throw CreateError(fileName, reason);
     if (const int reason = ReasonNotWritable(target))
         throw CreateError(fileName, SystemErrorText(reason));
 

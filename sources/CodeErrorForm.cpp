@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include <QEvent>
+#include <QFile>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPushButton>
@@ -52,7 +53,7 @@ LastLine LastLineOf(const QString& text, const QFont& font, int width) {
 
 } // namespace
 
-TFrmCodeErrorForm::TFrmCodeErrorForm(QWidget* owner, Shell& shell)
+TFrmCodeErrorForm::TFrmCodeErrorForm(QWidget* owner, Shell& shell, const std::string& path)
     : QDialog(owner, Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowTitleHint |
                          Qt::WindowCloseButtonHint),
       m_shell(shell) {
@@ -80,6 +81,15 @@ TFrmCodeErrorForm::TFrmCodeErrorForm(QWidget* owner, Shell& shell)
     lblDownload->adjustSize();
     lblDownload->installEventFilter(this);
 
+    // The whole path, elided in the middle when it is too long for one line; the tip holds it all.
+    const QString fileName = QFile::decodeName(QByteArray::fromStdString(path));
+    lblFileName = new QLabel(this);
+    lblFileName->setObjectName("lblFileName");
+    lblFileName->setText(
+        lblFileName->fontMetrics().elidedText(fileName, Qt::ElideMiddle, ErrorTextRect.width()));
+    lblFileName->setToolTip(fileName);
+    lblFileName->setVisible(!path.empty());
+
     btnOK = new QPushButton(OkText, this);
     btnOK->setObjectName("btnOK");
     btnOK->setDefault(true);
@@ -102,7 +112,13 @@ void TFrmCodeErrorForm::LayOutText() {
     lblDownload->move(fitsAfter ? QPoint(afterText, ErrorTextRect.top() + last.top)
                                 : QPoint(ErrorTextRect.left(), ErrorTextRect.top() + last.top + last.height));
 
-    const int okTop = std::max(OkButtonTop, lblDownload->geometry().bottom() + 1 + OkButtonGap);
+    int below = lblDownload->geometry().bottom() + 1;
+    if (lblFileName->isVisibleTo(this)) {
+        lblFileName->setGeometry(QRect(QPoint(ErrorTextRect.left(), below + OkButtonGap),
+                                       QSize(ErrorTextRect.width(), lblFileName->sizeHint().height())));
+        below = lblFileName->geometry().bottom() + 1;
+    }
+    const int okTop = std::max(OkButtonTop, below + OkButtonGap);
     btnOK->setGeometry(QRect(QPoint((ClientWidth - OkButtonSize.width()) / 2, okTop), OkButtonSize));
     setFixedSize(ClientWidth, std::max(ClientHeight, okTop + OkButtonSize.height() + BottomMargin));
 }
@@ -121,8 +137,8 @@ void TFrmCodeErrorForm::showEvent(QShowEvent* event) {
     CentreOnOwner(*this);
 }
 
-int ShowCodecError(QWidget* mainWindow, Shell& shell) {
+int ShowCodecError(QWidget* mainWindow, Shell& shell, const std::string& path) {
     // Created on demand and gone when closed.
-    TFrmCodeErrorForm form(mainWindow, shell);
+    TFrmCodeErrorForm form(mainWindow, shell, path);
     return form.exec();
 }

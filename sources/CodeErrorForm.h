@@ -1,5 +1,7 @@
 #pragma once
 
+#include <string>
+
 #include <QDialog>
 
 class QLabel;
@@ -15,10 +17,12 @@ public:
     static constexpr int ClientWidth = 413;
     static constexpr int ClientHeight = 96;
 
-    TFrmCodeErrorForm(QWidget* owner, Shell& shell);
+    // `path` names the file that could not be read; the window shows it below the link.
+    TFrmCodeErrorForm(QWidget* owner, Shell& shell, const std::string& path = {});
 
     QLabel* Image1 = nullptr;
     QLabel* lblErrorInfo = nullptr;
+    QLabel* lblFileName = nullptr;
     QLabel* lblDownload = nullptr;
     QPushButton* btnOK = nullptr;
 
@@ -34,4 +38,4 @@ private:
 
 // Shows the codec error window modally, owned by the main window, and returns its modal result
 // (QDialog::Accepted for "OK").
-int ShowCodecError(QWidget* mainWindow, Shell& shell);
+int ShowCodecError(QWidget* mainWindow, Shell& shell, const std::string& path = {});

@@ -20,6 +20,9 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include "support/FileDescriptor.h"
+#include "support/LibavOwners.h"
+
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -31,23 +34,6 @@ constexpr int64_t StreamProbeSizeBytes = 5'000'000;
 constexpr int64_t AnalyzeDurationUs = 5 * int64_t{AV_TIME_BASE};
 constexpr int IoBufferSize = 64 * 1024;
 constexpr AVRational Milliseconds{1, 1000};
-
-class FileDescriptor {
-public:
-    explicit FileDescriptor(int fd) : m_fd(fd) {}
-    FileDescriptor(FileDescriptor&& other) noexcept : m_fd(std::exchange(other.m_fd, -1)) {}
-    FileDescriptor& operator=(FileDescriptor&&) = delete;
-    ~FileDescriptor() {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-
-    int Get() const { return m_fd; }
-    bool IsOpen() const { return m_fd >= 0; }
-
-private:
-    int m_fd;
-};
 
 // Opening never blocks (O_NONBLOCK): a FIFO or a device named like a video opens at once and is then
 // refused, since only regular files are probed. The flag changes nothing for reading regular files.
@@ -103,24 +89,8 @@ int RefuseNestedOpen(AVFormatContext*, AVIOContext**, const char*, int, AVDictio
     return AVERROR(EPERM);
 }
 
-struct BufferFree {
-    void operator()(unsigned char* buffer) const { av_free(buffer); }
-};
-struct IoContextFree {
-    void operator()(AVIOContext* io) const {
-        av_freep(&io->buffer);
-        avio_context_free(&io);
-    }
-};
-struct InputClose {
-    void operator()(AVFormatContext* format) const { avformat_close_input(&format); }
-};
-using BufferPtr = std::unique_ptr<unsigned char, BufferFree>;
-using IoContextPtr = std::unique_ptr<AVIOContext, IoContextFree>;
-using InputPtr = std::unique_ptr<AVFormatContext, InputClose>;
-
 IoContextPtr NewIoContext(ProbeInput& input) {
-    BufferPtr buffer(static_cast<unsigned char*>(av_malloc(IoBufferSize)));
+    AVMemoryPtr buffer(static_cast<unsigned char*>(av_malloc(IoBufferSize)));
     if (!buffer)
         return nullptr;
     IoContextPtr io(avio_alloc_context(buffer.get(), IoBufferSize, 0, &input, ReadInput, nullptr, SeekInput));
@@ -129,7 +99,7 @@ IoContextPtr NewIoContext(ProbeInput& input) {
     return io;
 }
 
-InputPtr OpenInput(const std::string& path, AVIOContext& io, ProbeInput& input) {
+InputContextPtr OpenInput(const std::string& path, AVIOContext& io, ProbeInput& input) {
     AVFormatContext* format = avformat_alloc_context();
     if (!format)
         return nullptr;
@@ -143,7 +113,7 @@ InputPtr OpenInput(const std::string& path, AVIOContext& io, ProbeInput& input) 
     // from io. On failure avformat_open_input frees the context itself, but never a custom io.
     if (avformat_open_input(&format, path.c_str(), nullptr, nullptr) < 0)
         return nullptr;
-    return InputPtr(format);
+    return InputContextPtr(format);
 }
 
 std::span<AVStream* const> StreamsOf(const AVFormatContext& format) {
@@ -171,7 +141,7 @@ bool EveryPlayedStreamDecodes(const AVFormatContext& format) {
 // The container's duration; when it has none, the longest played stream's.
 int64_t DurationMs(const AVFormatContext& format) {
     if (format.duration != AV_NOPTS_VALUE && format.duration > 0)
-        return av_rescale_q_rnd(format.duration, AV_TIME_BASE_Q, Milliseconds, AV_ROUND_DOWN);
+        return av_rescale_q_rnd(format.duration, MicrosecondTimeBase, Milliseconds, AV_ROUND_DOWN);
     int64_t longest = 0;
     for (const AVStream* stream : StreamsOf(format)) {
         if (IsPlayed(*stream) && stream->duration != AV_NOPTS_VALUE && stream->duration > 0)
@@ -194,7 +164,7 @@ public:
         if (!io)
             return 0;
         // Declared after io: the demuxer is closed before its input goes away.
-        const InputPtr format = OpenInput(path, *io, input);
+        const InputContextPtr format = OpenInput(path, *io, input);
         if (!format || avformat_find_stream_info(format.get(), nullptr) < 0 ||
             !EveryPlayedStreamDecodes(*format))
             return 0;

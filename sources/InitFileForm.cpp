@@ -5,17 +5,18 @@
 
 #include <QFont>
 #include <QLabel>
-#include <QLinearGradient>
 #include <QPainter>
 #include <QTimer>
 #include <QVBoxLayout>
 
 #include "sources/WindowPlacement.h"
 #include "support/SystemServices.h"
+#include "widgets/SkinPicture.h"
 
 namespace {
 
 constexpr const char* InstallingText = "Installing File...";
+constexpr const char* BackgroundPicture = "busy-background";
 // Two blanks stand between the text and the spinner's character.
 constexpr std::array<const char*, TFrmInitFileForm::SpinnerSteps> SpinnerTexts = {
     "Installing File...  |", "Installing File...  /", "Installing File...  -", "Installing File...  \\"};
@@ -97,10 +98,8 @@ void TFrmInitFileForm::done(int result) {
 }
 
 void TFrmInitFileForm::paintEvent(QPaintEvent*) {
-    // The background stretched over the whole window.
+    // The background picture stretched over the whole window.
     QPainter painter(this);
-    QLinearGradient gradient(0, 0, 0, height());
-    gradient.setColorAt(0, QColor(0x4a, 0x4f, 0x5c));
-    gradient.setColorAt(1, QColor(0x16, 0x18, 0x1d));
-    painter.fillRect(rect(), gradient);
+    painter.setRenderHint(QPainter::SmoothPixmapTransform);
+    painter.drawPixmap(rect(), SkinPixmap(QString::fromLatin1(BackgroundPicture), devicePixelRatioF()));
 }

@@ -12,7 +12,7 @@ TSourceListBinding::TSourceListBinding(QWidget& mainWindow, SourceGridView& grid
                                        SourceListController& controller, const TInitDir& initDir,
                                        EventPump& pump, CommandRunner runCommand,
                                        std::unique_ptr<SourceFilePicker> picker)
-    : QObject(&mainWindow), m_grid(grid), m_controller(controller), m_runCommand(std::move(runCommand)),
+    : m_grid(grid), m_controller(controller), m_runCommand(std::move(runCommand)),
       m_picker(picker ? std::move(picker) : std::make_unique<TSourceFileDialog>(&mainWindow)),
       m_initFileForm(new TFrmInitFileForm(&mainWindow, pump)),
       m_fileDrops(new FileDropFilter([this](const auto& paths) { FilesDropped(paths); }, this)),

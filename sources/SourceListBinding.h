@@ -19,7 +19,7 @@ class TInitDir;
 
 // Connects the source list's windows on the main window to the list's commands: the grid's events
 // (keys, click, ended edits, rows dragged out), files dropped on the window or the grid, and the
-// open command with its dialog and busy popup.
+// open command with its dialog and busy popup. Its owner keeps it no longer than the main window.
 class TSourceListBinding final : public QObject {
     Q_OBJECT
 

@@ -14,9 +14,11 @@
 
 namespace {
 
-constexpr std::array<const char*, 14> AcceptedExtensions = {".3gp", ".3g2",  ".avi", ".m4v", ".mpeg",
-                                                            ".mpg", ".asf",  ".mov", ".wmv", ".vob",
-                                                            ".rm",  ".rmvb", ".flv", ".swf"};
+constexpr std::array<const char*, 21> AcceptedExtensions = {
+    ".3gp",  ".3g2", ".avi", ".m4v", ".mpeg", ".mpg",  ".asf", ".mov",  ".wmv", ".vob", ".rm",
+    ".rmvb", ".flv", ".swf", ".mp4", ".mkv",  ".webm", ".ts",  ".m2ts", ".mts", ".ogv"};
+constexpr const char* SkippedFilesHead =
+    "These files were not added: Rivamo does not convert files of their type.";
 constexpr const char* ZeroTime = "00:00:00";
 
 // The part of the file name from its last dot on, dot included; empty without a dot.
@@ -57,7 +59,7 @@ int64_t FixedPositionSeconds(const std::string& text) {
 
 SourceListController::SourceListController(SourceList& rows, MediaProbe& probe, PreviewLink& preview,
                                            TrimBarState& trimBar, EventPump& pump,
-                                           std::function<void()> showCodecError)
+                                           std::function<void(const std::string& path)> showCodecError)
     : m_rows(rows), m_probe(probe), m_preview(preview), m_trimBar(trimBar), m_pump(pump),
       m_showCodecError(std::move(showCodecError)) {}
 
@@ -98,13 +100,18 @@ void SourceListController::AppendRow(const std::string& path, const std::string&
 
 void SourceListController::AddSourceFiles(const std::vector<std::string>& paths) {
     const auto graph = m_probe.NewGraph();
+    std::string skipped;
     for (const auto& path : paths) {
-        if (IsListed(path) || !IsAcceptedSource(path))
+        if (IsListed(path))
             continue;
+        if (!IsAcceptedSource(path)) {
+            skipped += "\n" + path;
+            continue;
+        }
         const std::string durationText = SecondsToTimeText(ProbeDuration(path, *graph));
         if (durationText == ZeroTime) {
             if (m_showCodecError)
-                m_showCodecError();
+                m_showCodecError(path);
         } else {
             AppendRow(path, durationText);
         }
@@ -116,6 +123,8 @@ void SourceListController::AddSourceFiles(const std::vector<std::string>& paths)
         m_rows.SelectOnly(0);
         m_preview.ShowRowOnTrimBar();
     }
+    if (!skipped.empty() && m_warn)
+        m_warn(SkippedFilesHead + skipped);
 }
 
 void SourceListController::RemoveSelectedRows() {

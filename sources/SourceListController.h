@@ -16,12 +16,15 @@
 class SourceListController {
 public:
     SourceListController(SourceList& rows, MediaProbe& probe, PreviewLink& preview, TrimBarState& trimBar,
-                         EventPump& pump, std::function<void()> showCodecError);
+                         EventPump& pump, std::function<void(const std::string& path)> showCodecError);
 
-    // Adds the paths in order: duplicates (exact text) and unaccepted extensions are skipped
-    // silently, a file whose duration cannot be measured shows the codec error window once and
-    // adds no row. A file whose size cannot be read raises; rows added before it stay. Pending
-    // window events run after each measured file.
+    // Shows a warning to the user (a message box in the program).
+    void SetWarning(std::function<void(const std::string& message)> warn) { m_warn = std::move(warn); }
+
+    // Adds the paths in order: duplicates (exact text) are skipped silently, files of a type that
+    // is not accepted are named in one warning after the add, a file whose duration cannot be
+    // measured shows the codec error window (naming it) once and adds no row. A file whose size cannot be
+    // read raises; rows added before it stay. Pending window events run after each measured file.
     void AddSourceFiles(const std::vector<std::string>& paths);
 
     void RemoveSelectedRows();
@@ -51,5 +54,6 @@ private:
     PreviewLink& m_preview;
     TrimBarState& m_trimBar;
     EventPump& m_pump;
-    std::function<void()> m_showCodecError;
+    std::function<void(const std::string& path)> m_showCodecError;
+    std::function<void(const std::string& message)> m_warn;
 };

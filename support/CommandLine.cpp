@@ -1,17 +1,9 @@
 #include "support/CommandLine.h"
 
-#include <filesystem>
-#include <system_error>
-
 namespace {
 
 bool IsSeparator(char c) {
     return c == ' ' || c == '\t';
-}
-
-bool IsRegularFile(const std::string& path) {
-    std::error_code error;
-    return std::filesystem::is_regular_file(path, error);
 }
 
 } // namespace
@@ -92,30 +84,11 @@ std::vector<std::string> SplitCommandLine(const std::string& commandLine) {
     return arguments;
 }
 
-std::optional<ExecutableSplit> FindExecutable(const std::string& commandLine) {
-    std::size_t start = 0;
-    while (start < commandLine.size() && IsSeparator(commandLine[start]))
-        ++start;
-    if (start == commandLine.size())
+std::optional<std::string> ArgumentsAfter(const std::string& executable, const std::string& commandLine) {
+    if (executable.empty() || !commandLine.starts_with(executable))
         return std::nullopt;
-
-    if (commandLine[start] == '"') {
-        const std::size_t close = commandLine.find('"', start + 1);
-        if (close == std::string::npos)
-            return std::nullopt;
-        std::string executable = commandLine.substr(start + 1, close - start - 1);
-        if (!IsRegularFile(executable))
-            return std::nullopt;
-        return ExecutableSplit{std::move(executable), commandLine.substr(close + 1)};
-    }
-
-    // Each blank ends a candidate; the whole line is the last candidate.
-    for (std::size_t end = start; end <= commandLine.size(); ++end) {
-        if (end < commandLine.size() && !IsSeparator(commandLine[end]))
-            continue;
-        std::string candidate = commandLine.substr(start, end - start);
-        if (!candidate.empty() && IsRegularFile(candidate))
-            return ExecutableSplit{std::move(candidate), commandLine.substr(end)};
-    }
-    return std::nullopt;
+    const std::string rest = commandLine.substr(executable.size());
+    if (!rest.empty() && !IsSeparator(rest.front()))
+        return std::nullopt;
+    return rest;
 }

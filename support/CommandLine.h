@@ -18,13 +18,8 @@ std::string QuoteArgument(const std::string& argument);
 // Splits a text into arguments by the rules above.
 std::vector<std::string> SplitCommandLine(const std::string& commandLine);
 
-// The executable at the start of a command line and the text after it.
-struct ExecutableSplit {
-    std::string executable;
-    std::string arguments; // the rest of the command line, to be split with SplitCommandLine
-};
-
-// Finds the executable the way an unquoted path with blanks is found: a leading quoted path is
-// taken up to its closing quotation mark; otherwise the shortest blank-separated prefix that names
-// an existing regular file wins. No value when the line is empty or no prefix names a file.
-std::optional<ExecutableSplit> FindExecutable(const std::string& commandLine);
+// The argument text of a command line that the program built as `executable` (unquoted, blanks
+// allowed) followed by its arguments: the text after the executable. No value when the line does
+// not begin with exactly that executable followed by a blank, a tab or its end. The executable is
+// known, never searched for: a shorter blank-separated prefix of it is never taken for a program.
+std::optional<std::string> ArgumentsAfter(const std::string& executable, const std::string& commandLine);

@@ -23,6 +23,29 @@ std::string LocalStamp() {
 
 } // namespace
 
+std::string EscapeControls(const std::string& text) {
+    constexpr char hexDigits[] = "0123456789ABCDEF";
+    std::string escaped;
+    escaped.reserve(text.size());
+    for (const char c : text) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code >= 32 && code != 127) {
+            escaped.push_back(c);
+        } else if (c == '\n') {
+            escaped += "\\n";
+        } else if (c == '\r') {
+            escaped += "\\r";
+        } else if (c == '\t') {
+            escaped += "\\t";
+        } else {
+            escaped += "\\x";
+            escaped.push_back(hexDigits[code >> 4]);
+            escaped.push_back(hexDigits[code & 15]);
+        }
+    }
+    return escaped;
+}
+
 std::string ExeFolder() {
     std::error_code error;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
@@ -32,7 +55,7 @@ std::string ExeFolder() {
 }
 
 void TAppFunc::WriteLog(const std::string& message) const {
-    const std::string line = LogLinePrefix + LocalStamp() + "|" + message + "\r\n";
+    const std::string line = LogLinePrefix + LocalStamp() + "|" + EscapeControls(message) + "\r\n";
     const std::string path = LogPath();
     std::ofstream log(path, std::ios::binary | std::ios::app);
     if (!log)

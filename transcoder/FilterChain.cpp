@@ -8,12 +8,6 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
-std::string AvErrorText(int error) {
-    char text[AV_ERROR_MAX_STRING_SIZE] = {};
-    av_strerror(error, text, sizeof text);
-    return text;
-}
-
 namespace {
 
 void Check(int result, const std::string& what) {

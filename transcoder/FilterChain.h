@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "transcoder/LibavOwners.h"
+#include "support/LibavOwners.h"
 
 // One linear filter graph: a buffer (or abuffer) source, the filters of a description, a sink.
 class FilterChain {

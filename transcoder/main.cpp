@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include <sys/stat.h>
+
 extern "C" {
 #include <libavutil/log.h>
 }
@@ -35,6 +37,10 @@ void InstallSignalHandlers() {
 }
 
 std::string ReadScript(const std::string& path) {
+    // A FIFO or a device would keep the reader waiting for ever.
+    struct stat info {};
+    if (::stat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
+        throw TranscodeError(path + ": not a regular file");
     std::ifstream file(path, std::ios::binary);
     if (!file)
         throw TranscodeError(path + ": cannot read the script");

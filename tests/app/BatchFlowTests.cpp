@@ -15,10 +15,10 @@
 #include "app/MainWindow.h"
 #include "app/ProgramShell.h"
 #include "convert/ConvertingWindow.h"
-#include "support/LinuxProcessTable.h"
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
+#include "tests/convert/RealProcesses.h"
 
 namespace {
 
@@ -60,15 +60,6 @@ protected:
     int endings = 0;
     ProgramShell program{folder.Folder(), boxes, [this] { ++endings; }, ShortPauses(shell, power)};
 };
-
-TEST_F(App_BatchFlowTests, EmptyListWarnsAndLeavesTheWindowsAsTheyWere) {
-    PressCtrlS();
-    ASSERT_EQ(boxes.Boxes().size(), 1u);
-    EXPECT_EQ(boxes.Boxes()[0].text, "Please add media files you want to convert into the list.");
-    EXPECT_EQ(boxes.Boxes()[0].icon, MessageIcon::Warning);
-    EXPECT_TRUE(program.MainForm().isEnabled());
-    EXPECT_FALSE(program.ProgressForm().isVisible());
-}
 
 TEST_F(App_BatchFlowTests, ConvertsTheCheckedRowsWithTheProgressWindowUpAndTheMainWindowDisabled) {
     AddRow("a.avi", true);
@@ -142,9 +133,7 @@ TEST_F(App_BatchFlowTests, ConfirmedStopEndsTheBatchWithoutEndActions) {
     EXPECT_TRUE(program.MainForm().isEnabled());
     EXPECT_FALSE(program.ProgressForm().isVisible());
     EXPECT_EQ(program.ProgressForm().lblPersent->text(), "Current: 1, Total: ...");
-    LinuxProcessTable processes;
-    TAppFunc log(folder.Folder());
-    EXPECT_EQ(TSysFunc(processes, log).IsProcessRunning("trenc"), 0);
+    EXPECT_TRUE(OwnChildrenTable().Snapshot()->empty());
 }
 
 TEST_F(App_BatchFlowTests, ConfirmedCloseSkipsTheRestButRunsTheEndActions) {

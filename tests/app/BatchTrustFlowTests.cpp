@@ -77,6 +77,17 @@ protected:
         return lines;
     }
 
+    // Turns the output folder read-only (a read-only bind mount over itself) or writable again.
+    void SetReadOnly(bool readOnly) {
+        const std::string out = "'" + Output() + "'";
+        if (readOnly && !m_mounted)
+            m_mounted = RunShell("mount --bind " + out + " " + out + " && mount -o remount,ro,bind " + out +
+                                 " " + out) == 0;
+        else if (!readOnly && m_mounted)
+            m_mounted = RunShell("umount " + out) != 0;
+    }
+    bool m_mounted = false;
+
     void Convert() { QTest::keyClick(program.MainForm().windowHandle(), Qt::Key_S, Qt::ControlModifier); }
 
     TempDir folder;
@@ -105,22 +116,14 @@ TEST_F(App_BatchTrustFlowTests, AMissingSourceAndAnUnwritableFolderAreFoundNamed
     boxes.QueueAnswer(IdYes);
 
     // The folder turns read-only while the third row converts, and writable again for the last.
-    bool mounted = false;
     QTimer watch;
     watch.setInterval(5);
-    QObject::connect(&watch, &QTimer::timeout, [&] {
-        const std::string& current = program.CustomProc().SourcePath;
-        if (current == blocked && !mounted)
-            mounted = RunShell("mount --bind '" + Output() + "' '" + Output() +
-                               "' && mount -o remount,ro,bind '" + Output() + "' '" + Output() + "'") == 0;
-        if (current == last && mounted)
-            mounted = RunShell("umount '" + Output() + "'") != 0;
-    });
+    QObject::connect(&watch, &QTimer::timeout,
+                     [&] { SetReadOnly(program.CustomProc().SourcePath == blocked); });
     watch.start();
     Convert();
     watch.stop();
-    if (mounted)
-        RunShell("umount '" + Output() + "'");
+    SetReadOnly(false);
 
     ASSERT_FALSE(boxes.Boxes().empty());
     EXPECT_NE(boxes.Boxes()[0].text.find(gone + ": the file no longer exists."), std::string::npos);

@@ -17,9 +17,11 @@
 
 #include "app/MainWindow.h"
 #include "app/RivamoApplication.h"
-#include "convert/CustomProc.h"
 #include "sources/SourceGridView.h"
 #include "tests/common/RecordingMessageBoxes.h"
+#include "widgets/BitmapButton.h"
+#include "widgets/SkinPicture.h"
+#include "widgets/SkinnedFrame.h"
 
 namespace {
 
@@ -49,10 +51,7 @@ protected:
         options.cbbProfile.Select(1);
         options.cbbOutputFiletype.SetChangeHandler([this] { ++profileApplications; });
         options.cbbProfile.SetChangeHandler([this] { ++profileApplications; });
-        window.SetConvertBatch([this] {
-            filesDoneAtConvert = proc.FilesDone;
-            ++conversions;
-        });
+        window.SetConvertBatch([this] { ++conversions; });
         window.SetSourceListCommands({
             .openFiles = [this] { commands.push_back("open"); },
             .removeFiles = [this] { commands.push_back("remove"); },
@@ -76,12 +75,10 @@ protected:
     SourceList sources;
     OptionSelection options;
     MainChoices choices{"/home/user/Rivamo"};
-    TCustomProc proc{"/opt/rivamo/", options, choices};
-    TFrmMainForm window{sources, options, choices, proc};
+    TFrmMainForm window{sources, options, choices};
     int profileApplications = 0;
     int conversions = 0;
     std::vector<std::string> commands;
-    int filesDoneAtConvert = -1;
 };
 
 TEST_F(App_MainWindowTests, ShowsTheChoicesAndCaptions) {
@@ -160,12 +157,10 @@ TEST_F(App_MainWindowTests, CheckBoxesWriteTheChoicesAndTheirLabelsDoNot) {
     EXPECT_FALSE(choices.chkShowOutputDirectory());
 }
 
-TEST_F(App_MainWindowTests, ConvertButtonResetsTheCounterAndRunsTheBatch) {
+TEST_F(App_MainWindowTests, ConvertButtonRunsTheBatch) {
     ShowWindow();
-    proc.FilesDone = 4;
     QTest::mouseClick(window.btnConvert, Qt::LeftButton);
     EXPECT_EQ(conversions, 1);
-    EXPECT_EQ(filesDoneAtConvert, 0);
     EXPECT_EQ(window.btnConvert->toolTip(), "Ctrl + S");
 }
 
@@ -198,10 +193,8 @@ TEST_F(App_MainWindowTests, CtrlSAndCtrlNConvertAndTheKeyStillReachesTheFocusedC
     window.dxTreeSourceFileInfo->installEventFilter(&sPresses);
     window.dxTreeSourceFileInfo->installEventFilter(&nPresses);
 
-    proc.FilesDone = 2;
     PressKey(Qt::Key_S, Qt::ControlModifier);
     EXPECT_EQ(conversions, 1);
-    EXPECT_EQ(filesDoneAtConvert, 0);
     EXPECT_EQ(sPresses.presses, 1);
 
     PressKey(Qt::Key_N, Qt::ControlModifier);
@@ -319,13 +312,115 @@ TEST_F(App_MainWindowTests, FirstShowHandlerRunsOnceAndCloseRunsTheCloseHandler)
     int firstShows = 0;
     int closes = 0;
     window.SetFirstShowHandler([&] { ++firstShows; });
-    window.SetCloseHandler([&] { ++closes; });
+    bool mayClose = false;
+    window.SetCloseHandler([&] {
+        ++closes;
+        return mayClose;
+    });
     ShowWindow();
     window.hide();
     window.show();
     EXPECT_EQ(firstShows, 1);
+    EXPECT_FALSE(window.close()) << "the handler keeps the window open";
+    EXPECT_TRUE(window.isVisible());
+    mayClose = true;
     EXPECT_TRUE(window.close());
+    EXPECT_EQ(closes, 2);
+}
+
+TEST_F(App_MainWindowTests, FrameIsTheBackgroundPictureCutToItsOutlineWithEveryControlInside) {
+    ShowWindow();
+    EXPECT_TRUE(window.windowFlags().testFlag(Qt::FramelessWindowHint));
+    EXPECT_EQ(window.size(), QSize(686, 519));
+    const QRegion outline = OutlineRegion(SkinImage("main-background"));
+    EXPECT_EQ(window.mask(), outline);
+
+    // No control is cut by the outline or hidden under the title band's edge.
+    for (QWidget* control : window.rzfrmshpfrmConverter->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        const QRect place(control->mapTo(&window, QPoint(0, 0)), control->size());
+        EXPECT_EQ(outline.intersected(place), QRegion(place)) << control->objectName().toStdString();
+    }
+    EXPECT_EQ(QRect(window.lblTitle->mapTo(&window, QPoint(0, 0)), window.lblTitle->size()),
+              QRect(63, 32, 537, 27));
+    EXPECT_EQ(QRect(window.btnConvert->mapTo(&window, QPoint(0, 0)), window.btnConvert->size()),
+              QRect(555, 391, 110, 40));
+
+    window.resize(400, 300);
+    EXPECT_EQ(window.size(), QSize(686, 519));
+    window.setWindowTitle("Rivamo 1.0");
+    EXPECT_EQ(window.lblTitle->text(), "Rivamo 1.0");
+}
+
+TEST_F(App_MainWindowTests, PressOnThePictureOrTheTitleStartsTheWindowMoveAndAMereMouseMoveDoesNot) {
+    int moves = 0;
+    window.rzfrmshpfrmConverter->SetMoveStarter([&](QWindow& handle) {
+        EXPECT_EQ(&handle, window.windowHandle());
+        ++moves;
+        return true;
+    });
+    ShowWindow();
+    QTest::mouseMove(window.lblTitle, QPoint(20, 10));
+    QTest::mouseMove(window.rzfrmshpfrmConverter, QPoint(300, 100));
+    EXPECT_EQ(moves, 0);
+
+    QTest::mousePress(window.rzfrmshpfrmConverter, Qt::LeftButton, {}, QPoint(300, 100));
+    QTest::mouseRelease(window.rzfrmshpfrmConverter, Qt::LeftButton, {}, QPoint(300, 100));
+    QTest::mousePress(window.rzfrmshpfrmConverter, Qt::RightButton, {}, QPoint(670, 500));
+    QTest::mouseRelease(window.rzfrmshpfrmConverter, Qt::RightButton, {}, QPoint(670, 500));
+    QTest::mousePress(window.lblTitle, Qt::LeftButton, {}, QPoint(20, 10));
+    QTest::mouseRelease(window.lblTitle, Qt::LeftButton, {}, QPoint(20, 10));
+    EXPECT_EQ(moves, 3);
+
+    // Controls keep their presses.
+    QTest::mouseClick(window.btnConvert, Qt::LeftButton);
+    QTest::mouseClick(window.cbbProfile, Qt::LeftButton);
+    EXPECT_EQ(moves, 3);
+}
+
+TEST_F(App_MainWindowTests, FrameButtonsMinimizeAndCloseTheWindow) {
+    int closes = 0;
+    window.SetCloseHandler([&] {
+        ++closes;
+        return true;
+    });
+    ShowWindow();
+    EXPECT_EQ(window.btnWindowMinimize->accessibleName(), "Minimize");
+    QTest::mouseClick(window.btnWindowMinimize, Qt::LeftButton);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return window.isMinimized(); }));
+
+    window.showNormal();
+    QTest::mouseClick(window.btnWindowClose, Qt::LeftButton);
     EXPECT_EQ(closes, 1);
+    EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(App_MainWindowTests, EveryShortcutOfTheTableRunsItsCommandAndF1TakesAnyModifier) {
+    for (auto [command, name] : {std::pair{ShortcutCommand::Options, "options"},
+                                 {ShortcutCommand::Play, "play"},
+                                 {ShortcutCommand::Pause, "pause"},
+                                 {ShortcutCommand::Stop, "stop"},
+                                 {ShortcutCommand::Help, "help"},
+                                 {ShortcutCommand::SelectOutputFolder, "folder"}}) {
+        window.SetShortcutCommand(command, [this, name = std::string(name)] { commands.push_back(name); });
+    }
+    ShowWindow();
+    KeyCounter f1Presses(Qt::Key_F1);
+    window.dxTreeSourceFileInfo->setFocus();
+    window.dxTreeSourceFileInfo->installEventFilter(&f1Presses);
+    for (Qt::Key key : {Qt::Key_O, Qt::Key_R, Qt::Key_L, Qt::Key_I, Qt::Key_P, Qt::Key_U, Qt::Key_T,
+                        Qt::Key_S, Qt::Key_N, Qt::Key_B})
+        PressKey(key, Qt::ControlModifier);
+    PressKey(Qt::Key_F1, Qt::NoModifier);
+    PressKey(Qt::Key_F1, Qt::ShiftModifier);
+    PressKey(Qt::Key_F1, Qt::ControlModifier);
+    PressKey(Qt::Key_F1, Qt::ControlModifier | Qt::AltModifier | Qt::ShiftModifier);
+    PressKey(Qt::Key_I, Qt::ControlModifier | Qt::ShiftModifier);
+    PressKey(Qt::Key_S, Qt::ControlModifier | Qt::ShiftModifier);
+
+    EXPECT_EQ(commands, (std::vector<std::string>{"open", "remove", "clear", "options", "play", "pause",
+                                                  "stop", "folder", "help", "help", "help", "help"}));
+    EXPECT_EQ(conversions, 2); // Ctrl+S and Ctrl+N
+    EXPECT_EQ(f1Presses.presses, 4);
 }
 
 } // namespace

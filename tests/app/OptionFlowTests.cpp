@@ -98,7 +98,8 @@ TEST_F(App_OptionFlowTests, AddAcceptedAndOkStoreTheProfileAndListItInTheMainWin
     EXPECT_TRUE(main.isEnabled());
     ExpectEveryControlNamed(options);
     ExpectEveryControlNamed(main);
-    EXPECT_EQ(main.findChildren<QLabel*>().size(), 7) << "a new label needs a buddy here or a reason not to";
+    // Seven labels name controls or are links; lblTitle is the window's title.
+    EXPECT_EQ(main.findChildren<QLabel*>().size(), 8) << "a new label needs a buddy here or a reason not to";
 
     StepDown(options.cbbVideoSize, 1); // 368x208
     StepDown(options.cbbFramerate, 3); // 25
@@ -129,6 +130,7 @@ TEST_F(App_OptionFlowTests, AddAcceptedAndOkStoreTheProfileAndListItInTheMainWin
 
 TEST_F(App_OptionFlowTests, EscRestoresTheListsAndTheCloseButtonKeepsThem) {
     OpenOptions();
+    QTest::mouseClick(options.chkQuickBatch, Qt::LeftButton);
     StepDown(options.cbbFramerate, 2);
     StepDown(options.cbbAudioBitrate, 1);
     options.cbbCustomProfile->setFocus();
@@ -138,13 +140,18 @@ TEST_F(App_OptionFlowTests, EscRestoresTheListsAndTheCloseButtonKeepsThem) {
     EXPECT_FALSE(options.isVisible());
     EXPECT_EQ(options.cbbFramerate->currentText(), "15");
     EXPECT_EQ(options.cbbAudioBitrate->currentText(), "128");
+    EXPECT_FALSE(program.Choices().QuickBatch());
 
     OpenOptions();
+    EXPECT_FALSE(options.chkQuickBatch->isChecked());
+    QTest::mouseClick(options.chkQuickBatch, Qt::LeftButton);
     StepDown(options.cbbFramerate, 2);
     options.cbbCustomProfile->setFocus();
     PressKey(options, Qt::Key_Return);
     EXPECT_FALSE(options.isVisible()) << "Enter in the box is OK";
+    EXPECT_TRUE(program.Choices().QuickBatch());
     OpenOptions();
+    EXPECT_TRUE(options.chkQuickBatch->isChecked());
     StepDown(options.cbbFramerate, 1);
     options.close();
     EXPECT_FALSE(options.isVisible());

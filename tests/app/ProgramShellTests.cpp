@@ -65,15 +65,6 @@ TEST_F(App_ProgramShellTests, LoadsTheSettingsAtStartAndWritesThemWhenTheMainWin
     EXPECT_NE(written.find("InitDir=/media/"), std::string::npos) << written;
 }
 
-TEST_F(App_ProgramShellTests, FirstRunWritesTheThreeKeysOnClose) {
-    StartAndWait();
-    program.MainForm().close();
-    EXPECT_EQ(endings, 1);
-    const std::string written = TempDir::ReadFile(SettingsPath());
-    const std::string home = program.Choices().edtOutputFolder();
-    EXPECT_EQ(written, "\r\n[USRInfo]\r\nSHWDDir=0\r\nSHUTDOWN=0\r\nOutDir=" + home + "\r\n");
-}
-
 TEST_F(App_ProgramShellTests, FailedSaveIsReportedAndTheProgramStillEnds) {
     std::filesystem::remove(folder.Path() / "Config");
     StartAndWait();

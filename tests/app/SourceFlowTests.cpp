@@ -32,7 +32,7 @@
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TestClip.h"
-#include "tests/transcoder/MediaCheck.h"
+#include "tests/common/MediaCheck.h"
 
 namespace fs = std::filesystem;
 

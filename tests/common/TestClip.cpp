@@ -1,11 +1,29 @@
 #include "tests/common/TestClip.h"
 
+#include <cmath>
 #include <stdexcept>
 
 #include <spawn.h>
 #include <sys/wait.h>
 
 extern char** environ;
+
+namespace {
+
+constexpr double kPatternSecondBase = 16.0;
+constexpr double kPatternSecondStep = 28.0;
+constexpr double kPatternPictureBase = 20.0;
+constexpr double kPatternPictureStep = 8.0;
+
+std::string PictureSource(const ClipRecipe& recipe) {
+    const std::string rate = std::to_string(recipe.frameRate);
+    if (recipe.picture == ClipPicture::TestSource)
+        return "testsrc=size=" + recipe.size + ":rate=" + rate;
+    return "color=c=black:s=" + recipe.size + ":r=" + rate + ",geq=lum='if(lt(X,W/2),mod(floor(N/" + rate +
+           "),8)*28+16,mod(N," + rate + ")*8+20)':cb=128:cr=128";
+}
+
+} // namespace
 
 int RunFfmpeg(std::vector<std::string> arguments) {
     arguments.insert(arguments.begin(), {"ffmpeg", "-nostdin", "-hide_banner", "-loglevel", "error", "-y"});
@@ -24,8 +42,7 @@ int RunFfmpeg(std::vector<std::string> arguments) {
 
 std::string MakeClip(const TempDir& folder, const std::string& name, const ClipRecipe& recipe) {
     const std::string path = (folder.Path() / name).string();
-    std::vector<std::string> arguments = {
-        "-f", "lavfi", "-i", "testsrc=size=" + recipe.size + ":rate=" + std::to_string(recipe.frameRate)};
+    std::vector<std::string> arguments = {"-f", "lavfi", "-i", PictureSource(recipe)};
     if (recipe.sampleRate > 0)
         arguments.insert(
             arguments.end(),
@@ -35,4 +52,12 @@ std::string MakeClip(const TempDir& folder, const std::string& name, const ClipR
     if (RunFfmpeg(arguments) != 0)
         throw std::runtime_error("ffmpeg could not make " + name);
     return path;
+}
+
+int SecondShown(double leftLuma) {
+    return static_cast<int>(std::lround((leftLuma - kPatternSecondBase) / kPatternSecondStep));
+}
+
+int PictureShown(double rightLuma) {
+    return static_cast<int>(std::lround((rightLuma - kPatternPictureBase) / kPatternPictureStep));
 }

@@ -4,6 +4,9 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <array>
+#include <chrono>
+#include <thread>
 
 #include "tests/convert/BatchFakes.h"
 #include "tests/convert/BatchWorld.h"
@@ -13,6 +16,23 @@ using ::testing::ElementsAre;
 using ::testing::Not;
 
 namespace {
+
+// Virtual milliseconds slept between the first `from` event and the first `to` event after it.
+int64_t SleptBetween(const EventLog& events, const std::string& from, const std::string& to) {
+    const auto all = events.Events();
+    auto it = std::find(all.begin(), all.end(), from);
+    int64_t slept = 0;
+    for (; it != all.end() && *it != to; ++it)
+        if (it->starts_with("sleep "))
+            slept += std::stoll(it->substr(6));
+    return it == all.end() ? -1 : slept;
+}
+
+// Lets a quarter of each virtual sleep pass for real, so the worker thread notices its child's end
+// while the batch waits for it.
+void PassRealTime(FakeClock& clock) {
+    clock.onSleep = [](int64_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms / 4)); };
+}
 
 std::string Status(int seconds) {
     return "frame=  " + std::to_string(seconds * 25) + " q=2.0 size=  12kB time=" + std::to_string(seconds) +
@@ -26,16 +46,7 @@ protected:
     EventLog events;
     FakeClock clock{events};
     ScriptedProcesses processes{events};
-    BatchWorld world{events, processes, processes, clock};
-    std::size_t m_startPauses = 0;
-
-    void SetUp() override {
-        // By the end of the start pause the worker has started its transcoder.
-        clock.onSleep = [this](int64_t ms) {
-            if (ms == BatchTiming{}.startPauseMs)
-                processes.WaitForAttempts(++m_startPauses);
-        };
-    }
+    BatchWorld world{events, processes, clock};
 
     // The user-interface thread's events from `first` on (the worker's starts and the chunks left out).
     std::vector<std::string> EventsFrom(const std::string& first) const {
@@ -93,17 +104,20 @@ TEST_F(Convert_BatchDriverTests, ConvertsExactlyTheCheckedRowsWithEveryStepInOrd
     // The transcoder runs in the program folder, named without the trailing "/".
     EXPECT_EQ(processes.lastWorkingFolder + "/", world.dir.Folder());
 
-    // One file: shown, main window disabled, pump, 2 s without pumping, pump, worker, pump,
-    // 3 s without pumping, then 100 ms polls with pumping while a transcoder runs.
+    // One file: shown, main window disabled, pump, a 2 s pause and, after the worker's start, a 3 s
+    // pause, both serving events every 100 ms; then 100 ms polls with pumping while it runs.
     const auto first = EventsFrom("build /v/a.avi");
-    const std::vector<std::string> expected = {"build /v/a.avi", "show progress", "disable main",
-                                               "pump",           "sleep 2000",    "pump"};
+    std::vector<std::string> expected = {"build /v/a.avi", "show progress", "disable main", "pump"};
+    for (int poll = 0; poll < 20 + 1 + 30; ++poll) {
+        if (poll == 20)
+            expected.push_back("pump");
+        else
+            expected.insert(expected.end(), {"sleep 100", "pump"});
+    }
     ASSERT_GE(first.size(), expected.size());
     EXPECT_TRUE(std::equal(expected.begin(), expected.end(), first.begin()));
-    const auto afterPause = std::find(first.begin(), first.end(), "sleep 3000");
-    ASSERT_NE(afterPause, first.end());
-    EXPECT_EQ(*(afterPause - 1), "pump");
-    for (auto it = afterPause + 1; it != first.end() && *it != "build /v/c.avi"; ++it)
+    for (auto it = first.begin() + static_cast<std::ptrdiff_t>(expected.size());
+         it != first.end() && *it != "build /v/c.avi"; ++it)
         EXPECT_TRUE(*it == "sleep 100" || *it == "pump") << *it;
 
     // End: the output folder of the last command, then the windows restored.
@@ -152,24 +166,50 @@ TEST_F(Convert_BatchDriverTests, AMissingExecutableCountsAsDone) {
     world.driver.ConvertBatch();
 
     EXPECT_EQ(world.proc.FilesDone, 2);
-    EXPECT_EQ(events.Count("sleep 3000"), 2);
+    EXPECT_EQ(processes.Started(), 1u);
     EXPECT_THAT(world.LogMessages().size(), 2u);
 }
 
-TEST_F(Convert_BatchDriverTests, AnotherTranscoderProcessKeepsTheBatchWaitingUntilItEnds) {
-    world.AddRow("/v/a.avi", true);
+// The transcoder is started by the path the command line was built with; a line that does not
+// begin with it starts nothing, however its text splits.
+TEST_F(Convert_BatchDriverTests, TheTranscoderIsStartedByItsKnownPathOnly) {
+    world.AddRow("/v/a b.avi", true);
+    world.AddRow("/v/c.avi", true);
     processes.AddScript({{"banner"}});
-    processes.others.push_back({77, "rtrenc"});
-    int polls = 0;
-    world.pump.m_hook = [&] {
-        if (!processes.others.empty() && ++polls == 30)
-            processes.others.clear();
+    world.commands.executable = "/opt/my bin/trenc";
+    world.commands.commandFor = [](const std::string& path) {
+        return path == "/v/c.avi" ? "/opt/my -y" : "/opt/my bin/trenc -y -i \"" + path + "\"";
     };
     world.driver.ConvertBatch();
+    EXPECT_EQ(world.proc.FilesDone, 2);
+    EXPECT_EQ(events.Count("start /opt/my bin/trenc -y -i \"/v/a b.avi\""), 1);
+    EXPECT_EQ(processes.Started(), 1u);
+}
 
-    EXPECT_GE(events.Count("sleep 100"), 25);
-    EXPECT_TRUE(processes.others.empty());
-    EXPECT_EQ(world.proc.FilesDone, 1);
+// Rows whose end is not after their start are named in one warning and not converted.
+TEST_F(Convert_BatchDriverTests, RowsWithNothingToConvertAreNamedOnceAndSkipped) {
+    const std::vector<std::array<std::string, 3>> rows = {{"/v/a.avi", "00:01:00", "00:01:00"},
+                                                          {"/v/b.avi", "00:00:00", "00:00:05"},
+                                                          {"/v/c.avi", "00:00:09", "00:00:03"},
+                                                          {"/v/d.avi", "00:00:00", "00:00:00"}};
+    for (const auto& [path, start, end] : rows) {
+        world.AddRow(path, path != "/v/d.avi");
+        world.sources.SetCell(world.sources.RowCount() - 1, colStartTime, start);
+        world.sources.SetCell(world.sources.RowCount() - 1, colEndTime, end);
+    }
+    processes.AddScript({{"banner"}});
+    world.driver.ConvertBatch();
+
+    ASSERT_EQ(world.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(world.boxes.Boxes()[0].icon, MessageIcon::Warning);
+    EXPECT_EQ(world.boxes.Boxes()[0].text,
+              "These rows are not converted: their end time is not after their start time, so there is "
+              "nothing to convert.\nRow 1: /v/a.avi (00:01:00 to 00:01:00)\nRow 3: /v/c.avi (00:00:09 to "
+              "00:00:03)");
+    EXPECT_THAT(events.Events(), Not(Contains("build /v/a.avi")));
+    EXPECT_THAT(events.Events(), Not(Contains("build /v/c.avi")));
+    EXPECT_EQ(events.Count("build /v/b.avi"), 1);
+    EXPECT_EQ(world.proc.FilesDone, 3);
 }
 
 TEST_F(Convert_BatchDriverTests, ConfirmedStopKillsTheTranscoderSkipsTheRestAndTheEndActions) {
@@ -182,6 +222,7 @@ TEST_F(Convert_BatchDriverTests, ConfirmedStopKillsTheTranscoderSkipsTheRestAndT
     world.choices.SetShutdown(true);
     world.proc.DurationText = "10";
     world.boxes.QueueAnswer(IdYes);
+    PassRealTime(clock);
     std::string shownAtStop;
     world.pump.m_hook = [&] {
         if (world.proc.ChunkCount >= 3 && world.boxes.Boxes().empty()) {
@@ -196,12 +237,13 @@ TEST_F(Convert_BatchDriverTests, ConfirmedStopKillsTheTranscoderSkipsTheRestAndT
     EXPECT_EQ(world.boxes.Boxes()[0].text, "Are you sure you want to stop the work ? ");
     EXPECT_EQ(world.boxes.Boxes()[0].icon, MessageIcon::None);
     EXPECT_EQ(world.boxes.Boxes()[0].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(events.Count("kill " + std::to_string(ScriptedProcesses::ChildPid(0))), 1);
+    EXPECT_EQ(events.Count("term " + std::to_string(ScriptedProcesses::ChildPid(0))), 1);
+    EXPECT_EQ(events.Count("kill " + std::to_string(ScriptedProcesses::ChildPid(0))), 0);
     EXPECT_EQ(processes.Started(), 1u);
     EXPECT_THAT(events.Events(), Not(Contains("build /v/b.avi")));
     EXPECT_THAT(events.Events(), Not(Contains("power off")));
     EXPECT_THAT(events.Events(), Not(Contains("open folder /out/")));
-    EXPECT_THAT(world.LogMessages(), Contains("Get Process id error."));
+    EXPECT_THAT(world.LogMessages(), Not(Contains("Terminate process error.")));
     EXPECT_FALSE(world.proc.Stopped);
     EXPECT_EQ(world.progress.lblPersent, "Current: 1, Total: ...");
     EXPECT_EQ(world.progress.pbTotal.position, 0);
@@ -231,7 +273,7 @@ TEST_F(Convert_BatchDriverTests, StopAnsweredNoChangesNothing) {
     world.driver.ConvertBatch();
     EXPECT_EQ(world.boxes.Boxes().size(), 1u);
     EXPECT_EQ(processes.Started(), 2u);
-    EXPECT_EQ(events.Count("kill " + std::to_string(ScriptedProcesses::ChildPid(0))), 0);
+    EXPECT_EQ(events.Count("term " + std::to_string(ScriptedProcesses::ChildPid(0))), 0);
 }
 
 TEST_F(Convert_BatchDriverTests, ConfirmedCloseSkipsTheRemainingRowsButRunsTheEndActions) {
@@ -240,6 +282,7 @@ TEST_F(Convert_BatchDriverTests, ConfirmedCloseSkipsTheRemainingRowsButRunsTheEn
     processes.AddScript({{"banner", Status(1)}, /*keepRunning=*/true});
     world.choices.SetShowOutputDirectory(true);
     world.boxes.QueueAnswer(IdYes);
+    PassRealTime(clock);
     world.pump.m_hook = [&] {
         if (world.proc.ChunkCount >= 1 && world.boxes.Boxes().empty())
             world.driver.ProgressWindow().FormClose();
@@ -248,7 +291,7 @@ TEST_F(Convert_BatchDriverTests, ConfirmedCloseSkipsTheRemainingRowsButRunsTheEn
 
     ASSERT_EQ(world.boxes.Boxes().size(), 1u);
     EXPECT_EQ(world.boxes.Boxes()[0].text, "Are you sure to stop processing ?");
-    EXPECT_EQ(events.Count("kill " + std::to_string(ScriptedProcesses::ChildPid(0))), 1);
+    EXPECT_EQ(events.Count("term " + std::to_string(ScriptedProcesses::ChildPid(0))), 1);
     EXPECT_EQ(processes.Started(), 1u);
     EXPECT_THAT(events.Events(), Contains("open folder /out/"));
 }
@@ -321,24 +364,38 @@ TEST_F(Convert_BatchDriverTests, ABatchStartedFromInsideABatchDoesNothing) {
     EXPECT_EQ(events.Count("build /v/a.avi"), 1);
 }
 
-TEST_F(Convert_BatchDriverTests, StopTranscoderGivesUpAfterFiveSecondsOfFailedKills) {
-    processes.others.push_back({55, "trenc"});
-    processes.unkillable = true;
-    const int64_t before = clock.NowMs();
-    world.driver.StopTranscoder("/prog/trenc");
+// A transcoder that ignores the request to end is killed after 2 s; one that outlives the kill
+// for 5 s more is logged and left to end by itself.
+TEST_F(Convert_BatchDriverTests, AStopAsksFirstKillsAfterTwoSecondsAndGivesUpFiveSecondsLater) {
+    for (const bool unkillable : {false, true}) {
+        EventLog caseEvents;
+        ScriptedProcesses caseProcesses{caseEvents};
+        FakeClock caseClock{caseEvents};
+        BatchWorld caseWorld{caseEvents, caseProcesses, caseClock};
+        PassRealTime(caseClock);
+        caseWorld.AddRow("/v/a.avi", true);
+        ScriptedProcesses::Script script{{"banner"}, /*keepRunning=*/true};
+        script.ignoresTerm = true;
+        script.unkillable = unkillable;
+        caseProcesses.AddScript(script);
+        caseWorld.boxes.QueueAnswer(IdYes);
+        caseWorld.pump.m_hook = [&] {
+            if (caseWorld.proc.ChunkCount >= 1 && caseWorld.boxes.Boxes().empty()) {
+                caseWorld.driver.ProgressWindow().btnStop1Click();
+                caseEvents.Add("stop returned");
+                caseProcesses.Finish(0);
+            }
+        };
+        caseWorld.driver.ConvertBatch();
 
-    // Two rounds (the path's name, then "trenc"), each giving up after 5 s of 100 ms attempts.
-    EXPECT_EQ(events.Count("kill 55"), 100);
-    EXPECT_EQ(clock.NowMs() - before, 10000);
-    const auto messages = world.LogMessages();
-    EXPECT_EQ(std::count(messages.begin(), messages.end(), "Terminate process error."), 102);
-}
-
-TEST_F(Convert_BatchDriverTests, StopTranscoderKillsByTheFileNameOfAPath) {
-    processes.others.push_back({55, "rtrenc"});
-    processes.others.push_back({56, "trenc"});
-    world.driver.StopTranscoder("/prog/rtrenc");
-    EXPECT_THAT(events.Events(), Contains("kill 55"));
-    EXPECT_THAT(events.Events(), Contains("kill 56"));
-    EXPECT_TRUE(processes.others.empty());
+        EXPECT_EQ(SleptBetween(caseEvents, "term 1000", "kill 1000"), 2000);
+        if (unkillable)
+            EXPECT_EQ(SleptBetween(caseEvents, "kill 1000", "stop returned"), 5000);
+        else
+            EXPECT_LT(SleptBetween(caseEvents, "kill 1000", "stop returned"), 5000);
+        const auto messages = caseWorld.LogMessages();
+        EXPECT_EQ(std::count(messages.begin(), messages.end(), "Terminate process error."),
+                  unkillable ? 1 : 0);
+        EXPECT_EQ(caseWorld.proc.FilesDone, 1);
+    }
 }

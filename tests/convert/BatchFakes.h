@@ -14,11 +14,11 @@
 #include <thread>
 #include <vector>
 
-#include "app/MainChoices.h"
 #include "convert/BatchView.h"
 #include "convert/CommandBuilder.h"
 #include "convert/ProcessLauncher.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 #include "support/MessageBoxes.h"
 #include "support/ProcessTable.h"
 #include "support/SystemServices.h"
@@ -140,7 +140,7 @@ public:
         m_log.Add("build " + path);
         if (path == failing)
             throw std::runtime_error("cannot build " + path);
-        transcoderPath = m_programFolder + "trenc";
+        transcoderPath = executable.empty() ? m_programFolder + "trenc" : executable;
         inputPath = path;
         outputFolder = "/out/";
         return commandFor ? commandFor(path) : transcoderPath + " " + path;
@@ -153,6 +153,7 @@ public:
 
     std::string failing;
     std::function<std::string(const std::string&)> commandFor;
+    std::string executable; // the transcoder the command lines begin with, when not "<folder>trenc"
     std::string transcoderPath, inputPath, outputFolder;
     std::string codecOption = " -vcodec rv20";
     std::string outputExtension = ".rm";
@@ -164,7 +165,7 @@ private:
 
 // A child whose life is a script: a check of its state lets the next piece of output arrive once
 // the previous one has been read;
-// it ends with the last piece unless it is told to keep running (then only a kill ends it).
+// it ends with the last piece unless it is told to keep running (then only a signal ends it).
 class ScriptedChild final : public ChildProcess {
 public:
     struct Shared {
@@ -172,8 +173,12 @@ public:
         std::deque<std::string> arrivals;
         std::string pipe;
         bool keepRunning = false;
+        bool ignoresTerm = false; // only a kill ends it
+        bool unkillable = false;  // not even a kill
         bool ended = false;
         std::size_t reads = 0;
+        int64_t pid = 0;
+        EventLog* log = nullptr;
     };
     explicit ScriptedChild(std::shared_ptr<Shared> shared) : m_shared(std::move(shared)) {}
     bool IsRunning() override {
@@ -197,13 +202,27 @@ public:
         m_shared->pipe.erase(0, piece.size());
         return piece;
     }
+    void AskToEnd() override { Signal("term", m_shared->ignoresTerm || m_shared->unkillable); }
+    void Kill() override { Signal("kill", m_shared->unkillable); }
 
 private:
+    void Signal(const std::string& name, bool ignored) {
+        const std::lock_guard lock(m_shared->mutex);
+        if (m_shared->ended)
+            return;
+        m_shared->log->Add(name + " " + std::to_string(m_shared->pid));
+        if (!ignored) {
+            m_shared->ended = true;
+            m_shared->keepRunning = false;
+        }
+    }
+
     std::shared_ptr<Shared> m_shared;
 };
 
 // Starts scripted children (one script per start, in order) and lists the live ones as "trenc"
-// processes in its process table. A kill ends a child; `unkillable` makes kills fail.
+// processes in its process table. A kill through the table ends a child; `unkillable` makes such
+// kills fail.
 class ScriptedProcesses final : public ProcessLauncher, public ProcessTable {
 public:
     explicit ScriptedProcesses(EventLog& log) : m_log(log) {}
@@ -212,6 +231,8 @@ public:
         std::vector<std::string> output;
         bool keepRunning = false;
         bool failsToStart = false;
+        bool ignoresTerm = false;
+        bool unkillable = false;
     };
     void AddScript(Script script) { m_scripts.push_back(std::move(script)); }
     static Script FailingStart() {
@@ -220,9 +241,9 @@ public:
         return script;
     }
 
-    std::unique_ptr<ChildProcess> Start(const std::string& commandLine,
+    std::unique_ptr<ChildProcess> Start(const std::string& executable, const std::string& arguments,
                                         const std::string& workingFolder) override {
-        m_log.Add("start " + commandLine);
+        m_log.Add("start " + executable + arguments);
         const std::lock_guard lock(m_mutex);
         lastWorkingFolder = workingFolder;
         ++m_attempts;
@@ -235,6 +256,10 @@ public:
         auto shared = std::make_shared<ScriptedChild::Shared>();
         shared->arrivals.assign(script.output.begin(), script.output.end());
         shared->keepRunning = script.keepRunning;
+        shared->ignoresTerm = script.ignoresTerm;
+        shared->unkillable = script.unkillable;
+        shared->pid = ChildPid(m_children.size());
+        shared->log = &m_log;
         m_children.push_back(shared);
         return std::make_unique<ScriptedChild>(shared);
     }

@@ -3,10 +3,13 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <fstream>
+#include <thread>
 
 #include "convert/PosixProcessLauncher.h"
 #include "support/CommandLine.h"
+#include "support/ProcessHelpers.h"
 #include "support/SteadyClock.h"
 #include "tests/convert/BatchWorld.h"
 #include "tests/convert/RealProcesses.h"
@@ -46,7 +49,9 @@ protected:
     int descriptorsBefore = OpenDescriptorCount();
 
     std::unique_ptr<BatchWorld> MakeWorld(BatchTiming timing = ShortTiming()) {
-        return std::make_unique<BatchWorld>(events, launcher, own, clock, timing, program.Folder());
+        auto world = std::make_unique<BatchWorld>(events, launcher, clock, timing, program.Folder());
+        world->commands.executable = program.Trenc();
+        return world;
     }
     // The fake transcoder writing one line per status line into "<output folder>/<name>.out".
     std::string Command(const std::string& arguments, const std::string& source) const {
@@ -124,16 +129,30 @@ TEST_F(Convert_BatchProcessTests,
     EXPECT_THAT(events.Events(), Contains("open folder /out/"));
 }
 
-TEST_F(Convert_BatchProcessTests, AnotherTrencProcessKeepsTheBatchWaitingUntilItEnds) {
-    auto other = launcher.Start(program.Trenc() + " status 2 400", program.WorkingFolder());
-    ASSERT_NE(other, nullptr);
+// Another program's process named trenc, from the same program folder even, is neither waited
+// for nor stopped.
+TEST_F(Convert_BatchProcessTests, AForeignTrencNeitherKeepsTheBatchWaitingNorIsStopped) {
+    auto foreign = launcher.Start(program.Trenc(), " forever 50", program.WorkingFolder());
+    ASSERT_NE(foreign, nullptr);
     auto world = MakeWorld();
     world->AddRow("/v/a.avi", true);
-    world->commands.commandFor = [&](const std::string& path) { return Command("exit", path); };
+    world->AddRow("/v/b.avi", true);
+    world->commands.commandFor = [&](const std::string& path) {
+        return Command(path == "/v/a.avi" ? "exit" : "status 1000 30", path);
+    };
+    world->boxes.QueueAnswer(IdYes);
+    world->pump.m_hook = [&] {
+        if (world->proc.ChunkCount >= 2 && world->boxes.Boxes().empty())
+            world->driver.ProgressWindow().btnStop1Click();
+    };
     world->driver.ConvertBatch();
-    // The batch returned only once the other process had ended.
-    EXPECT_FALSE(other->IsRunning());
-    EXPECT_EQ(world->proc.FilesDone, 1);
+
+    EXPECT_EQ(world->proc.FilesDone, 2);
+    EXPECT_LT(LineCount(OutputOf("/v/b.avi")), 1000);
+    EXPECT_TRUE(foreign->IsRunning());
+    foreign->Kill();
+    while (foreign->IsRunning())
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
 }
 
 TEST_F(Convert_BatchProcessTests, ACommandNamingAMissingExecutableCountsAsDone) {

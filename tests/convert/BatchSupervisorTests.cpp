@@ -174,10 +174,6 @@ protected:
                    QuoteArgument(Output(path));
         };
         world.choices.SetOutputFolder(world.dir.Folder() + "out");
-        clock.onSleep = [this](int64_t ms) {
-            if (ms == BatchTiming{}.startPauseMs)
-                processes.WaitForAttempts(++m_startPauses);
-        };
     }
 
     std::string Output(const std::string& source) const {
@@ -200,12 +196,11 @@ protected:
     EventLog events;
     FakeClock clock{events};
     ScriptedProcesses processes{events};
-    BatchWorld world{events, processes, processes, clock};
+    BatchWorld world{events, processes, clock};
     FakeProbe probe;
     RecordingDesktop desktop{events};
     BatchSupervisor supervisor{{world.proc, world.sources, world.commands, world.progress, world.boxes,
                                 world.log, probe, desktop, desktop, clock}};
-    std::size_t m_startPauses = 0;
 };
 
 TEST_F(Convert_BatchSupervisorTests, EveryRowEndsCheckedLoggedSummedUpAndTheDesktopToldOnce) {
@@ -268,12 +263,32 @@ TEST_F(Convert_BatchSupervisorTests, AllConvertedInAQuickBatchShowsNothingExtraA
 
     EXPECT_TRUE(world.boxes.Boxes().empty());
     EXPECT_TRUE(desktop.summaries.empty());
-    EXPECT_EQ(events.Count("sleep 2000") + events.Count("sleep 3000"), 0);
+    // The fixed pauses sleep in steps of BatchTiming::pollMs; a quick batch only waits for its child.
+    EXPECT_EQ(events.Count("sleep " + std::to_string(BatchTiming{}.pollMs)), 0);
     EXPECT_EQ(events.Count("open folder /out/"), 1);
     EXPECT_EQ(world.progress.lblCurFileName, a); // the source, not the script the transcoder reads
     // The file bar reached its end although no status line ever came.
     EXPECT_EQ(world.progress.ProgressBar1.position, world.progress.ProgressBar1.maximum);
     EXPECT_GT(world.progress.ProgressBar1.position, 0);
+}
+
+// A row with nothing to cut is passed by with the warning of its own, and still sums up.
+TEST_F(Convert_BatchSupervisorTests, ARowWithNothingToCutIsNotConvertedWithItsReason) {
+    const std::string a = AddSource("a.avi", "00:00:10");
+    const std::string empty = AddSource("empty.avi", "00:00:00");
+    WriteOutput(a, 10'000);
+    processes.AddScript({{"banner"}});
+
+    world.driver.ConvertBatch();
+
+    EXPECT_EQ(processes.Started(), 1u);
+    const auto& rows = supervisor.Results().Rows();
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[1].source, empty);
+    EXPECT_EQ(rows[1].outcome, RowOutcome::NotConverted);
+    EXPECT_EQ(rows[1].reason, "its end time is not after its start time");
+    ASSERT_EQ(desktop.summaries.size(), 1u);
+    EXPECT_DOUBLE_EQ(desktop.progress.back(), 1.0);
 }
 
 TEST_F(Convert_BatchSupervisorTests, GoingBackAtThePreflightStartsNothing) {

@@ -6,19 +6,18 @@
 #include <algorithm>
 #include <cstdlib>
 #include <filesystem>
-#include <thread>
 
 #include "convert/CommonLib.h"
 #include "convert/CommonLibCommands.h"
 #include "convert/PosixProcessLauncher.h"
 #include "profiles/Catalogue.h"
-#include "support/CommandLine.h"
 #include "support/FileFunc.h"
 #include "support/SteadyClock.h"
+#include "tests/common/MediaCheck.h"
 #include "tests/common/RecordingMessageBoxes.h"
+#include "tests/common/TestClip.h"
 #include "tests/convert/BatchFakes.h"
 #include "tests/convert/RealProcesses.h"
-#include "tests/transcoder/MediaCheck.h"
 
 namespace fs = std::filesystem;
 using ::testing::StartsWith;
@@ -32,23 +31,6 @@ void Select(OptionList& list, CatalogueTable table, const std::string& selected)
     const auto found = std::find(list.Items().begin(), list.Items().end(), selected);
     ASSERT_NE(found, list.Items().end()) << selected;
     list.Select(static_cast<int32_t>(found - list.Items().begin()));
-}
-
-// Runs a command to its end and returns everything it wrote.
-std::string RunToEnd(PosixProcessLauncher& launcher, const std::string& command, const std::string& folder) {
-    auto child = launcher.Start(command, folder);
-    if (!child)
-        return "cannot start " + command;
-    std::string output;
-    bool running = true;
-    while (running) {
-        running = child->IsRunning();
-        while (child->BytesWaiting() > 0)
-            output += child->Read(MaxChunkBytes);
-        if (running)
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-    }
-    return output;
 }
 
 std::string ProgramDir() {
@@ -80,7 +62,6 @@ protected:
     ConvertingState progress;
     RecordingView view{events};
     RecordingMessageBoxes boxes;
-    TSysFunc processes{own, log};
     FakePump pump{events};
     RecordingShell shell{events};
     RecordingPower power{events};
@@ -106,14 +87,8 @@ protected:
     }
 
     void AddClip(const std::string& name, bool checked) {
-        const std::string path = clips.Folder() + name + ".avi";
-        const std::string made =
-            RunToEnd(launcher,
-                     "/usr/bin/ffmpeg -v error -y -f lavfi -i testsrc=duration=3:size=160x120:rate=25 "
-                     "-f lavfi -i sine=duration=3:sample_rate=44100 -c:v mpeg4 -c:a pcm_s16le " +
-                         QuoteArgument(path),
-                     clips.Path().string());
-        ASSERT_TRUE(fs::exists(path)) << made;
+        const std::string path =
+            MakeClip(clips, name + ".avi", {3, "160x120", 25, 44100, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
         const std::size_t row = sources.AppendRow();
         sources.SetCell(row, colCheck, checked ? CheckedText : UncheckedText);
         sources.SetCell(row, colFileName, path);
@@ -132,8 +107,8 @@ TEST_F(Convert_BatchTrencTests, ThreeCheckedRowsOfFourBecomeThreePlayableFiles) 
     BatchTiming timing;
     timing.showPauseMs = 50;
     timing.startPauseMs = 500;
-    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, processes, log, launcher,
-                                     clock, pump, shell, power},
+    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, log, launcher, clock,
+                                     pump, shell, power},
                        timing);
 
     driver.ConvertBatch();

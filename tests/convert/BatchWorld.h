@@ -4,30 +4,29 @@
 #include <string>
 #include <vector>
 
-#include "app/MainChoices.h"
 #include "convert/BatchDriver.h"
 #include "convert/ConvertingState.h"
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 #include "sources/SourceList.h"
 #include "support/Log.h"
-#include "support/ProcessHelpers.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 #include "tests/convert/BatchFakes.h"
 
 // A batch driver with recording windows, boxes, shell and power, a log in a temporary program
-// folder, and the launcher, process table and clock the test gives.
+// folder, and the launcher and clock the test gives.
 class BatchWorld {
 public:
     // The program folder is a temporary one unless one is given.
-    BatchWorld(EventLog& events, ProcessLauncher& launcher, ProcessTable& table, Clock& clock,
-               BatchTiming timing = {}, const std::string& programFolder = {})
+    BatchWorld(EventLog& events, ProcessLauncher& launcher, Clock& clock, BatchTiming timing = {},
+               const std::string& programFolder = {})
         : proc(programFolder.empty() ? dir.Folder() : programFolder, options, choices),
           commands(events, dir.Folder()), view(events), pump(events), shell(events), power(events),
-          processes(table, log), driver(BatchServices{proc, sources, commands, progress, view, boxes,
-                                                      processes, log, launcher, clock, pump, shell, power},
-                                        timing) {
+          driver(BatchServices{proc, sources, commands, progress, view, boxes, log, launcher, clock, pump,
+                               shell, power},
+                 timing) {
         choices.SetShowOutputDirectory(false);
         progress.SetObserver([this, &events] {
             stateHistory.push_back(progress);
@@ -77,7 +76,6 @@ public:
     RecordingShell shell;
     RecordingPower power;
     TAppFunc log{dir.Folder()};
-    TSysFunc processes;
     BatchDriver driver;
     std::vector<ConvertingState> stateHistory;
 

@@ -40,7 +40,7 @@ protected:
     EventLog events;
     FakeClock clock{events};
     ScriptedProcesses processes{events};
-    BatchWorld world{events, processes, processes, clock};
+    BatchWorld world{events, processes, clock};
     ConvertingWindowLogic& window = world.driver.ProgressWindow();
     ConvertingState& state = world.progress;
 

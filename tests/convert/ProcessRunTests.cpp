@@ -58,7 +58,7 @@ protected:
 };
 
 TEST_F(Convert_ProcessRunTests, TheChildHasItsOwnSessionTheProgramFolderAPipeForInputAndNoOtherDescriptor) {
-    const auto child = launcher.Start(program.Trenc() + " inspect \"a b\" c\\d", program.WorkingFolder());
+    const auto child = launcher.Start(program.Trenc(), " inspect \"a b\" c\\d", program.WorkingFolder());
     ASSERT_NE(child, nullptr);
     const std::string report = ReadToEnd(*child);
     EXPECT_THAT(report, HasSubstr("cwd=" + program.WorkingFolder() + "\n"));
@@ -69,16 +69,16 @@ TEST_F(Convert_ProcessRunTests, TheChildHasItsOwnSessionTheProgramFolderAPipeFor
 }
 
 TEST_F(Convert_ProcessRunTests, AFailedStartReturnsNullAndLeavesNoProcess) {
-    EXPECT_EQ(launcher.Start("", program.WorkingFolder()), nullptr);
-    EXPECT_EQ(launcher.Start(program.Folder() + "missing status 1 1", program.WorkingFolder()), nullptr);
-    EXPECT_EQ(launcher.Start(program.Trenc() + " exit", program.Folder() + "no such folder"), nullptr);
+    EXPECT_EQ(launcher.Start("", "", program.WorkingFolder()), nullptr);
+    EXPECT_EQ(launcher.Start(program.Folder() + "missing", " status 1 1", program.WorkingFolder()), nullptr);
+    EXPECT_EQ(launcher.Start(program.Trenc(), " exit", program.Folder() + "no such folder"), nullptr);
     const std::string plainFile = program.Dir().WriteFile("plain", "not a program");
-    EXPECT_EQ(launcher.Start(plainFile + " exit", program.WorkingFolder()), nullptr);
+    EXPECT_EQ(launcher.Start(plainFile, " exit", program.WorkingFolder()), nullptr);
 }
 
 TEST_F(Convert_ProcessRunTests, StatusLinesArriveInOrderAndNothingIsLost) {
     EXPECT_TRUE(
-        RunTranscoder(launcher, clock, program.Trenc() + " status 4 200", program.WorkingFolder(), collect));
+        RunTranscoder(launcher, clock, program.Trenc(), " status 4 200", program.WorkingFolder(), collect));
     ASSERT_GE(chunks.size(), 2u);
     std::string all;
     for (const std::string& chunk : chunks)
@@ -92,18 +92,18 @@ TEST_F(Convert_ProcessRunTests, StatusLinesArriveInOrderAndNothingIsLost) {
 
 TEST_F(Convert_ProcessRunTests, MoreThan1023BytesAtOnceDeliverOnlyTheLastPiece) {
     EXPECT_TRUE(
-        RunTranscoder(launcher, clock, program.Trenc() + " burst 2500", program.WorkingFolder(), collect));
+        RunTranscoder(launcher, clock, program.Trenc(), " burst 2500", program.WorkingFolder(), collect));
     EXPECT_THAT(chunks, ElementsAre(std::string(2500 - 2 * 1023, 'C')));
 }
 
 TEST_F(Convert_ProcessRunTests, AnImmediateExitDeliversNothing) {
-    EXPECT_TRUE(RunTranscoder(launcher, clock, program.Trenc() + " exit", program.WorkingFolder(), collect));
+    EXPECT_TRUE(RunTranscoder(launcher, clock, program.Trenc(), " exit", program.WorkingFolder(), collect));
     EXPECT_TRUE(chunks.empty());
 }
 
 TEST_F(Convert_ProcessRunTests, ARunGoesOnUntilItsChildIsKilled) {
     std::mutex mutex;
-    TAdvanceSystem worker(launcher, clock, program.WorkingFolder(), program.Trenc() + " forever 20",
+    TAdvanceSystem worker(launcher, clock, program.WorkingFolder(), program.Trenc(), " forever 20",
                           [&](const std::string& chunk) {
                               const std::lock_guard lock(mutex);
                               chunks.push_back(chunk);
@@ -130,7 +130,7 @@ TEST_F(Convert_ProcessRunTests, TheTableNamesAProcessByItsExecutableAndSkipsItOn
     ASSERT_TRUE(self);
     EXPECT_EQ(self->exeName, "convert_process_tests");
 
-    auto child = launcher.Start(program.Folder() + "rtrenc forever 50", program.WorkingFolder());
+    auto child = launcher.Start(program.Folder() + "rtrenc", " forever 50", program.WorkingFolder());
     ASSERT_NE(child, nullptr);
     const auto listed = own.Snapshot().value();
     ASSERT_EQ(listed.size(), 1u);

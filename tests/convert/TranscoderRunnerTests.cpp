@@ -23,6 +23,8 @@ public:
         m_content.erase(0, piece.size());
         return piece;
     }
+    void AskToEnd() override {}
+    void Kill() override {}
 
 private:
     std::string m_content;
@@ -65,7 +67,7 @@ protected:
 
 TEST_F(Convert_RunTranscoderTests, AFailedStartReturnsFalseAndDeliversNothing) {
     processes.AddScript(ScriptedProcesses::FailingStart());
-    EXPECT_FALSE(RunTranscoder(processes, clock, "/p/trenc -y", "/p", collect));
+    EXPECT_FALSE(RunTranscoder(processes, clock, "/p/trenc", " -y", "/p", collect));
     EXPECT_TRUE(chunks.empty());
     EXPECT_THAT(events.Events(), ElementsAre("start /p/trenc -y"));
     EXPECT_EQ(processes.lastWorkingFolder, "/p");
@@ -75,7 +77,7 @@ TEST_F(Convert_RunTranscoderTests, EachChunkIsFollowedByThePauseWhileTheChildRun
     processes.AddScript({{"one", "two", "three"}});
     BatchTiming timing;
     timing.runnerIdleMs = 500;
-    EXPECT_TRUE(RunTranscoder(processes, clock, "/p/trenc", "/p", collect, timing));
+    EXPECT_TRUE(RunTranscoder(processes, clock, "/p/trenc", "", "/p", collect, timing));
     // The last piece arrives as the child ends: it is still read, and nothing is left to pause for.
     EXPECT_THAT(chunks, ElementsAre("one", "two", "three"));
     EXPECT_THAT(events.Events(), ElementsAre("start /p/trenc", "sleep 500"));
@@ -88,19 +90,19 @@ TEST_F(Convert_RunTranscoderTests, ThePauseEndsEarlyWhenTheChildEnds) {
         chunks.push_back(chunk);
         processes.Terminate(ScriptedProcesses::ChildPid(0));
     };
-    EXPECT_TRUE(RunTranscoder(processes, clock, "/p/trenc", "/p", killAfterFirst));
+    EXPECT_TRUE(RunTranscoder(processes, clock, "/p/trenc", "", "/p", killAfterFirst));
     EXPECT_THAT(chunks, ElementsAre("one"));
     EXPECT_THAT(events.Events(), ElementsAre("start /p/trenc", "kill 1000"));
 }
 
 TEST_F(Convert_RunTranscoderTests, ASilentChildIsPolledAtTheIdleStep) {
     processes.AddScript({{"", "", "", "done"}});
-    EXPECT_TRUE(RunTranscoder(processes, clock, "/p/trenc", "/p", collect));
+    EXPECT_TRUE(RunTranscoder(processes, clock, "/p/trenc", "", "/p", collect));
     EXPECT_THAT(chunks, ElementsAre("done"));
     EXPECT_THAT(events.Events(), ElementsAre("start /p/trenc", "sleep 10", "sleep 10", "sleep 10"));
 }
 
-TEST(Convert_AdvanceSystemTests, RunsItsCommandOnceOnItsOwnThreadAndIgnoresTerminate) {
+TEST(Convert_AdvanceSystemTests, RunsItsTranscoderOnceOnItsOwnThreadUntilItsChildIsAskedToEnd) {
     EventLog events;
     FakeClock clock{events};
     ScriptedProcesses processes{events};
@@ -108,25 +110,35 @@ TEST(Convert_AdvanceSystemTests, RunsItsCommandOnceOnItsOwnThreadAndIgnoresTermi
     std::vector<std::string> chunks;
     std::mutex mutex;
     {
-        TAdvanceSystem worker(processes, clock, "/p", "/p/trenc a", [&](const std::string& chunk) {
+        TAdvanceSystem worker(processes, clock, "/p", "/p/trenc", " a", [&](const std::string& chunk) {
             const std::lock_guard lock(mutex);
             chunks.push_back(chunk);
         });
-        EXPECT_EQ(worker.Command(), "/p/trenc a");
         // Created suspended.
         EXPECT_EQ(processes.Started(), 0u);
         worker.Start();
+        processes.WaitForAttempts(1);
+        // Once the child runs, the flag alone does not end it; asking the child does.
         worker.Terminate();
         EXPECT_TRUE(worker.Terminated());
-        while (processes.Started() == 0)
-            std::this_thread::yield();
-        // Still running: the flag is not read; only the end of its child ends it.
         EXPECT_FALSE(worker.Finished());
-        processes.Terminate(ScriptedProcesses::ChildPid(0));
-        // The destructor waits for the thread.
+        worker.AskChildToEnd();
+        worker.WaitFor();
     }
     EXPECT_THAT(chunks, ElementsAre("banner"));
-    EXPECT_EQ(processes.Started(), 1u);
+    EXPECT_THAT(events.Events(), ElementsAre("start /p/trenc a", "term 1000"));
+}
+
+TEST(Convert_AdvanceSystemTests, ATerminatedWorkerNeverStartsItsChild) {
+    EventLog events;
+    FakeClock clock{events};
+    ScriptedProcesses processes{events};
+    TAdvanceSystem worker(processes, clock, "/p", "/p/trenc", "", [](const std::string&) {});
+    worker.Terminate();
+    worker.Start();
+    worker.WaitFor();
+    worker.KillChild();
+    EXPECT_TRUE(events.Events().empty());
 }
 
 TEST(Convert_AdvanceSystemTests, WaitForRaisesWhatTheBodyRaised) {
@@ -134,7 +146,7 @@ TEST(Convert_AdvanceSystemTests, WaitForRaisesWhatTheBodyRaised) {
     FakeClock clock{events};
     ScriptedProcesses processes{events};
     processes.AddScript({{"banner"}});
-    TAdvanceSystem worker(processes, clock, "/p", "/p/trenc",
+    TAdvanceSystem worker(processes, clock, "/p", "/p/trenc", "",
                           [](const std::string&) { throw std::runtime_error("no memory"); });
     worker.Start();
     EXPECT_THROW(worker.WaitFor(), std::runtime_error);

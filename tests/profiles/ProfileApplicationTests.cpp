@@ -1,4 +1,4 @@
-#include "convert/CustomProc.h"
+#include "profiles/CustomProc.h"
 
 #include <filesystem>
 #include <stdexcept>

@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 #include "tests/common/TempDir.h"
 
 namespace fs = std::filesystem;
@@ -248,4 +250,37 @@ TEST_F(Settings_IniFiles32Tests, ReplacedFileKeepsItsPermissionsAndItsLink) {
     EXPECT_TRUE(fs::is_symlink(link));
     EXPECT_EQ(TempDir::ReadFile(target), "[S]\r\nk=2\r\n");
     EXPECT_EQ(fs::status(target).permissions(), fs::perms::owner_read | fs::perms::owner_write);
+}
+
+// A FIFO would block the program, a device may never end, and a huge file is no settings file:
+// each is reported with its file error at once, on reading and on writing.
+TEST_F(Settings_IniFiles32Tests, OnlyRegularFilesUpToOneMebibyteAreReadOrReplaced) {
+    const std::string fifo = Path("fifo.ini");
+    ASSERT_EQ(mkfifo(fifo.c_str(), 0600), 0);
+    const std::string zero = Path("zero.ini");
+    fs::create_symlink("/dev/zero", zero);
+    const std::string large = m_dir.WriteFile("large.ini", std::string(1024 * 1024 + 1, 'x'));
+    m_dir.WriteFile("limit.ini", "[s]\r\nk=v\r\n" + std::string(1024 * 1024 - 11, ';'));
+    const std::vector<std::pair<std::string, std::string>> refused = {
+        {fifo, "Not a regular file."}, {zero, "Not a regular file."}, {large, "File too large"}};
+    for (const auto& [path, reason] : refused) {
+        try {
+            TIniFile32 ini(path);
+            ADD_FAILURE() << path << " was read";
+        } catch (const TIniFileOpenError& error) {
+            EXPECT_EQ(std::string(error.what()), "Cannot open file \"" + path + "\". " + reason);
+        }
+    }
+    EXPECT_EQ(TIniFile32(Path("limit.ini")).ReadString("s", "k", ""), "v");
+
+    // A FIFO that appears after the read is not written either.
+    TIniFile32 later(Path("later.ini"));
+    ASSERT_EQ(mkfifo(Path("later.ini").c_str(), 0600), 0);
+    try {
+        later.WriteString("s", "k", "v");
+        ADD_FAILURE() << "a FIFO was written";
+    } catch (const TIniFileCreateError& error) {
+        EXPECT_EQ(std::string(error.what()),
+                  "Cannot create file \"" + Path("later.ini") + "\". Not a regular file.");
+    }
 }

@@ -1,4 +1,4 @@
-#include "convert/CustomProc.h"
+#include "settings/UserSettings.h"
 
 #include <filesystem>
 #include <string>
@@ -22,22 +22,20 @@ protected:
     }
 
     TempDir m_dir;
-    OptionSelection m_options;
     MainChoices m_choices{kStartFolder};
-    TCustomProc m_proc{m_dir.Folder(), m_options, m_choices};
 };
 
 } // namespace
 
 TEST_F(Settings_UserSettingsTests, FirstRunUnchecksBothBoxesAndCloseWritesFiveLines) {
     ASSERT_TRUE(m_choices.chkShowOutputDirectory()); // as the window layout starts it
-    m_proc.LoadUserSettings();
+    LoadUserSettings(m_dir.Folder(), m_choices);
     EXPECT_FALSE(m_choices.chkShowOutputDirectory());
     EXPECT_FALSE(m_choices.chkShutdown());
     EXPECT_EQ(m_choices.edtOutputFolder(), kStartFolder);
     EXPECT_FALSE(std::filesystem::exists(SettingsPath()));
 
-    m_proc.SaveUserSettings();
+    SaveUserSettings(m_dir.Folder(), m_choices);
     EXPECT_EQ(TempDir::ReadFile(SettingsPath()),
               "\r\n[USRInfo]\r\nSHWDDir=0\r\nSHUTDOWN=0\r\nOutDir=/home/user/Rivamo\r\n");
 }
@@ -46,12 +44,11 @@ TEST_F(Settings_UserSettingsTests, SavedChoicesAreLoadedByTheNextRun) {
     m_choices.SetShowOutputDirectory(true);
     m_choices.SetShutdown(true);
     m_choices.SetOutputFolder("/data/vids ä");
-    m_proc.SaveUserSettings();
+    SaveUserSettings(m_dir.Folder(), m_choices);
 
-    OptionSelection options;
     MainChoices next("/home/other/Rivamo");
     next.SetShowOutputDirectory(false);
-    TCustomProc(m_dir.Folder(), options, next).LoadUserSettings();
+    LoadUserSettings(m_dir.Folder(), next);
     EXPECT_TRUE(next.chkShowOutputDirectory());
     EXPECT_TRUE(next.chkShutdown());
     EXPECT_EQ(next.edtOutputFolder(), "/data/vids ä");
@@ -59,13 +56,13 @@ TEST_F(Settings_UserSettingsTests, SavedChoicesAreLoadedByTheNextRun) {
 
 TEST_F(Settings_UserSettingsTests, OnlyTheTextOneChecksABoxAndAnEmptyFolderKeepsTheShownOne) {
     WriteSettings("[usrinfo]\nSHWDDir=true\nSHUTDOWN = 1 \nOutDir=\n");
-    m_proc.LoadUserSettings();
+    LoadUserSettings(m_dir.Folder(), m_choices);
     EXPECT_FALSE(m_choices.chkShowOutputDirectory());
     EXPECT_TRUE(m_choices.chkShutdown());
     EXPECT_EQ(m_choices.edtOutputFolder(), kStartFolder);
 
     WriteSettings("[USRInfo]\r\nSHWDDir=\r\nSHUTDOWN=01\r\nOutDir=/srv/out\r\n");
-    m_proc.LoadUserSettings();
+    LoadUserSettings(m_dir.Folder(), m_choices);
     EXPECT_FALSE(m_choices.chkShowOutputDirectory());
     EXPECT_FALSE(m_choices.chkShutdown());
     EXPECT_EQ(m_choices.edtOutputFolder(), "/srv/out");
@@ -77,7 +74,7 @@ TEST_F(Settings_UserSettingsTests, CloseKeepsUnknownKeysAndInitDirInPlace) {
     m_choices.SetShowOutputDirectory(true);
     m_choices.SetShutdown(true);
     m_choices.SetOutputFolder("/out");
-    m_proc.SaveUserSettings();
+    SaveUserSettings(m_dir.Folder(), m_choices);
     EXPECT_EQ(TempDir::ReadFile(SettingsPath()),
               "; mine\r\n[usrinfo]\r\nInitDir=/home/user/\r\nSHUTDOWN=1\r\n"
               "Color=blue\r\n\r\nSHWDDir=1\r\nOutDir=/out\r\n[Other]\r\na=1\r\n");
@@ -86,7 +83,7 @@ TEST_F(Settings_UserSettingsTests, CloseKeepsUnknownKeysAndInitDirInPlace) {
 TEST_F(Settings_UserSettingsTests, CloseWithoutConfigFolderRaisesTheCreateError) {
     std::filesystem::remove(m_dir.Path() / "Config");
     try {
-        m_proc.SaveUserSettings();
+        SaveUserSettings(m_dir.Folder(), m_choices);
         FAIL() << "the save must fail";
     } catch (const TIniFileCreateError& error) {
         EXPECT_EQ(std::string(error.what()),
@@ -98,21 +95,41 @@ TEST_F(Settings_UserSettingsTests, CloseWithoutConfigFolderRaisesTheCreateError)
 // Quick batches have a key of their own, written only once the user has turned them on, so the
 // file of a user who never did stays as it always was.
 TEST_F(Settings_UserSettingsTests, QuickBatchesAreKeptUnderTheirOwnKeyOnceTurnedOn) {
-    m_proc.LoadUserSettings();
+    LoadUserSettings(m_dir.Folder(), m_choices);
     EXPECT_FALSE(m_choices.QuickBatch());
     m_choices.SetQuickBatch(true);
-    m_proc.SaveUserSettings();
+    SaveUserSettings(m_dir.Folder(), m_choices);
     EXPECT_EQ(TempDir::ReadFile(SettingsPath()),
               "\r\n[USRInfo]\r\nSHWDDir=0\r\nSHUTDOWN=0\r\nOutDir=/home/user/Rivamo\r\nQuickBatch=1\r\n");
 
     MainChoices next("/home/other/Rivamo");
-    OptionSelection options;
-    TCustomProc(m_dir.Folder(), options, next).LoadUserSettings();
+    LoadUserSettings(m_dir.Folder(), next);
     EXPECT_TRUE(next.QuickBatch());
     m_choices.SetQuickBatch(false);
-    m_proc.SaveUserSettings();
+    SaveUserSettings(m_dir.Folder(), m_choices);
     EXPECT_NE(TempDir::ReadFile(SettingsPath()).find("QuickBatch=0\r\n"), std::string::npos);
     WriteSettings("[USRInfo]\r\nQuickBatch=yes\r\n");
-    TCustomProc(m_dir.Folder(), options, next).LoadUserSettings();
+    LoadUserSettings(m_dir.Folder(), next);
     EXPECT_FALSE(next.QuickBatch());
+}
+
+// Output goes to local files only: an address, a relative path or "~" in the settings is replaced by
+// the default folder, with a warning in the log.
+TEST_F(Settings_UserSettingsTests, AnOutputFolderThatIsNoAbsoluteLocalPathIsReplacedByTheDefault) {
+    for (const std::string folder :
+         {"tcp://127.0.0.1:45999", "file:///tmp/out", "videos/out", "~", "~/out"}) {
+        WriteSettings("[USRInfo]\r\nOutDir=" + folder + "\r\n");
+        LoadUserSettings(m_dir.Folder(), m_choices);
+        EXPECT_EQ(m_choices.edtOutputFolder(), kStartFolder) << folder;
+        const std::string log = TempDir::ReadFile(m_dir.Path() / "log.txt");
+        EXPECT_NE(
+            log.find("|Output directory in the settings is no absolute local folder, the default is used "
+                     "instead: " +
+                     folder + "\r\n"),
+            std::string::npos)
+            << log;
+    }
+    WriteSettings("[USRInfo]\r\nOutDir=/data/out\r\n");
+    LoadUserSettings(m_dir.Folder(), m_choices);
+    EXPECT_EQ(m_choices.edtOutputFolder(), "/data/out");
 }

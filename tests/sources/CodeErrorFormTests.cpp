@@ -45,6 +45,18 @@ TEST(Sources_CodeErrorFormTests, WindowShowsItsTextsAtTheirPlaces) {
     EXPECT_EQ(form.btnOK->text(), "OK");
 }
 
+TEST(Sources_CodeErrorFormTests, TheWindowNamesTheFileBelowTheLinkAndAboveTheButton) {
+    RecordingShell shell;
+    const std::string path = "/home/u/Clips/broken party.mov";
+    TFrmCodeErrorForm form(nullptr, shell, path);
+    form.show();
+    EXPECT_TRUE(form.lblFileName->isVisible());
+    EXPECT_EQ(form.lblFileName->text().toStdString(), path);
+    EXPECT_GT(form.lblFileName->y(), form.lblDownload->geometry().bottom());
+    EXPECT_LT(form.lblFileName->geometry().bottom(), form.btnOK->y());
+    EXPECT_LE(form.btnOK->geometry().bottom(), form.height());
+}
+
 // The link stands after the wrapped text in whatever font the desktop gives: no letter of the text
 // lies under it, the text is not cut off, and the button sits below both, inside the window.
 TEST(Sources_CodeErrorFormTests, LinkTextAndButtonDoNotOverlapInTheDesktopsFont) {

@@ -97,7 +97,7 @@ protected:
     QtEventPump m_pump;
     int m_codecErrors = 0;
     SourceListController m_controller{m_list,    m_probe, m_preview,
-                                      m_trimBar, m_pump,  [this] { ++m_codecErrors; }};
+                                      m_trimBar, m_pump,  [this](const std::string&) { ++m_codecErrors; }};
     QWidget m_mainWindow;
     SourceGridView* m_grid = nullptr;
     ScriptedPicker* m_picker = nullptr;
@@ -111,7 +111,7 @@ std::string Sources_SourceListBindingTests::s_second;
 } // namespace
 
 TEST_F(Sources_SourceListBindingTests, FilesDroppedOnTheWindowOrTheGridAreAddedInDropOrder) {
-    Drop(m_mainWindow, {s_second, s_first, s_second, s_clips->Folder() + "missing.mp4"});
+    Drop(m_mainWindow, {s_second, s_first, s_second, s_clips->Folder() + "notes.txt"});
     EXPECT_EQ(Column(colFileName), (Paths{s_second, s_first}));
     EXPECT_EQ(Column(colDuration), (Paths{"00:00:02", "00:00:03"}));
     EXPECT_EQ(Column(colEndTime), (Paths{"00:00:02", "00:00:03"}));

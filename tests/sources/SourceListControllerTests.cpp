@@ -76,7 +76,8 @@ protected:
     TrimBarState trimBar;
     CountingPump pump;
     int codecErrors = 0;
-    SourceListController controller{rows, probe, preview, trimBar, pump, [this] { ++codecErrors; }};
+    SourceListController controller{rows,    probe, preview,
+                                    trimBar, pump,  [this](const std::string&) { ++codecErrors; }};
 };
 
 } // namespace
@@ -93,7 +94,9 @@ TEST_F(Sources_SourceListControllerTests, AddedRowHoldsCheckPathSizeDurationAndT
     EXPECT_EQ(probe.graphsOpened, 1);
 }
 
-TEST_F(Sources_SourceListControllerTests, DuplicatesAndUnacceptedTypesAreSkippedSilently) {
+TEST_F(Sources_SourceListControllerTests, DuplicatesAreSkippedSilentlyAndOtherTypesNamedInOneWarning) {
+    std::vector<std::string> warnings;
+    controller.SetWarning([&](const std::string& message) { warnings.push_back(message); });
     const std::string upper = Clip("clip.AVI", 5000);
     const std::string rmvb = Clip("show.rmvb", 5000);
     const std::string mp4 = Clip("movie.mp4", 5000);
@@ -101,8 +104,15 @@ TEST_F(Sources_SourceListControllerTests, DuplicatesAndUnacceptedTypesAreSkipped
     const std::string dotFolder = Clip("v.avi/clip", 5000);
     controller.AddSourceFiles({upper, upper, rmvb, mp4, noDot, dotFolder});
     controller.AddSourceFiles({rmvb});
-    EXPECT_EQ(Column(colFileName), (std::vector<std::string>{upper, rmvb}));
+    EXPECT_EQ(Column(colFileName), (std::vector<std::string>{upper, rmvb, mp4}));
     EXPECT_EQ(codecErrors, 0);
+    EXPECT_EQ(warnings,
+              std::vector<std::string>{"These files were not added: Rivamo does not convert files of "
+                                       "their type.\n" +
+                                       noDot + "\n" + dotFolder});
+    for (const char* name : {"a.mkv", "a.WEBM", "a.ts", "a.m2ts", "a.mts", "a.ogv", "a.rm", "a.mp4"})
+        EXPECT_TRUE(SourceListController::IsAcceptedSource(name)) << name;
+    EXPECT_FALSE(SourceListController::IsAcceptedSource("a.txt"));
 }
 
 TEST_F(Sources_SourceListControllerTests, UnmeasurableFilesShowTheCodecErrorOnceEachAndAddNoRow) {

@@ -56,7 +56,8 @@ struct ListUnderTest {
     TrimBarState trimBar;
     QtEventPump pump;
     int codecErrors = 0;
-    SourceListController controller{rows, probe, preview, trimBar, pump, [this] { ++codecErrors; }};
+    SourceListController controller{rows,    probe, preview,
+                                    trimBar, pump,  [this](const std::string&) { ++codecErrors; }};
 };
 
 struct DamagedFile {

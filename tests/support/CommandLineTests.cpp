@@ -4,8 +4,6 @@
 
 #include <random>
 
-#include "tests/common/TempDir.h"
-
 using Args = std::vector<std::string>;
 
 TEST(Support_CommandLineTests, OrdinaryPathsAreQuotedUnchanged) {
@@ -40,21 +38,14 @@ TEST(Support_CommandLineTests, QuoteThenSplitGivesBackEveryText) {
     }
 }
 
-TEST(Support_CommandLineTests, ExecutableIsTheShortestPrefixNamingAFile) {
-    TempDir dir;
-    const std::string program = dir.WriteFile("my apps/trenc", "#!/bin/sh\n");
-    dir.WriteFile("my apps/trenc -y", "decoy\n");
-    const auto split = FindExecutable(program + " -y -i \"in.avi\" \"out.rm\"");
-    ASSERT_TRUE(split.has_value());
-    EXPECT_EQ(split->executable, program);
-    EXPECT_EQ(SplitCommandLine(split->arguments), (Args{"-y", "-i", "in.avi", "out.rm"}));
-
-    const auto quoted = FindExecutable("\"" + program + "\" -y");
-    ASSERT_TRUE(quoted.has_value());
-    EXPECT_EQ(quoted->executable, program);
-    EXPECT_EQ(quoted->arguments, " -y");
-
-    EXPECT_FALSE(FindExecutable(dir.Folder() + "missing -y").has_value());
-    EXPECT_FALSE(FindExecutable(dir.Folder() + "my apps -y").has_value()) << "a folder is no executable";
-    EXPECT_FALSE(FindExecutable("").has_value());
+TEST(Support_CommandLineTests, TheArgumentsFollowTheKnownExecutableAndNoPrefixIsTakenForIt) {
+    const std::string program = "/tmp/x/my bin/trenc";
+    const auto arguments = ArgumentsAfter(program, program + " -y -i \"in.avi\" \"out.rm\"");
+    ASSERT_TRUE(arguments.has_value());
+    EXPECT_EQ(SplitCommandLine(*arguments), (Args{"-y", "-i", "in.avi", "out.rm"}));
+    EXPECT_EQ(ArgumentsAfter(program, program), "");
+    // Lines that do not begin with exactly that executable start nothing.
+    for (const std::string& line : {std::string("/tmp/x/my -y"), program + "2 -y", std::string("")})
+        EXPECT_FALSE(ArgumentsAfter(program, line).has_value()) << line;
+    EXPECT_FALSE(ArgumentsAfter("", " -y").has_value());
 }

@@ -30,3 +30,12 @@ TEST(Support_LogTests, ExeFolderEndsWithSlashAndHoldsTheRunningProgram) {
     EXPECT_EQ(folder.back(), '/');
     EXPECT_TRUE(std::filesystem::exists(folder + "support_core_tests"));
 }
+
+TEST(Support_LogTests, ControlCharactersInAMessageAreEscapedSoNoLineCanBeForged) {
+    TempDir dir;
+    const TAppFunc log(dir.Folder());
+    log.WriteLog("parameter: /v/a\r\nQuarnel Soft 01/01/70 00:00:00|forged\t\x01\x7F ä.avi");
+    const std::string content = TempDir::ReadFile(log.LogPath());
+    EXPECT_EQ(content.substr(content.find('|') + 1),
+              "parameter: /v/a\\r\\nQuarnel Soft 01/01/70 00:00:00|forged\\t\\x01\\x7F ä.avi\r\n");
+}

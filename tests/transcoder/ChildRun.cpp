@@ -120,10 +120,10 @@ std::string RtrencPath() {
     return ProgramFolder() + "/rtrenc";
 }
 
-void MakeClip(const std::vector<std::string>& ffmpegArguments) {
-    std::vector<std::string> arguments{"-hide_banner", "-loglevel", "error", "-y"};
-    arguments.insert(arguments.end(), ffmpegArguments.begin(), ffmpegArguments.end());
-    const ChildResult result = RunChild("/usr/bin/ffmpeg", arguments);
-    if (!result.exited || result.exitStatus != 0)
-        throw std::runtime_error("ffmpeg could not make a test clip: " + result.output);
+std::string LastLine(const std::string& output) {
+    std::string text = output;
+    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
+        text.pop_back();
+    const auto start = text.find_last_of("\r\n");
+    return start == std::string::npos ? text : text.substr(start + 1);
 }

@@ -21,10 +21,10 @@ ChildResult RunChild(const std::string& program, const std::vector<std::string>&
                      int safetySeconds = 300,
                      const std::function<void(int pid, const std::string& outputSoFar)>& onOutput = {});
 
+// The last line of a program's output, without its line end.
+std::string LastLine(const std::string& output);
+
 // The program folder the build writes trenc and rtrenc to.
 std::string ProgramFolder();
 std::string TrencPath();
 std::string RtrencPath();
-
-// Runs the ffmpeg command to make a test clip; throws when it fails.
-void MakeClip(const std::vector<std::string>& ffmpegArguments);

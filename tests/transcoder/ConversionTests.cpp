@@ -8,20 +8,18 @@
 
 #include <unistd.h>
 
+#include "convert/ConvertingWindowLogic.h"
+#include "tests/common/MediaCheck.h"
 #include "tests/common/TempDir.h"
 #include "tests/transcoder/ChildRun.h"
-#include "tests/transcoder/MediaCheck.h"
-#include "tests/transcoder/ProgressReading.h"
 #include "tests/transcoder/TestClips.h"
 
 namespace {
 
-std::string LastLine(const std::string& output) {
-    std::string text = output;
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\r'))
-        text.pop_back();
-    const auto start = text.find_last_of("\r\n");
-    return start == std::string::npos ? text : text.substr(start + 1);
+// The whole seconds the progress window reads from a status line of an RM or an MP3 conversion.
+std::optional<int32_t> ProgressSeconds(const std::string& line, bool audioOnly) {
+    return audioOnly ? OutputSeconds(line, "-acodec mp3 -vn", ".mp3")
+                     : OutputSeconds(line, "-vcodec rv20", ".rm");
 }
 
 class Transcoder_ConversionTests : public ::testing::Test {
@@ -51,8 +49,8 @@ TEST_F(Transcoder_ConversionTests, TrimsAtStartMiddleAndEndAreExactToThePicture)
         EXPECT_EQ(media.errors, 0);
         EXPECT_NEAR(static_cast<double>(media.videoFrames), cut.expectedSeconds * 25, 1.0);
         EXPECT_NEAR(media.AudioSeconds(), cut.expectedSeconds, 0.03);
-        EXPECT_EQ(TestClips::SecondShown(media.firstLeftLuma), cut.firstSecond);
-        EXPECT_EQ(TestClips::PictureShown(media.firstRightLuma), cut.firstPicture) << media.firstRightLuma;
+        EXPECT_EQ(SecondShown(media.firstLeftLuma), cut.firstSecond);
+        EXPECT_EQ(PictureShown(media.firstRightLuma), cut.firstPicture) << media.firstRightLuma;
     }
 }
 
@@ -135,7 +133,7 @@ TEST_F(Transcoder_ConversionTests, StatusLinesReadToTheRightSecond) {
     ASSERT_EQ(run.exitStatus, 0) << run.output;
     std::string last = LastLine(run.output);
     EXPECT_EQ(last.rfind("frame=", 0), 0u) << last;
-    EXPECT_EQ(SecondsAsTheProgressWindowReadsThem(last, false), "3") << last;
+    EXPECT_EQ(ProgressSeconds(last, false), 3) << last;
     EXPECT_EQ(run.output.back(), '\n');
 
     run = RunChild(TrencPath(), {"-y", "-i", TestClips::FourSeconds(), "-acodec", "mp3", "-vn", "-t", "2",
@@ -143,7 +141,7 @@ TEST_F(Transcoder_ConversionTests, StatusLinesReadToTheRightSecond) {
     ASSERT_EQ(run.exitStatus, 0) << run.output;
     last = LastLine(run.output);
     EXPECT_EQ(last.rfind("size=", 0), 0u) << last;
-    EXPECT_EQ(SecondsAsTheProgressWindowReadsThem(last, true), "2") << last;
+    EXPECT_EQ(ProgressSeconds(last, true), 2) << last;
 }
 
 TEST_F(Transcoder_ConversionTests, MistakesEndWithOneLineAndNoOutputFile) {
@@ -246,7 +244,7 @@ TEST_F(Transcoder_ConversionTests, WorkedExampleOnAFourMinuteClip) {
                                             "110",     output},
                               900);
     ASSERT_EQ(run.exitStatus, 0) << run.output;
-    EXPECT_EQ(SecondsAsTheProgressWindowReadsThem(LastLine(run.output), false), "110");
+    EXPECT_EQ(ProgressSeconds(LastLine(run.output), false), 110);
     const MediaReport media = CheckMedia(output);
     EXPECT_EQ(media.format, "rm");
     EXPECT_EQ(media.errors, 0);
@@ -260,8 +258,8 @@ TEST_F(Transcoder_ConversionTests, WorkedExampleOnAFourMinuteClip) {
     EXPECT_EQ(media.channels, 2);
     EXPECT_NEAR(media.AudioSeconds(), 110.0, 0.04);
     // 00:01:10 is second 70 of the pattern (70 mod 8 = 6), its first picture.
-    EXPECT_EQ(TestClips::SecondShown(media.firstLeftLuma), 70 % 8);
-    EXPECT_EQ(TestClips::PictureShown(media.firstRightLuma), 0);
+    EXPECT_EQ(SecondShown(media.firstLeftLuma), 70 % 8);
+    EXPECT_EQ(PictureShown(media.firstRightLuma), 0);
 }
 
 } // namespace

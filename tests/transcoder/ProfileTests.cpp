@@ -6,8 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/common/MediaCheck.h"
 #include "tests/transcoder/ChildRun.h"
-#include "tests/transcoder/MediaCheck.h"
 #include "tests/transcoder/TestClips.h"
 
 namespace {

@@ -1,14 +1,15 @@
 // Damaged inputs: real clips of several containers, cut short or with bytes overwritten in the header
-// and in the body. trenc must end by itself, with success or an error, and never crash.
+// and in the body. trenc must end by itself, with success and a file that holds pictures or sound, or
+// with an error and no file, and never crash.
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <random>
 #include <string>
 
+#include "tests/common/MediaCheck.h"
 #include "tests/common/TempDir.h"
 #include "tests/transcoder/ChildRun.h"
-#include "tests/transcoder/MediaCheck.h"
 #include "tests/transcoder/TestClips.h"
 
 namespace {
@@ -69,8 +70,13 @@ TEST(Transcoder_RobustnessTests, DamagedInputsNeverCrashOrHang) {
                 EXPECT_TRUE(run.exitStatus == 0 || run.exitStatus == 1) << run.output;
                 EXPECT_EQ(run.output.find("Sanitizer"), std::string::npos) << run.output;
                 EXPECT_EQ(run.output.find("runtime error"), std::string::npos) << run.output;
+                // Success means a file with something in it; a failure leaves no file behind.
                 if (run.exitStatus == 0) {
-                    EXPECT_TRUE(CheckMedia(output).opened) << run.output;
+                    const MediaReport media = CheckMedia(output);
+                    EXPECT_TRUE(media.opened) << run.output;
+                    EXPECT_TRUE(media.videoFrames > 0 || media.audioSamples > 0) << run.output;
+                } else {
+                    EXPECT_FALSE(std::filesystem::exists(output)) << run.output;
                 }
                 std::filesystem::remove(output);
             }

@@ -1,29 +1,21 @@
 #include "tests/transcoder/TestClips.h"
 
-#include <cmath>
 #include <map>
-
-#include "tests/transcoder/ChildRun.h"
+#include <vector>
 
 namespace TestClips {
 
 namespace {
 
-std::string Pattern(const std::string& size, int seconds) {
-    return "color=c=black:s=" + size + ":r=25:d=" + std::to_string(seconds) +
-           ",geq=lum='if(lt(X,W/2),mod(floor(N/25),8)*28+16,mod(N,25)*8+20)':cb=128:cr=128";
-}
-
-std::string Tone(int seconds) {
-    return "sine=frequency=440:sample_rate=44100:duration=" + std::to_string(seconds);
-}
-
 // PCM audio: an encoder's priming delay would shift the pictures off their own times.
 std::string MakePatternClip(const std::string& name, const std::string& size, int seconds) {
-    const std::string path = Folder().Path() / name;
-    MakeClip({"-f", "lavfi", "-i", Pattern(size, seconds), "-f", "lavfi", "-i", Tone(seconds), "-ac", "2",
-              "-c:v", "mpeg4", "-q:v", "3", "-g", "12", "-c:a", "pcm_s16le", path});
-    return path;
+    return MakeClip(Folder(), name,
+                    {static_cast<double>(seconds),
+                     size,
+                     25,
+                     44100,
+                     {"-ac", "2", "-c:v", "mpeg4", "-q:v", "3", "-g", "12", "-c:a", "pcm_s16le"},
+                     ClipPicture::TimePattern});
 }
 
 } // namespace
@@ -64,21 +56,12 @@ const std::string& InContainer(const std::string& extension) {
         {"mp4", {"-c:v", "libx264", "-preset", "ultrafast", "-c:a", "aac"}},
         {"mkv", {"-c:v", "mpeg4", "-c:a", "libmp3lame"}},
     };
-    const std::string path = Folder().Path() / ("container." + extension);
-    std::vector<std::string> arguments{"-f",    "lavfi", "-i", Pattern("160x112", 1), "-f", "lavfi", "-i",
-                                       Tone(1), "-ac",   "2"};
+    std::vector<std::string> arguments{"-ac", "2"};
     const auto& extra = codecs.at(extension);
     arguments.insert(arguments.end(), extra.begin(), extra.end());
-    arguments.push_back(path);
-    MakeClip(arguments);
+    const std::string path = MakeClip(Folder(), "container." + extension,
+                                      {1.0, "160x112", 25, 44100, arguments, ClipPicture::TimePattern});
     return made.emplace(extension, path).first->second;
-}
-
-int SecondShown(double leftLuma) {
-    return static_cast<int>(std::lround((leftLuma - 16.0) / 28.0));
-}
-int PictureShown(double rightLuma) {
-    return static_cast<int>(std::lround((rightLuma - 20.0) / 8.0));
 }
 
 } // namespace TestClips

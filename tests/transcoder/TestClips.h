@@ -3,10 +3,10 @@
 #include <string>
 
 #include "tests/common/TempDir.h"
+#include "tests/common/TestClip.h"
 
-// Clips made once per test run with the ffmpeg command, in one temporary folder.
-// The pictures tell their own time: the left half's brightness steps with the second
-// (16 + 28 × (second mod 8)), the right half's with the picture within the second (20 + 8 × index).
+// The transcoder tests' clips, made once per test run in one temporary folder. Their pictures tell
+// their own time (ClipPicture::TimePattern).
 namespace TestClips {
 
 const TempDir& Folder();
@@ -19,9 +19,5 @@ const std::string& FourSeconds();
 const std::string& FourMinutes();
 // 1 s clips of several containers (avi, mov, 3gp, flv, mpg, asf, rm, mp4, mkv), for damaging.
 const std::string& InContainer(const std::string& extension);
-
-// The second and the picture index the clip's pattern shows for the given mean luma values.
-int SecondShown(double leftLuma);
-int PictureShown(double rightLuma);
 
 } // namespace TestClips

@@ -1,4 +1,4 @@
-#include "tests/transcoder/MediaCheck.h"
+#include "tests/common/MediaCheck.h"
 
 #include <algorithm>
 #include <cmath>
@@ -6,11 +6,11 @@
 #include <memory>
 
 extern "C" {
-#include <libavcodec/avcodec.h>
-#include <libavformat/avformat.h>
 #include <libavutil/pixdesc.h>
 #include <libavutil/samplefmt.h>
 }
+
+#include "support/LibavOwners.h"
 
 namespace {
 
@@ -34,19 +34,11 @@ public:
     int Count() const { return g_loggedErrors; }
 };
 
-template <auto Free> struct Deleter {
-    template <typename T> void operator()(T* p) const { Free(&p); }
-};
-using InputPtr = std::unique_ptr<AVFormatContext, Deleter<avformat_close_input>>;
-using CodecPtr = std::unique_ptr<AVCodecContext, Deleter<avcodec_free_context>>;
-using FramePtr = std::unique_ptr<AVFrame, Deleter<av_frame_free>>;
-using PacketPtr = std::unique_ptr<AVPacket, Deleter<av_packet_free>>;
-
-CodecPtr OpenDecoder(const AVStream* stream) {
+AVCodecContextPtr OpenDecoder(const AVStream* stream) {
     const AVCodec* codec = avcodec_find_decoder(stream->codecpar->codec_id);
     if (!codec)
         return nullptr;
-    CodecPtr decoder(avcodec_alloc_context3(codec));
+    AVCodecContextPtr decoder(avcodec_alloc_context3(codec));
     avcodec_parameters_to_context(decoder.get(), stream->codecpar);
     decoder->pkt_timebase = stream->time_base;
     if (avcodec_open2(decoder.get(), codec, nullptr) < 0)
@@ -92,12 +84,12 @@ double Peak(const AVFrame& frame) {
 
 struct Decoding {
     int index = -1;
-    CodecPtr decoder;
+    AVCodecContextPtr decoder;
     int64_t firstPts = AV_NOPTS_VALUE;
     int64_t lastEnd = AV_NOPTS_VALUE;
 };
 
-void Receive(Decoding& stream, const AVStream* avStream, AVFrame* frame, MediaReport& report) {
+void Receive(Decoding& stream, AVFrame* frame, MediaReport& report) {
     while (true) {
         const int received = avcodec_receive_frame(stream.decoder.get(), frame);
         if (received == AVERROR(EAGAIN) || received == AVERROR_EOF)
@@ -121,12 +113,65 @@ void Receive(Decoding& stream, const AVStream* avStream, AVFrame* frame, MediaRe
                 const int64_t duration = frame->pkt_duration > 0 ? frame->pkt_duration : 0;
                 stream.lastEnd = std::max(stream.lastEnd, pts + duration);
             }
-            (void)avStream;
         } else {
             report.audioSamples += frame->nb_samples;
             report.audioPeak = std::max(report.audioPeak, Peak(*frame));
         }
         av_frame_unref(frame);
+    }
+}
+
+// The decoder of the file's best stream of a type, and what the report says of that stream.
+Decoding OpenBest(AVFormatContext& input, AVMediaType type, MediaReport& report) {
+    Decoding decoding;
+    decoding.index = av_find_best_stream(&input, type, -1, -1, nullptr, 0);
+    if (decoding.index < 0)
+        return decoding;
+    AVStream* stream = input.streams[decoding.index];
+    const AVCodecParameters& parameters = *stream->codecpar;
+    decoding.decoder = OpenDecoder(stream);
+    if (type == AVMEDIA_TYPE_VIDEO) {
+        report.hasVideo = decoding.decoder != nullptr;
+        report.videoCodec = avcodec_get_name(parameters.codec_id);
+        report.width = parameters.width;
+        report.height = parameters.height;
+        const AVRational sar = av_guess_sample_aspect_ratio(&input, stream, nullptr);
+        report.sarNum = sar.num;
+        report.sarDen = sar.den ? sar.den : 1;
+    } else {
+        report.hasAudio = decoding.decoder != nullptr;
+        report.audioCodec = avcodec_get_name(parameters.codec_id);
+        report.sampleRate = parameters.sample_rate;
+        report.channels = parameters.ch_layout.nb_channels;
+    }
+    return decoding;
+}
+
+// Decodes every packet of both streams, then what the decoders still hold.
+void DecodeAll(AVFormatContext& input, Decoding& video, Decoding& audio, MediaReport& report) {
+    AVPacketPtr packet(av_packet_alloc());
+    AVFramePtr frame(av_frame_alloc());
+    while (true) {
+        const int read = av_read_frame(&input, packet.get());
+        if (read < 0) {
+            if (read != AVERROR_EOF)
+                ++report.errors;
+            break;
+        }
+        for (Decoding* stream : {&video, &audio}) {
+            if (stream->decoder && packet->stream_index == stream->index) {
+                if (avcodec_send_packet(stream->decoder.get(), packet.get()) < 0)
+                    ++report.errors;
+                Receive(*stream, frame.get(), report);
+            }
+        }
+        av_packet_unref(packet.get());
+    }
+    for (Decoding* stream : {&video, &audio}) {
+        if (stream->decoder) {
+            avcodec_send_packet(stream->decoder.get(), nullptr);
+            Receive(*stream, frame.get(), report);
+        }
     }
 }
 
@@ -143,62 +188,16 @@ MediaReport CheckMedia(const std::string& path) {
         report.openError = text;
         return report;
     }
-    InputPtr input(raw);
+    InputContextPtr input(raw);
     if (avformat_find_stream_info(input.get(), nullptr) < 0) {
         report.openError = "no stream info";
         return report;
     }
     report.opened = true;
     report.format = input->iformat->name;
-
-    Decoding video, audio;
-    video.index = av_find_best_stream(input.get(), AVMEDIA_TYPE_VIDEO, -1, -1, nullptr, 0);
-    audio.index = av_find_best_stream(input.get(), AVMEDIA_TYPE_AUDIO, -1, -1, nullptr, 0);
-    if (video.index >= 0) {
-        const AVStream* stream = input->streams[video.index];
-        video.decoder = OpenDecoder(stream);
-        report.hasVideo = video.decoder != nullptr;
-        report.videoCodec = avcodec_get_name(stream->codecpar->codec_id);
-        report.width = stream->codecpar->width;
-        report.height = stream->codecpar->height;
-        const AVRational sar =
-            av_guess_sample_aspect_ratio(input.get(), input->streams[video.index], nullptr);
-        report.sarNum = sar.num;
-        report.sarDen = sar.den ? sar.den : 1;
-    }
-    if (audio.index >= 0) {
-        const AVStream* stream = input->streams[audio.index];
-        audio.decoder = OpenDecoder(stream);
-        report.hasAudio = audio.decoder != nullptr;
-        report.audioCodec = avcodec_get_name(stream->codecpar->codec_id);
-        report.sampleRate = stream->codecpar->sample_rate;
-        report.channels = stream->codecpar->ch_layout.nb_channels;
-    }
-
-    PacketPtr packet(av_packet_alloc());
-    FramePtr frame(av_frame_alloc());
-    while (true) {
-        const int read = av_read_frame(input.get(), packet.get());
-        if (read < 0) {
-            if (read != AVERROR_EOF)
-                ++report.errors;
-            break;
-        }
-        for (Decoding* stream : {&video, &audio}) {
-            if (stream->decoder && packet->stream_index == stream->index) {
-                if (avcodec_send_packet(stream->decoder.get(), packet.get()) < 0)
-                    ++report.errors;
-                Receive(*stream, input->streams[stream->index], frame.get(), report);
-            }
-        }
-        av_packet_unref(packet.get());
-    }
-    for (Decoding* stream : {&video, &audio}) {
-        if (stream->decoder) {
-            avcodec_send_packet(stream->decoder.get(), nullptr);
-            Receive(*stream, input->streams[stream->index], frame.get(), report);
-        }
-    }
+    Decoding video = OpenBest(*input, AVMEDIA_TYPE_VIDEO, report);
+    Decoding audio = OpenBest(*input, AVMEDIA_TYPE_AUDIO, report);
+    DecodeAll(*input, video, audio, report);
     if (video.decoder && video.firstPts != AV_NOPTS_VALUE)
         report.videoSeconds = static_cast<double>(video.lastEnd - video.firstPts) *
                               av_q2d(input->streams[video.index]->time_base);

@@ -2,18 +2,19 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
-#include "app/MainChoices.h"
 #include "profiles/Catalogue.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 
 class MessageBoxPresenter;
 class ProfileNamePrompt;
 
 // The controller of conversion, profiles and settings: one instance for the program's life.
-// Its operations live beside the subsystem they belong to (settings/UserSettings.cpp,
-// profiles/ProfileApplication.cpp, the batch driver in convert/).
+// Its operations live beside the subsystem they belong to (the user settings in settings/, the
+// profile application here, the batch driver in convert/).
 class TCustomProc {
 public:
     TCustomProc(std::string programFolder, OptionSelection& options, MainChoices& choices)

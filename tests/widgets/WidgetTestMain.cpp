@@ -1,5 +1,3 @@
-// The source list's window tests: GoogleTest inside a QApplication, on the offscreen platform
-// unless a display platform is chosen.
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -7,7 +5,7 @@
 #include <QtGlobal>
 
 int main(int argc, char* argv[]) {
-    // Test discovery runs without the test's environment; the windows need no screen.
+    // Test discovery runs without the test's environment; the widgets need no screen.
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     QApplication app(argc, argv);

@@ -1,0 +1,411 @@
+// The whole program, with the program's own transcoder, meeting hostile settings, planted
+// programs, other people's processes, odd files and a user who clicks while it works.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <QHostAddress>
+#include <QProcess>
+#include <QPushButton>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTest>
+#include <QTimer>
+
+#include "app/MainWindow.h"
+#include "app/ProgramShell.h"
+#include "app/RivamoApplication.h"
+#include "convert/ConvertingWindow.h"
+#include "convert/PosixProcessLauncher.h"
+#include "support/SingleInstance.h"
+#include "tests/app/ProgramTestOptions.h"
+#include "tests/common/RecordingMessageBoxes.h"
+#include "tests/common/TempDir.h"
+#include "tests/common/TestClip.h"
+#include "tests/convert/RealProcesses.h"
+#include "tests/common/MediaCheck.h"
+
+namespace fs = std::filesystem;
+
+namespace {
+
+std::string ProgramDir() {
+    const char* dir = std::getenv("RIVAMO_PROGRAM_DIR");
+    return dir != nullptr ? dir : RIVAMO_PROGRAM_DIR_DEFAULT;
+}
+
+std::vector<std::string> FilesIn(const std::string& folder) {
+    std::vector<std::string> files;
+    if (fs::is_directory(folder))
+        for (const auto& entry : fs::directory_iterator(folder))
+            files.push_back(entry.path().string());
+    return files;
+}
+
+// Runs `action` once, inside the batch's event serving, as soon as `ready` holds.
+class WhenReady {
+public:
+    WhenReady(std::function<bool()> ready, std::function<void()> action) {
+        m_timer.setInterval(10);
+        QObject::connect(&m_timer, &QTimer::timeout,
+                         [this, ready = std::move(ready), action = std::move(action)] {
+                             if (!ready())
+                                 return;
+                             m_timer.stop();
+                             action();
+                         });
+        m_timer.start();
+    }
+
+private:
+    QTimer m_timer;
+};
+
+// A program folder (its name chosen by the test) with the real trenc and rtrenc and a Config
+// folder, the program started in it with short pauses and the desktop and the power recorded.
+class App_FaultTests : public testing::Test {
+protected:
+    void StartProgram(const std::string& programFolder, ProgramOptions options = {}) {
+        m_folder = programFolder;
+        fs::create_directories(fs::path(m_folder) / "Config");
+        for (const char* name : {"trenc", "rtrenc"})
+            if (!fs::exists(fs::path(m_folder) / name))
+                fs::copy_file(fs::path(ProgramDir()) / name, fs::path(m_folder) / name);
+        if (options.shell == nullptr)
+            options = ShortPauses(shell, power);
+        program = std::make_unique<ProgramShell>(
+            m_folder, boxes, [this] { ++endings; }, options);
+        program->Start();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&program->MainForm()));
+    }
+    void StartProgram() { StartProgram(root.Folder() + "prog/"); }
+
+    std::string Clip(const std::string& name, double seconds = 2) {
+        return MakeClip(clips, name, {seconds, "160x120", 25, 44100, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
+    }
+    void AddRow(const std::string& path) { program->SourceController().AddSourceFiles({path}); }
+    std::string Log() const { return TempDir::ReadFile(fs::path(m_folder) / "log.txt"); }
+    std::string OutputFolder() const { return root.Folder() + "out"; }
+
+    TempDir root;
+    TempDir clips;
+    RecordingMessageBoxes boxes;
+    RecordingShell shell;
+    RecordingPower power;
+    int endings = 0;
+    std::unique_ptr<ProgramShell> program;
+
+private:
+    std::string m_folder;
+};
+
+// A settings file that points the output at a listener on a local port: the program takes its
+// default folder instead, says so in the log, and nothing reaches the port.
+TEST_F(App_FaultTests, AnOutputFolderAddressInTheSettingsSendsNothingToTheNetwork) {
+    QTcpServer listener;
+    ASSERT_TRUE(listener.listen(QHostAddress::LocalHost));
+    const std::string address = "tcp://127.0.0.1:" + std::to_string(listener.serverPort());
+    root.WriteFile("prog/Config/UserSettings.ini", "[USRInfo]\r\nOutDir=" + address + "\r\n");
+    const QByteArray home = qgetenv("HOME");
+    qputenv("HOME", QByteArray::fromStdString(root.Folder() + "home"));
+    StartProgram();
+    qputenv("HOME", home);
+
+    EXPECT_EQ(program->Choices().edtOutputFolder(), root.Folder() + "home/Rivamo");
+    EXPECT_NE(Log().find("the default is used instead: " + address), std::string::npos) << Log();
+    AddRow(Clip("clip.avi"));
+    program->MainForm().btnConvertClick();
+    QTest::qWait(100);
+    EXPECT_FALSE(listener.hasPendingConnections());
+    EXPECT_EQ(FilesIn(root.Folder() + "home/Rivamo").size(), 1u);
+}
+
+// The program folder has a blank in its name and a program planted at the prefix before it: the
+// transcoder is started by its full path, the planted program never runs, and the log shows the
+// command line as it always did.
+TEST_F(App_FaultTests, AProgramPlantedAtAPrefixOfTheProgramFolderNeverRuns) {
+    const std::string marker = root.Folder() + "planted ran";
+    root.WriteFile("x/my", "#!/bin/sh\ntouch '" + marker + "'\n");
+    fs::permissions(root.Path() / "x/my", fs::perms::owner_all);
+    const std::string folder = root.Folder() + "x/my bin/";
+    StartProgram(folder);
+    program->Choices().SetOutputFolder(OutputFolder());
+    const std::string clip = Clip("clip.avi");
+    AddRow(clip);
+    program->MainForm().btnConvertClick();
+
+    EXPECT_FALSE(fs::exists(marker));
+    ASSERT_EQ(FilesIn(OutputFolder()).size(), 1u);
+    EXPECT_TRUE(CheckMedia(FilesIn(OutputFolder())[0]).hasVideo);
+    EXPECT_NE(Log().find("|parameter: " + folder + "trenc -y -i \"" + clip + "\""), std::string::npos)
+        << Log();
+}
+
+// Another program's process named trenc neither keeps the batch waiting nor is stopped by it; the
+// own transcoder, stopped, is asked to end and leaves a playable partial file.
+TEST_F(App_FaultTests, AForeignTrencIsNeitherWaitedForNorStopped) {
+    const std::string foreignPath = root.Folder() + "other/trenc";
+    fs::create_directories(root.Path() / "other");
+    fs::copy_file("/bin/sleep", foreignPath);
+    PosixProcessLauncher launcher;
+    auto foreign = launcher.Start(foreignPath, " 600", root.Folder() + "other");
+    ASSERT_NE(foreign, nullptr);
+    StartProgram();
+    program->Choices().SetOutputFolder(OutputFolder());
+    AddRow(Clip("long.avi", 60));
+    boxes.QueueAnswer(IdYes);
+    WhenReady stop([this] { return program->CustomProc().ChunkCount >= 3; },
+                   [this] { program->ProgressForm().btnStop->click(); });
+    program->MainForm().btnConvertClick();
+
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Are you sure you want to stop the work ? "});
+    EXPECT_TRUE(foreign->IsRunning());
+    EXPECT_EQ(OwnChildrenTable().Snapshot()->size(), 1u) << "only the foreign process is left";
+    ASSERT_EQ(FilesIn(OutputFolder()).size(), 1u);
+    const MediaReport partial = CheckMedia(FilesIn(OutputFolder())[0]);
+    EXPECT_TRUE(partial.opened) << partial.openError;
+    EXPECT_GT(partial.videoSeconds, 0.0);
+    EXPECT_LT(partial.videoSeconds, 59.0);
+    foreign->Kill();
+}
+
+// A FIFO or a link to a device as the settings file neither freezes the start nor the close: both
+// report the file's error, and the program still ends when asked.
+TEST_F(App_FaultTests, ASettingsFileThatIsNoRegularFileIsReportedAtStartAndClose) {
+    auto& application = *qobject_cast<RivamoApplication*>(QCoreApplication::instance());
+    application.SetErrorPresenter(&boxes);
+    for (const bool fifo : {true, false}) {
+        TempDir folder;
+        const std::string settings = folder.Folder() + "Config/UserSettings.ini";
+        fs::create_directories(folder.Path() / "Config");
+        if (fifo)
+            ASSERT_EQ(mkfifo(settings.c_str(), 0600), 0);
+        else
+            fs::create_symlink("/dev/zero", settings);
+        boxes.Clear();
+        endings = 0;
+        StartProgram(folder.Folder());
+        program->MainForm().close();
+        // The save reads the file before it replaces it: the close meets the same error.
+        const std::string error = "Cannot open file \"" + settings + "\". Not a regular file.";
+        EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{error, error}));
+        EXPECT_EQ(endings, 1);
+        program.reset();
+    }
+    application.SetErrorPresenter(nullptr);
+}
+
+// The program folder on a read-only mount: the program starts (no lock can be taken there, so that
+// folder is not guarded), and the close reports the settings it could not save and still ends.
+TEST_F(App_FaultTests, AReadOnlyProgramFolderStartsAndItsCloseReportsTheUnsavedSettings) {
+    if (geteuid() != 0)
+        GTEST_SKIP() << "a read-only bind mount needs root";
+    const std::string folder = root.Folder() + "prog/";
+    StartProgram(folder);
+    program.reset();
+    ASSERT_EQ(std::system(("mount --bind -o ro '" + folder + "' '" + folder + "'").c_str()), 0);
+    struct Unmount {
+        std::string folder;
+        ~Unmount() { EXPECT_EQ(std::system(("umount '" + folder + "'").c_str()), 0); }
+    } unmount{folder};
+    EXPECT_TRUE(SingleInstance(folder).Claim());
+    StartProgram(folder);
+    program->MainForm().close();
+    const std::string settings = folder + "Config/UserSettings.ini";
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{"Cannot create file \"" + settings + "\". Read-only file system"});
+    EXPECT_EQ(endings, 1);
+    program.reset();
+}
+
+// A row whose end equals its start is not converted (no "-t 0" run): the user is told which.
+TEST_F(App_FaultTests, ARowWithNothingToConvertIsNamedAndNotRun) {
+    StartProgram();
+    program->Choices().SetOutputFolder(OutputFolder());
+    const std::string clip = Clip("clip.avi", 3);
+    AddRow(clip);
+    program->Sources().SetCell(0, colStartTime, "00:00:02");
+    program->Sources().SetCell(0, colEndTime, "00:00:02");
+    program->MainForm().btnConvertClick();
+
+    ASSERT_EQ(boxes.Boxes().size(), 1u);
+    EXPECT_NE(boxes.Boxes()[0].text.find("Row 1: " + clip + " (00:00:02 to 00:00:02)"), std::string::npos);
+    EXPECT_TRUE(FilesIn(OutputFolder()).empty());
+    EXPECT_EQ(Log().find("parameter:"), std::string::npos);
+}
+
+// Closing the main window during a batch asks the progress window's question: No goes on, Yes
+// stops the transcoder as a confirmed close does and ends the program after the batch, leaving a
+// playable file.
+TEST_F(App_FaultTests, ClosingTheMainWindowDuringABatchAsksAndEndsOnlyWhenConfirmed) {
+    StartProgram();
+    program->Choices().SetOutputFolder(OutputFolder());
+    AddRow(Clip("long.avi", 60));
+    boxes.QueueAnswer(IdNo);
+    boxes.QueueAnswer(IdYes);
+    bool closedOnNo = true;
+    WhenReady close([this] { return program->CustomProc().ChunkCount >= 2; },
+                    [&] {
+                        closedOnNo = program->MainForm().close();
+                        EXPECT_EQ(endings, 0);
+                        EXPECT_FALSE(program->MainForm().close()) << "the window stays until the batch ends";
+                    });
+    program->MainForm().btnConvertClick();
+
+    EXPECT_FALSE(closedOnNo);
+    EXPECT_EQ(boxes.Texts(), (std::vector<std::string>{"Are you sure to stop processing ?",
+                                                       "Are you sure to stop processing ?"}));
+    EXPECT_EQ(endings, 1);
+    ASSERT_EQ(FilesIn(OutputFolder()).size(), 1u);
+    const MediaReport partial = CheckMedia(FilesIn(OutputFolder())[0]);
+    EXPECT_TRUE(partial.opened) << partial.openError;
+    EXPECT_GT(partial.videoSeconds, 0.0);
+}
+
+// Today's containers are added, a type the program does not take is named after the add, and a
+// line break in a file name cannot forge a line of the log.
+TEST_F(App_FaultTests, OtherTypesAreNamedAndAFileNameCannotForgeALogLine) {
+    StartProgram();
+    program->Choices().SetOutputFolder(OutputFolder());
+    const std::string mp4 =
+        MakeClip(clips, "clip.mp4", {2, "160x120", 25, 44100, {"-c:v", "mpeg4", "-c:a", "aac"}});
+    const std::string mkv =
+        MakeClip(clips, "clip.mkv", {2, "160x120", 25, 44100, {"-c:v", "mpeg4", "-c:a", "aac"}});
+    const std::string forged = Clip("a\nQuarnel Soft forged|line.avi");
+    const std::string notes = clips.WriteFile("notes.txt", "text");
+    program->SourceController().AddSourceFiles({mp4, notes, mkv, forged});
+
+    ASSERT_EQ(program->Sources().RowCount(), 3u);
+    EXPECT_EQ(boxes.Texts(),
+              std::vector<std::string>{
+                  "These files were not added: Rivamo does not convert files of their type.\n" + notes});
+    program->Sources().SetCell(0, colCheck, UncheckedText);
+    program->Sources().SetCell(1, colCheck, UncheckedText);
+    program->MainForm().btnConvertClick();
+    EXPECT_EQ(FilesIn(OutputFolder()).size(), 1u);
+    const std::string log = Log();
+    ASSERT_TRUE(log.ends_with("\r\n"));
+    for (std::size_t line = 0; line < log.size(); line = log.find("\r\n", line) + 2) {
+        EXPECT_EQ(log.compare(line, 13, "Quarnel Soft "), 0) << log;
+        EXPECT_LT(log.find('\n', line), log.find("\r\n", line) + 2) << "a bare line break in " << log;
+    }
+    EXPECT_NE(log.find("a\\nQuarnel Soft forged|line.avi"), std::string::npos) << log;
+}
+
+// The batch's pauses serve the window: a stop clicked during the 2 s pause before a file is
+// answered at once and honoured when the pause ends, so no transcoder starts.
+TEST_F(App_FaultTests, AStopClickedDuringThePauseIsServedAndNoTranscoderStarts) {
+    ProgramOptions options = ShortPauses(shell, power);
+    options.timing.showPauseMs = 2000;
+    options.timing.pollMs = 100;
+    StartProgram(root.Folder() + "prog/", options);
+    program->Choices().SetOutputFolder(OutputFolder());
+    AddRow(Clip("clip.avi"));
+    int ticksInPause = 0;
+    QTimer ticker;
+    QObject::connect(&ticker, &QTimer::timeout,
+                     [&] { ticksInPause += program->ProgressForm().isVisible() ? 1 : 0; });
+    ticker.start(50);
+    boxes.QueueAnswer(IdYes);
+    WhenReady stop([&] { return ticksInPause >= 4; }, [this] { program->ProgressForm().btnStop->click(); });
+    program->MainForm().btnConvertClick();
+
+    EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Are you sure you want to stop the work ? "});
+    EXPECT_TRUE(FilesIn(OutputFolder()).empty());
+    EXPECT_TRUE(OwnChildrenTable().Snapshot()->empty());
+}
+
+// One Rivamo per program folder, with real program processes on the X display: a second start
+// says that Rivamo is already running, brings the first window above another program's window,
+// and ends.
+class App_SingleInstanceTests : public testing::Test {
+protected:
+    void SetUp() override {
+        if (qEnvironmentVariableIsEmpty("DISPLAY") || QStandardPaths::findExecutable("xdotool").isEmpty() ||
+            QStandardPaths::findExecutable("xwininfo").isEmpty())
+            GTEST_SKIP() << "needs an X display (xvfb-run), xdotool and xwininfo";
+    }
+    void TearDown() override {
+        for (auto& process : m_processes) {
+            process->kill();
+            process->waitForFinished();
+        }
+    }
+
+    // A program folder holding a copy of the real program and a Config folder.
+    std::string ProgramFolder(const std::string& name) {
+        const fs::path folder = root.Path() / name;
+        fs::create_directories(folder / "Config");
+        fs::copy_file(fs::path(ProgramDir()) / "rivamo", folder / "rivamo");
+        return folder.string() + "/";
+    }
+    QProcess& Run(const std::string& folder) {
+        auto process = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        process->setProcessEnvironment(environment);
+        process->start(QString::fromStdString(folder + "rivamo"), {});
+        EXPECT_TRUE(process->waitForStarted());
+        m_processes.push_back(std::move(process));
+        return *m_processes.back();
+    }
+    static QString Tool(const QString& program, const QStringList& arguments) {
+        QProcess tool;
+        tool.start(program, arguments);
+        tool.waitForFinished(30000);
+        return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+    }
+    // The first visible window of the process whose title matches the pattern, waiting for it.
+    static QString WindowOf(const QProcess& process, const QString& title) {
+        return Tool("xdotool", {"search", "--sync", "--all", "--onlyvisible", "--pid",
+                                QString::number(process.processId()), "--name", title})
+            .split('\n')
+            .value(0);
+    }
+    // The ids of the given windows in stacking order, top first.
+    static QStringList Stacking(const QStringList& windows) {
+        QStringList order;
+        for (const QString& line : Tool("xwininfo", {"-root", "-children"}).split('\n'))
+            for (const QString& window : windows)
+                if (line.trimmed().startsWith("0x" + QString::number(window.toULongLong(), 16) + " "))
+                    order << window;
+        return order;
+    }
+
+    TempDir root;
+
+private:
+    std::vector<std::unique_ptr<QProcess>> m_processes;
+};
+
+TEST_F(App_SingleInstanceTests, ASecondStartSaysSoBringsTheFirstForwardAndEnds) {
+    const std::string folder = ProgramFolder("prog");
+    QProcess& first = Run(folder);
+    const QString firstWindow = WindowOf(first, "Rivamo");
+    QProcess& other = Run(ProgramFolder("other"));
+    const QString otherWindow = WindowOf(other, "Rivamo");
+    ASSERT_EQ(Stacking({firstWindow, otherWindow}), (QStringList{otherWindow, firstWindow}));
+
+    QProcess& second = Run(folder);
+    const QString box = WindowOf(second, "^Rivamo$");
+    ASSERT_FALSE(box.isEmpty());
+    Tool("xdotool", {"windowfocus", "--sync", box, "key", "Return"});
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(second.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(second.exitCode(), 0);
+    EXPECT_EQ(Stacking({firstWindow, otherWindow}), (QStringList{firstWindow, otherWindow}));
+    EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+} // namespace
