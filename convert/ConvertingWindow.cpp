@@ -82,10 +82,11 @@ void TfrmConverting::BuildControls() {
     lblCurprog = PlacedLabel("Current File:", background, {26, 126, 110, 16});
     ProgressBar1 = Bar(background, {140, 127, 268, 14});
     ProgressBar1->setObjectName("ProgressBar1");
-    lblPersent = PlacedLabel(nullptr, background, {16, 172, 300, 16});
+    lblPersent = PlacedLabel(nullptr, background, {16, 172, 170, 16});
     lblPersent->setObjectName("lblPersent");
-    // Under the file's bar, on its right, where the stop button leaves it room.
-    lblTimeLeft = PlacedLabel(nullptr, background, {140, 146, 268, 16});
+    // Beside the file counter, up to the stop button; the counter ("Current: 12, Total: 40") needs
+    // less than half of the row.
+    lblTimeLeft = PlacedLabel(nullptr, background, {190, 172, 136, 16});
     lblTimeLeft->setObjectName("lblTimeLeft");
     lblTimeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     btnStop = MakeBitmapButton(background, "btnStop", ButtonArt::DialogCommand, QStringLiteral("Stop"));
