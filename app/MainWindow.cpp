@@ -91,6 +91,7 @@ TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainCh
     SetShortcutCommand(ShortcutCommand::Convert, [this] { btnConvertClick(); });
     SetShortcutCommand(ShortcutCommand::Options, [this] { btnOptionsClick(); });
     SetShortcutCommand(ShortcutCommand::SelectOutputFolder, [this] { btnSelectOutputFolderClick(); });
+    SetShortcutCommand(ShortcutCommand::Help, [this] { ActSysHelpExecute(); });
 
     tmrClearMemory = new QTimer(this);
     tmrClearMemory->setInterval(ClearMemoryIntervalMs);
@@ -130,6 +131,7 @@ void TFrmMainForm::BuildFrame() {
     BuildGrid(client);
     BuildListButtons(client);
     BuildOptionButtons(client);
+    BuildProductButtons(client);
     NameControls();
 }
 
@@ -239,6 +241,29 @@ void TFrmMainForm::BuildListButtons(QWidget* client) {
     btnConvert->setGeometry(Layout::btnConvert);
 }
 
+void TFrmMainForm::BuildProductButtons(QWidget* client) {
+    btnHomePage = CommandButton(client, "btnHomePage", ButtonArt::SmallCommand, "Home page", "Home page",
+                                &TFrmMainForm::ActSysHomePageExecute);
+    btnHomePage->setGeometry(Layout::btnHomePage);
+    btnEMail = CommandButton(client, "btnEMail", ButtonArt::SmallCommand, "E-mail", "E-mail",
+                             &TFrmMainForm::ActSysEmailExecute);
+    btnEMail->setGeometry(Layout::btnEMail);
+    btnAbout = CommandButton(client, "btnAbout", ButtonArt::SmallCommand, "About", "About",
+                             &TFrmMainForm::ActSysAboutExecute);
+    btnAbout->setGeometry(Layout::btnAbout);
+    btnHelp = CommandButton(client, "btnHelp", ButtonArt::SmallCommand, "Help", "Help (F1)",
+                            &TFrmMainForm::ActSysHelpExecute);
+    btnHelp->setGeometry(Layout::btnHelp);
+    btnHelp->setToolTip(QString()); // the hint "Help (F1)" is not displayed
+}
+
+void TFrmMainForm::SetTitleText(const QString& text) {
+    setWindowTitle(text);
+    setAccessibleName(text);
+    lblTitle->setText(text);
+    lblTitle->setAccessibleName(text);
+}
+
 BitmapButton* TFrmMainForm::CommandButton(QWidget* parent, const char* name, ButtonArt art, const char* text,
                                           const char* hint, void (TFrmMainForm::*click)()) {
     BitmapButton* button =
@@ -278,6 +303,22 @@ void TFrmMainForm::btnRemoveFileClick() {
 
 void TFrmMainForm::btnClearFileClick() {
     RunIfSet(m_sourceListCommands.clearFiles);
+}
+
+void TFrmMainForm::ActSysHomePageExecute() {
+    RunIfSet(m_productCommands.homePage);
+}
+
+void TFrmMainForm::ActSysEmailExecute() {
+    RunIfSet(m_productCommands.email);
+}
+
+void TFrmMainForm::ActSysAboutExecute() {
+    RunIfSet(m_productCommands.about);
+}
+
+void TFrmMainForm::ActSysHelpExecute() {
+    RunIfSet(m_productCommands.help);
 }
 
 void TFrmMainForm::btnOptionsClick() {

@@ -30,6 +30,14 @@ struct SourceListCommands {
     std::function<void()> downloadCodec; // the label Label3
 };
 
+// The product commands of the main window, given by the window's owner.
+struct ProductCommands {
+    std::function<void()> homePage; // ActSysHomePage, btnHomePage
+    std::function<void()> email;    // ActSysEmail, btnEMail
+    std::function<void()> about;    // ActSysAbout, btnAbout
+    std::function<void()> help;     // ActSysHelp, btnHelp, F1
+};
+
 // The main window's commands that reach the Options dialog and the output folder, given by its owner.
 struct OptionCommands {
     std::function<void()> showOptions;        // btnOptions, Ctrl+I
@@ -62,6 +70,9 @@ public:
     // false to keep the window open.
     void SetCloseHandler(std::function<bool()> handler) { m_closeHandler = std::move(handler); }
     void SetSourceListCommands(SourceListCommands commands) { m_sourceListCommands = std::move(commands); }
+    void SetProductCommands(ProductCommands commands) { m_productCommands = std::move(commands); }
+    // The caption and lblTitle: the product name and version.
+    void SetTitleText(const QString& text);
     void SetOptionCommands(OptionCommands commands) { m_optionCommands = std::move(commands); }
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
@@ -74,6 +85,10 @@ public:
     void btnOpenFileClick();
     void btnRemoveFileClick();
     void btnClearFileClick();
+    void ActSysHomePageExecute();
+    void ActSysEmailExecute();
+    void ActSysAboutExecute();
+    void ActSysHelpExecute();
     void btnOptionsClick();
     void RzBmpButton1Click();
     void btnSelectOutputFolderClick();
@@ -88,6 +103,10 @@ public:
     // The place of the preview, the player's buttons and the trim bar: an empty, transparent container
     // (MainWindowLayout::pnlPreviewHost), over the bezel and the groove the background draws for them.
     QWidget* pnlPreviewHost = nullptr;
+    BitmapButton* btnHomePage = nullptr;
+    BitmapButton* btnEMail = nullptr;
+    BitmapButton* btnAbout = nullptr;
+    BitmapButton* btnHelp = nullptr;
     SourceGridView* dxTreeSourceFileInfo = nullptr;
     BitmapButton* btnOpenFile = nullptr;
     BitmapButton* btnRemoveFile = nullptr;
@@ -119,6 +138,7 @@ private:
     void BuildFrame();
     void BuildChoices(QWidget* client);
     void BuildListButtons(QWidget* client);
+    void BuildProductButtons(QWidget* client);
     void BuildGrid(QWidget* client);
     void BuildOptionButtons(QWidget* client);
     void NameControls();
@@ -138,6 +158,7 @@ private:
     bool m_shownOnce = false;
     std::function<void()> m_convertBatch;
     SourceListCommands m_sourceListCommands;
+    ProductCommands m_productCommands;
     OptionCommands m_optionCommands;
     std::function<void()> m_memoryTrim;
     std::function<void()> m_firstShowHandler;

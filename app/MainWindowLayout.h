@@ -16,6 +16,12 @@ inline constexpr QRect lblTitle(63, 32, 537, 27);
 inline constexpr QRect btnWindowMinimize(606, 28, 25, 25);
 inline constexpr QRect btnWindowClose(640, 28, 25, 25);
 
+// The product commands, in a row at the top right.
+inline constexpr QRect btnHomePage(373, 100, 70, 20);
+inline constexpr QRect btnEMail(447, 100, 70, 20);
+inline constexpr QRect btnAbout(521, 100, 70, 20);
+inline constexpr QRect btnHelp(595, 100, 70, 20);
+
 // The preview column: the video window in its bezel, the player's shelf, the trim bar in its groove.
 inline constexpr QRect pnlPreviewHost(21, 86, 260, 231); // holds everything below
 inline constexpr QRect DSVideoWindowEx1(21, 86, 260, 172);

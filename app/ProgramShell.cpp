@@ -1,14 +1,19 @@
 #include "app/ProgramShell.h"
 
 #include <exception>
+#include <filesystem>
 #include <utility>
 
 #include <QDir>
 #include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
+#include "app/Companions.h"
+#include "app/FlashForm.h"
+#include "app/JpegPicture.h"
 #include "app/MainWindow.h"
 #include "app/RivamoApplication.h"
 #include "convert/BatchSummaryWindow.h"
@@ -24,8 +29,17 @@
 namespace {
 
 constexpr const char* OutputFolderBelowHome = "/Rivamo";
-constexpr int ErrorKind = 0;   // ShowMessageKind's error box
-constexpr int WarningKind = 1; // and its warning box
+constexpr int ErrorKind = 0;         // ShowMessageKind's error box
+constexpr int WarningKind = 1;       // and its warning box
+constexpr int InformationOkType = 1; // ShowMessageButtons' information box with OK
+constexpr const char* NotFoundMessage = " is not found. Please reinstall this program.";
+constexpr const char* ManualName = "Manual.html";
+constexpr const char* MailtoScheme = "mailto:";
+
+std::string RunningExecutable() {
+    std::error_code error;
+    return std::filesystem::read_symlink("/proc/self/exe", error).string();
+}
 
 std::string HomeFolder() {
     return QFile::encodeName(QDir::homePath()).toStdString();
@@ -39,16 +53,19 @@ std::string DefaultOutputFolder() {
 
 ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes,
                            std::function<void()> endProcess, ProgramOptions options)
-    : m_programFolder(std::move(programFolder)), m_boxes(boxes), m_endProcess(std::move(endProcess)),
-      m_choices(DefaultOutputFolder()), m_customProc(m_programFolder, m_options, m_choices),
-      m_appFunc(m_programFolder),
-      m_commonLib(m_programFolder, m_customProc, m_sources, m_appFunc, m_fileFunc), m_commands(m_commonLib),
-      m_shell(options.shell != nullptr ? *options.shell : m_desktopShell),
+    : m_programFolder(std::move(programFolder)),
+      m_dataFolder(options.dataFolder.empty() ? m_programFolder : options.dataFolder),
+      m_executablePath(options.executablePath.empty() ? RunningExecutable() : options.executablePath),
+      m_splashTicks(options.splashTicks), m_boxes(boxes), m_endProcess(std::move(endProcess)),
+      m_choices(DefaultOutputFolder()), m_customProc(m_dataFolder, m_options, m_choices),
+      m_appFunc(m_dataFolder),
+      m_commonLib(m_programFolder, m_customProc, m_sources, m_appFunc, m_fileFunc, m_dataFolder),
+      m_commands(m_commonLib), m_shell(options.shell != nullptr ? *options.shell : m_desktopShell),
       m_power(options.power != nullptr ? *options.power : m_logindPower),
       m_sourceController(
           m_sources, m_probe, m_preview, m_trimBar, m_pump,
           [this](const std::string& path) { ShowCodecError(m_mainForm.get(), m_shell, path); }),
-      m_initDir(m_programFolder, HomeFolder() + "/") {
+      m_initDir(m_dataFolder, HomeFolder() + "/") {
     m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, m_progress,
                                                           *this, m_boxes, m_appFunc, m_launcher, m_clock,
                                                           m_pump, m_shell, m_power},
@@ -63,6 +80,12 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     m_mainForm->SetCloseHandler([this] { return MainFormCloseQuery(); });
     m_mainForm->SetConvertBatch([this] { ConvertBatch(); });
     m_mainForm->SetMemoryTrim([this] { TrimWorkingSet(m_power, m_pump); });
+    m_mainForm->SetProductCommands({
+        .homePage = [this] { OpenHomePage(); },
+        .email = [this] { SendEMail(); },
+        .about = [this] { ShowAboutForm(); },
+        .help = [this] { OpenHelp(); },
+    });
     BindSourceList();
     m_sourceController.SetWarning(
         [this](const std::string& message) { ShowMessageKind(m_boxes, message, WarningKind); });
@@ -145,8 +168,61 @@ void ProgramShell::Start() {
 }
 
 void ProgramShell::MainFormShow() {
+    ShowSplash();
     m_customProc.FillOptionLists(); // ends with LoadUserSettings
     m_customProc.ApplySelectedProfile();
+    // A missing companion ends the program once control is back in the main loop; the close
+    // handler does not run then.
+    if (m_terminateRequested)
+        QTimer::singleShot(0, m_mainForm.get(), [this] { m_endProcess(); });
+}
+
+// The splash needs Branding.so for its picture. Without it (or without a picture in it) the
+// program starts without a splash, and the companion check reports the missing file.
+void ProgramShell::ShowSplash() {
+    const QImage picture = DecodeJpeg(LoadSplashPicture(m_programFolder));
+    if (picture.isNull()) {
+        InitializeApplication();
+        return;
+    }
+    TFrmFlashForm splash(
+        picture, [this] { InitializeApplication(); }, m_splashTicks);
+    splash.exec();
+}
+
+void ProgramShell::InitializeApplication() {
+    CheckCompanionFiles();
+    m_pump.Pump();
+    m_softInfo = LoadProductInfo(m_programFolder, m_executablePath);
+    m_softInfo.AppPath = m_programFolder;
+    m_mainForm->SetTitleText(QString::fromUtf8(CaptionOf(m_softInfo)));
+}
+
+// Every missing library gets its own box; the start-up still runs to its end.
+void ProgramShell::CheckCompanionFiles() {
+    for (const char* name : {UifaceLibraryName, BrandingLibraryName}) {
+        if (std::filesystem::exists(m_programFolder + name))
+            continue;
+        ShowMessageButtons(m_boxes, std::string("'") + name + "'" + NotFoundMessage, InformationOkType);
+        m_terminateRequested = true;
+    }
+}
+
+void ProgramShell::OpenHomePage() {
+    m_shell.OpenAddress(m_softInfo.HomePage);
+}
+
+void ProgramShell::SendEMail() {
+    m_shell.OpenAddress(MailtoScheme + m_softInfo.EMail);
+}
+
+// The manual of the program folder, whatever the current folder is.
+void ProgramShell::OpenHelp() {
+    m_shell.OpenFolder(m_softInfo.AppPath + ManualName);
+}
+
+void ProgramShell::ShowAboutForm() {
+    ShowAbout(m_programFolder, m_softInfo);
 }
 
 // A close confirmed during a batch ends the program once the batch has stopped its transcoder and

@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include "app/ProductInfo.h"
 #include "convert/BatchDriver.h"
 #include "convert/BatchSupervisor.h"
 #include "convert/BatchTiming.h"
@@ -44,8 +45,11 @@ class TSourceListBinding;
 // everything as it is; tests shorten the batch's pauses and keep the desktop and the power alone.
 struct ProgramOptions {
     BatchTiming timing;
-    Shell* shell = nullptr;            // the desktop's default handlers when null
-    Power* power = nullptr;            // systemd-logind and the C library when null
+    Shell* shell = nullptr;     // the desktop's default handlers when null
+    Power* power = nullptr;     // systemd-logind and the C library when null
+    std::string dataFolder;     // where Config/, log.txt and the script go; the program folder when empty
+    std::string executablePath; // whose FileVersion the caption shows; the running executable when empty
+    int splashTicks = 2;        // seconds the splash stays up at least
     DesktopSession* desktop = nullptr; // the desktop over D-Bus when null
 };
 
@@ -61,9 +65,18 @@ public:
     ProgramShell(const ProgramShell&) = delete;
     ProgramShell& operator=(const ProgramShell&) = delete;
 
-    // Shows the main window centred on the screen; its first show fills the option lists (loading
-    // the user settings) and applies the selected profile.
+    // Shows the main window centred on the screen; its first show shows the splash, which
+    // initialises the program, then fills the option lists (loading the user settings) and applies
+    // the selected profile. When a companion library is missing, the program ends after that.
     void Start();
+
+    // The product commands of the main window.
+    void OpenHomePage();
+    void SendEMail();
+    void OpenHelp();
+    void ShowAboutForm();
+
+    const RecSoftInfo& SoftInfo() const { return m_softInfo; }
 
     TFrmMainForm& MainForm() { return *m_mainForm; }
     TfrmConverting& ProgressForm() { return *m_progressForm; }
@@ -87,6 +100,9 @@ private:
     void ConvertBatch();
     bool MainFormCloseQuery();
     void MainFormClose();
+    void ShowSplash();
+    void InitializeApplication();
+    void CheckCompanionFiles();
 
     // BatchView: how the batch moves the windows.
     void ShowProgress() override;
@@ -95,6 +111,11 @@ private:
     void EndProgram() override;
 
     const std::string m_programFolder; // with a trailing "/"
+    const std::string m_dataFolder;    // with a trailing "/"
+    const std::string m_executablePath;
+    const int m_splashTicks;
+    RecSoftInfo m_softInfo;
+    bool m_terminateRequested = false;
     MessageBoxPresenter& m_boxes;
     const std::function<void()> m_endProcess;
     bool m_closeAfterBatch = false; // the main window was closed during a batch, and confirmed

@@ -4,6 +4,8 @@
 #include <exception>
 #include <iostream>
 
+#include <QIcon>
+
 #include "support/MessageBoxes.h"
 
 namespace {
@@ -15,6 +17,9 @@ RivamoApplication::RivamoApplication(int& argc, char** argv) : QApplication(argc
     // Window captions stand as the windows set them; without this the platform would append the
     // application's name to every caption ("Converting — Rivamo").
     setApplicationDisplayName(QString());
+    // The desktop entry, the icons and the metainfo are all named after the application id.
+    setDesktopFileName(QStringLiteral(RIVAMO_APP_ID));
+    setWindowIcon(QIcon::fromTheme(QStringLiteral(RIVAMO_APP_ID)));
     // Numbers in texts (progress lines, INI values) are read and written with "." whatever the
     // user's locale says; Qt sets the locale from the environment when the application is made.
     std::setlocale(LC_NUMERIC, "C");

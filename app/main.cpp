@@ -8,6 +8,7 @@
 #include "support/MessageBoxes.h"
 #include "support/QtMessageBoxes.h"
 #include "support/SingleInstance.h"
+#include "support/UserDataFolder.h"
 
 namespace {
 
@@ -26,15 +27,17 @@ int main(int argc, char* argv[]) {
     RivamoApplication app(argc, argv);
     QtMessageBoxes boxes;
     app.SetErrorPresenter(&boxes);
+    const std::string programFolder = ExeFolder();
+    ProgramOptions options;
+    options.dataFolder = DataFolder(programFolder);
     // The folder the program writes to (Config/, log.txt, the script): one Rivamo per folder.
-    const std::string dataFolder = ExeFolder();
-    SingleInstance instance(dataFolder);
+    SingleInstance instance(options.dataFolder);
     if (!instance.Claim()) {
         instance.AskRunningToComeForward();
         ShowMessageKind(boxes, AlreadyRunning, InformationKind);
         return EXIT_SUCCESS;
     }
-    ProgramShell program(dataFolder, boxes, EndProcess);
+    ProgramShell program(programFolder, boxes, EndProcess, options);
     instance.SetComeForwardHandler([&program] {
         TFrmMainForm& window = program.MainForm();
         window.showNormal();

@@ -75,9 +75,10 @@ std::string SystemErrorText() {
 } // namespace
 
 TCommonLib::TCommonLib(std::string programFolder, TCustomProc& customProc, const SourceList& sources,
-                       const TAppFunc& appFunc, TFileFunc& fileFunc)
-    : m_programFolder(std::move(programFolder)), m_customProc(customProc), m_sources(sources),
-      m_appFunc(appFunc), m_fileFunc(fileFunc) {}
+                       const TAppFunc& appFunc, TFileFunc& fileFunc, std::string dataFolder)
+    : m_programFolder(std::move(programFolder)),
+      m_dataFolder(dataFolder.empty() ? m_programFolder : std::move(dataFolder)), m_customProc(customProc),
+      m_sources(sources), m_appFunc(appFunc), m_fileFunc(fileFunc) {}
 
 std::string TCommonLib::BuildCommandLine(const std::string& path) {
     TConvertParameterStruct& p = ConvertParameter;
@@ -189,7 +190,7 @@ std::string TCommonLib::PrepareOutputFolder() const {
 }
 
 std::string TCommonLib::ScriptPath() const {
-    return m_programFolder + ScriptName;
+    return m_dataFolder + ScriptName;
 }
 
 // The script is replaced whole: written to a temporary file beside it, then renamed over it, so it

@@ -37,8 +37,10 @@ struct TConvertParameterStruct {
 // conversion controller, so a custom profile that the row lookup applies is what the fragments see.
 class TCommonLib {
 public:
+    // The transcoders are found in the program folder; the script is written to the data folder
+    // (the program folder when empty).
     TCommonLib(std::string programFolder, TCustomProc& customProc, const SourceList& sources,
-               const TAppFunc& appFunc, TFileFunc& fileFunc);
+               const TAppFunc& appFunc, TFileFunc& fileFunc, std::string dataFolder = {});
 
     const std::string& ProgramFolder() const { return m_programFolder; }
     TConvertParameterStruct ConvertParameter; // the pieces of the last command line built
@@ -57,7 +59,7 @@ public:
     std::string SourceDurationText(const std::string& path) const;
     // The output folder with a trailing "/", created with its parents and logged.
     std::string PrepareOutputFolder() const;
-    // The script's path: VideoFile.avs in the program folder.
+    // The script's path: VideoFile.avs in the data folder.
     std::string ScriptPath() const;
 
     // SelectOutputFolder (convert/OutputFolderChoice.cpp): the folder the user picks in the dialog
@@ -87,6 +89,7 @@ private:
     std::string JoinForm(const std::string& outputPath) const;
 
     std::string m_programFolder; // with a trailing "/"
+    std::string m_dataFolder;    // with a trailing "/"
     TCustomProc& m_customProc;
     const SourceList& m_sources;
     const TAppFunc& m_appFunc;

@@ -25,6 +25,7 @@ public:
 class Shell {
 public:
     virtual ~Shell() = default;
+    // Opens a local folder, or a local file such as the manual, with its default handler.
     virtual void OpenFolder(const std::string& folder) = 0;
     virtual void OpenAddress(const std::string& address) = 0;
 };

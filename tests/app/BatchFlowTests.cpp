@@ -53,7 +53,7 @@ protected:
 
     std::string Log() const { return TempDir::ReadFile(folder.Path() / "log.txt"); }
 
-    TempDir folder;
+    TestProgramFolder folder;
     RecordingMessageBoxes boxes;
     RecordingShell shell;
     RecordingPower power;

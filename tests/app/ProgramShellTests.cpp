@@ -2,18 +2,53 @@
 
 #include <filesystem>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QDir>
+#include <QElapsedTimer>
+#include <QLabel>
 #include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
 #include <QTest>
+#include <QTimer>
 
+#include "app/FlashForm.h"
 #include "app/MainWindow.h"
 #include "app/ProgramShell.h"
 #include "convert/ConvertingWindow.h"
+#include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 
 namespace {
+
+// The options of these tests: the recording desktop, the built program's version, a short splash.
+ProgramOptions ShellOptions(Shell& shell, int splashTicks = 0) {
+    ProgramOptions options;
+    options.shell = &shell;
+    options.executablePath = (BuiltProgramFolder() / "rivamo").string();
+    options.splashTicks = splashTicks;
+    return options;
+}
+
+// Runs `check` once on the top-level window of that object name as soon as it is visible; the
+// program's own modal loops (splash, About) keep serving the timer.
+void WhenWindowShows(const QString& objectName, const std::function<void(QWidget&)>& check) {
+    auto* poll = new QTimer(qApp);
+    QObject::connect(poll, &QTimer::timeout, [poll, objectName, check] {
+        for (QWidget* window : QApplication::topLevelWidgets()) {
+            if (window->objectName() == objectName && window->isVisible()) {
+                poll->stop();
+                poll->deleteLater();
+                check(*window);
+                return;
+            }
+        }
+    });
+    poll->start(20);
+}
 
 class App_ProgramShellTests : public testing::Test {
 protected:
@@ -26,10 +61,11 @@ protected:
         ASSERT_TRUE(QTest::qWaitForWindowExposed(&program.MainForm()));
     }
 
-    TempDir folder;
+    TestProgramFolder folder;
     RecordingMessageBoxes boxes;
+    RecordingShell shell;
     int endings = 0;
-    ProgramShell program{folder.Folder(), boxes, [this] { ++endings; }};
+    ProgramShell program{folder.Folder(), boxes, [this] { ++endings; }, ShellOptions(shell)};
 };
 
 TEST_F(App_ProgramShellTests, StartsWithTheMainWindowShownAndTheProgressWindowHidden) {
@@ -110,6 +146,120 @@ TEST_F(App_ProgramShellTests, UserSelectionAppliesTheProfileAndProgramSelectionD
     profiles->setFocus();
     QTest::keyClick(profiles, options.cbbProfile.ItemIndex() > 0 ? Qt::Key_Up : Qt::Key_Down);
     EXPECT_TRUE(anyOptionSelected());
+}
+
+std::string ExpectedCaption() {
+    return "Rivamo " + VersionFromFileVersion(RIVAMO_PROJECT_VERSION);
+}
+
+TEST_F(App_ProgramShellTests, ProductCommandsOpenTheAddressesTheManualAndTheAboutDialog) {
+    StartAndWait();
+    const RecSoftInfo& info = program.SoftInfo();
+    EXPECT_EQ(info.ProductName, "Rivamo");
+    EXPECT_EQ(info.AppPath, folder.Folder());
+    ASSERT_FALSE(info.HomePage.empty());
+    ASSERT_FALSE(info.EMail.empty());
+
+    TFrmMainForm& form = program.MainForm();
+    QTest::mouseClick(form.btnHomePage, Qt::LeftButton);
+    QTest::mouseClick(form.btnEMail, Qt::LeftButton);
+    EXPECT_EQ(shell.addresses, (std::vector<std::string>{info.HomePage, "mailto:" + info.EMail}));
+
+    // Help, F1 and F1 with modifiers open the manual of the program folder wherever the process is.
+    const QString current = QDir::currentPath();
+    QDir::setCurrent(QDir::rootPath());
+    QTest::mouseClick(form.btnHelp, Qt::LeftButton);
+    for (Qt::KeyboardModifiers modifiers : {Qt::NoModifier, Qt::ShiftModifier, Qt::ControlModifier})
+        QTest::keyClick(form.windowHandle(), Qt::Key_F1, modifiers);
+    QDir::setCurrent(current);
+    EXPECT_EQ(shell.folders, std::vector<std::string>(4, folder.Folder() + "Manual.html"));
+
+    // Uiface.so's dialog shows what it is given.
+    QStringList shown;
+    WhenWindowShows(QStringLiteral("frmAbout"), [&shown](QWidget& about) {
+        for (const QLabel* label : about.findChildren<QLabel*>())
+            shown << label->text();
+        about.findChild<QPushButton*>(QStringLiteral("btnOK"))->click();
+    });
+    QTest::mouseClick(form.btnAbout, Qt::LeftButton);
+    const QString all = shown.join('\n');
+    EXPECT_TRUE(all.contains(QString::fromStdString(ExpectedCaption()))) << all.toStdString();
+    EXPECT_TRUE(all.contains(QString::fromStdString(info.HomePage))) << all.toStdString();
+    EXPECT_TRUE(all.contains(QString::fromStdString(info.EMail))) << all.toStdString();
+    EXPECT_TRUE(all.contains(QString::fromStdString(info.Text2))) << all.toStdString();
+}
+
+// Each missing companion gets one box during the start-up, which runs to its end; the program ends
+// after it without running the close handler (no settings are written).
+TEST_F(App_ProgramShellTests, MissingCompanionsAreReportedOnceEachAndTheProgramEndsAfterStartUp) {
+    const struct {
+        std::vector<std::string> missing;
+        std::string caption;
+    } cases[] = {
+        {{"Uiface.so"}, ExpectedCaption()},
+        {{"Branding.so"}, " " + VersionFromFileVersion(RIVAMO_PROJECT_VERSION)},
+        {{"Uiface.so", "Branding.so"}, " " + VersionFromFileVersion(RIVAMO_PROJECT_VERSION)},
+    };
+    for (const auto& c : cases) {
+        TestProgramFolder programFolder;
+        std::filesystem::create_directory(programFolder.Path() / "Config");
+        for (const std::string& name : c.missing)
+            std::filesystem::remove(programFolder.Path() / name);
+        RecordingMessageBoxes startBoxes;
+        int ended = 0;
+        ProgramShell started{programFolder.Folder(), startBoxes, [&ended] { ++ended; }, ShellOptions(shell)};
+        started.Start();
+        std::vector<std::string> expected;
+        for (const std::string& name : c.missing)
+            expected.push_back("'" + name + "' is not found. Please reinstall this program.");
+        EXPECT_EQ(startBoxes.Texts(), expected);
+        ASSERT_FALSE(startBoxes.Boxes().empty());
+        EXPECT_EQ(startBoxes.Boxes()[0].icon, MessageIcon::Information);
+        EXPECT_EQ(started.MainForm().windowTitle().toStdString(), c.caption);
+        EXPECT_EQ(ended, 0); // not before control is back in the main loop
+        QTRY_COMPARE(ended, 1);
+        QTest::qWait(50);
+        EXPECT_EQ(ended, 1);
+        EXPECT_FALSE(std::filesystem::exists(programFolder.Path() / "Config" / "UserSettings.ini"));
+    }
+}
+
+TEST(App_ProgramStartTests, SplashShowsItsPictureCentredForTwoSecondsThenTheCaptionedMainWindow) {
+    TestProgramFolder folder;
+    RecordingMessageBoxes boxes;
+    RecordingShell shell;
+    ProgramShell program{folder.Folder(), boxes, [] {}, ShellOptions(shell, 2)};
+
+    QSize pictureSize;
+    QRect splashFrame;
+    bool frameless = false;
+    bool mainVisibleDuringSplash = true;
+    int ticksAtClose = -1;
+    QElapsedTimer splashUp;
+    WhenWindowShows(QStringLiteral("FrmFlashForm"), [&](QWidget& window) {
+        auto& splash = static_cast<TFrmFlashForm&>(window);
+        splashUp.start();
+        pictureSize = splash.ImgFlash->pixmap().size();
+        splashFrame = splash.geometry();
+        frameless = splash.windowFlags().testFlag(Qt::FramelessWindowHint);
+        mainVisibleDuringSplash =
+            program.MainForm().windowHandle() != nullptr && program.MainForm().windowHandle()->isExposed();
+        QObject::connect(&splash, &QDialog::finished, [&] { ticksAtClose = splash.TickCount; });
+    });
+    program.Start();
+    const qint64 splashMs = splashUp.isValid() ? splashUp.elapsed() : 0;
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&program.MainForm()));
+
+    EXPECT_EQ(pictureSize, QSize(480, 300));
+    EXPECT_EQ(splashFrame.size(), pictureSize);
+    EXPECT_EQ(splashFrame.center(), QGuiApplication::primaryScreen()->geometry().center());
+    EXPECT_TRUE(frameless);
+    EXPECT_FALSE(mainVisibleDuringSplash);
+    EXPECT_EQ(ticksAtClose, 2);
+    EXPECT_GE(splashMs, 1800) << "the splash stays about two seconds";
+    EXPECT_EQ(program.MainForm().windowTitle().toStdString(), ExpectedCaption());
+    EXPECT_EQ(program.MainForm().lblTitle->text().toStdString(), ExpectedCaption());
+    EXPECT_TRUE(boxes.Boxes().empty());
 }
 
 } // namespace

@@ -1,11 +1,30 @@
 #pragma once
 
+#include <cstdlib>
+#include <filesystem>
 #include <string>
 #include <vector>
 
+#include "app/Companions.h"
 #include "app/ProgramShell.h"
 #include "support/DesktopSession.h"
 #include "support/SystemServices.h"
+#include "tests/common/TempDir.h"
+
+// The program folder of the build, with rivamo and its companion libraries.
+inline std::filesystem::path BuiltProgramFolder() {
+    const char* folder = std::getenv("RIVAMO_PROGRAM_DIR");
+    return folder != nullptr ? folder : "";
+}
+
+// A temporary program folder holding the built companion libraries, as an installation has them.
+class TestProgramFolder : public TempDir {
+public:
+    TestProgramFolder() {
+        for (const char* name : {UifaceLibraryName, BrandingLibraryName})
+            std::filesystem::copy_file(BuiltProgramFolder() / name, Path() / name);
+    }
+};
 
 // The desktop and the power as the whole-program tests see them: recorded, never acted on.
 class RecordingShell final : public Shell {
@@ -40,10 +59,12 @@ public:
     std::vector<std::string> notifications;
 };
 
-// The program with short batch pauses and the recording desktop and power.
+// The program with short batch pauses, a splash that goes as soon as the program is initialised,
+// and the recording desktop and power.
 inline ProgramOptions ShortPauses(Shell& shell, Power& power, DesktopSession* desktop = nullptr) {
     static RecordingDesktop quietDesktop;
     ProgramOptions options;
+    options.splashTicks = 0;
     options.timing.showPauseMs = 50;
     options.timing.startPauseMs = 300;
     options.timing.pollMs = 20;

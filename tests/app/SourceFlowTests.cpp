@@ -100,7 +100,7 @@ protected:
         QTest::keyClick(program.MainForm().windowHandle(), key, modifiers);
     }
 
-    TempDir folder;
+    TestProgramFolder folder;
     TempDir clips;
     RecordingMessageBoxes boxes;
     RecordingShell shell;
