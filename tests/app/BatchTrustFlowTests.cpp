@@ -90,7 +90,7 @@ protected:
 
     void Convert() { QTest::keyClick(program.MainForm().windowHandle(), Qt::Key_S, Qt::ControlModifier); }
 
-    TempDir folder;
+    TestProgramFolder folder;
     TempDir clips;
     RecordingMessageBoxes boxes;
     RecordingShell shell;
