@@ -18,6 +18,7 @@
 
 #include "app/MainWindowLayout.h"
 #include "app/RivamoApplication.h"
+#include "convert/OutputProjection.h"
 #include "profiles/OptionListCombo.h"
 #include "sources/SourceGridView.h"
 #include "sources/SourceListModel.h"
@@ -220,6 +221,8 @@ void TFrmMainForm::BuildGrid(QWidget* client) {
     dxTreeSourceFileInfo = new SourceGridView(client);
     dxTreeSourceFileInfo->setGeometry(Layout::dxTreeSourceFileInfo);
     m_sourceModel = new SourceListModel(m_sources, this);
+    m_sourceModel->SetCutTimeToolTip(
+        [this](std::size_t row) { return ProjectionText(m_options, m_sources, row); });
     dxTreeSourceFileInfo->SetSourceList(&m_sources);
     dxTreeSourceFileInfo->setModel(m_sourceModel);
     dxTreeSourceFileInfo->header()->setStretchLastSection(true);

@@ -16,6 +16,7 @@
 #include "app/JpegPicture.h"
 #include "app/MainWindow.h"
 #include "app/RivamoApplication.h"
+#include "convert/BatchSummaryWindow.h"
 #include "convert/ConvertingWindow.h"
 #include "profiles/OptionWindow.h"
 #include "profiles/OptionWindowLogic.h"
@@ -105,13 +106,23 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
         .FormClose = [&logic] { logic.FormClose(); },
     });
     BuildOptionForm();
+    AttachSupervisor(options.desktop);
+}
+
+void ProgramShell::AttachSupervisor(DesktopSession* desktop) {
+    m_summaryForm = std::make_unique<TfrmBatchSummary>(m_shell);
+    m_supervisor = std::make_unique<BatchSupervisor>(
+        BatchSupervisorServices{m_customProc, m_sources, m_commands, m_progress, m_boxes, m_appFunc, m_probe,
+                                desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock});
+    m_batch->AttachSupervisor(m_supervisor.get());
 }
 
 // Created now and only shown and hidden from then on; a window of its own above the main window.
 void ProgramShell::BuildOptionForm() {
     m_namePrompt = std::make_unique<QtProfileNamePrompt>();
     m_optionLogic = std::make_unique<OptionWindowLogic>(m_customProc, *m_namePrompt, m_boxes);
-    m_optionForm = std::make_unique<TfrmOption>(m_options, *m_optionLogic, &RivamoApplication::RunCommand);
+    m_optionForm =
+        std::make_unique<TfrmOption>(m_options, m_choices, *m_optionLogic, &RivamoApplication::RunCommand);
     m_folderBrowser = std::make_unique<QtFolderBrowser>(m_mainForm.get());
     m_mainForm->SetOptionCommands({
         .showOptions = [this] { m_optionForm->ShowOptions(); },
@@ -172,6 +183,9 @@ void ProgramShell::Start() {
     m_optionForm->winId();
     if (QWindow* options = m_optionForm->windowHandle())
         options->setTransientParent(m_mainForm->windowHandle());
+    m_summaryForm->winId();
+    if (QWindow* summary = m_summaryForm->windowHandle())
+        summary->setTransientParent(m_mainForm->windowHandle());
 }
 
 void ProgramShell::MainFormShow() {

@@ -6,6 +6,7 @@
 
 #include "app/ProductInfo.h"
 #include "convert/BatchDriver.h"
+#include "convert/BatchSupervisor.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
 #include "convert/CommonLib.h"
@@ -23,6 +24,7 @@
 #include "sources/SourceListController.h"
 #include "sources/TrimBar.h"
 #include "sources/TrimBarState.h"
+#include "support/DbusDesktopSession.h"
 #include "support/DesktopShell.h"
 #include "support/FileFunc.h"
 #include "support/Log.h"
@@ -36,6 +38,7 @@ class OptionWindowLogic;
 class QtFolderBrowser;
 class QtProfileNamePrompt;
 class TFrmMainForm;
+class TfrmBatchSummary;
 class TfrmConverting;
 class TfrmOption;
 class TSourceListBinding;
@@ -51,6 +54,7 @@ struct ProgramOptions {
     std::string executablePath; // whose FileVersion the caption shows; the running executable when empty
     int splashTicks = 2;        // seconds the splash stays up at least
     MpvOutput previewOutput = MpvOutput::Window;
+    DesktopSession* desktop = nullptr; // the desktop over D-Bus when null
 };
 
 // The running program: the core objects and the windows, created in start-up order and living
@@ -92,10 +96,13 @@ public:
     MainChoices& Choices() { return m_choices; }
     ConvertingState& Progress() { return m_progress; }
     BatchDriver& Batch() { return *m_batch; }
+    BatchSupervisor& Supervisor() { return *m_supervisor; }
+    TfrmBatchSummary& SummaryForm() { return *m_summaryForm; }
 
 private:
     void BindSourceList();
     void BindPreview();
+    void AttachSupervisor(DesktopSession* desktop);
     void BuildOptionForm();
     void SelectOutputFolder();
     void MainFormShow();
@@ -158,6 +165,10 @@ private:
     std::unique_ptr<TSourceListBinding> m_sourceListBinding; // goes before the main window
     TPreviewPanel* m_previewPanel = nullptr;                 // a child of the main window
 
+    // The checks of every batch, its summary window and the desktop it informs.
+    DbusDesktopSession m_dbusDesktop;
+    std::unique_ptr<TfrmBatchSummary> m_summaryForm;
+    std::unique_ptr<BatchSupervisor> m_supervisor;
     // The Options dialog and the two prompts of the main window's option commands.
     std::unique_ptr<QtProfileNamePrompt> m_namePrompt;
     std::unique_ptr<QtFolderBrowser> m_folderBrowser;

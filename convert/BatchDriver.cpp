@@ -17,6 +17,7 @@ constexpr const char* TerminateError = "Terminate process error.";
 constexpr const char* EmptyRowsHead =
     "These rows are not converted: their end time is not after their start time, "
     "so there is nothing to convert.";
+constexpr const char* EmptyRowReason = "its end time is not after its start time";
 constexpr int WarningKind = 1;
 
 // End minus start of a row in seconds; no value when a time cell is no time (the command line's
@@ -79,10 +80,17 @@ void BatchDriver::ConvertBatch() {
     }
     FindEmptyRows();
 
+    if (m_supervisor && !m_supervisor->BeginBatch()) {
+        RestoreWindows();
+        return;
+    }
+
     try {
         ConvertRows();
     } catch (...) {
         // The batch ends here: no output of it may reach a later batch.
+        if (m_supervisor)
+            m_supervisor->EndBatch();
         m_worker.reset();
         m_output.TakeAll();
         proc.Stopped = false;
@@ -90,10 +98,14 @@ void BatchDriver::ConvertBatch() {
         throw;
     }
 
+    if (m_supervisor)
+        m_supervisor->EndBatch();
     if (!proc.Stopped && RunEndActions())
         return;
     proc.Stopped = false;
     RestoreWindows();
+    if (m_supervisor)
+        m_supervisor->ShowSummaryIfNeeded();
 }
 
 void BatchDriver::ConvertRows() {
@@ -101,9 +113,11 @@ void BatchDriver::ConvertRows() {
     proc.RowIndex = 0;
     while (!RowIsPastEnd()) {
         const auto row = static_cast<std::size_t>(proc.RowIndex);
-        if (m_services.sources.Cell(row, colCheck) == CheckedText) {
+        if (m_services.sources.Cell(row, colCheck) == CheckedText && !IsBadRow(row)) {
             if (!std::ranges::binary_search(m_emptyRows, row))
                 ConvertRow(row);
+            else if (m_supervisor)
+                m_supervisor->RowSkipped(row, EmptyRowReason);
             ++proc.FilesDone;
         }
         ++proc.RowIndex;
@@ -133,8 +147,11 @@ void BatchDriver::FindEmptyRows() {
 
 void BatchDriver::ConvertRow(std::size_t row) {
     TCustomProc& proc = m_services.proc;
-    proc.CommandLine = m_services.commands.BuildCommandLine(m_services.sources.Cell(row, colFileName));
+    proc.SourcePath = m_services.sources.Cell(row, colFileName);
+    proc.CommandLine = m_services.commands.BuildCommandLine(proc.SourcePath);
     m_services.log.WriteLog(LogParameterPrefix + proc.CommandLine);
+    if (m_supervisor)
+        m_supervisor->RowStarted(row, proc.CommandLine);
 
     proc.ChunkCount = 0;
     m_discardOutput = false;
@@ -142,7 +159,7 @@ void BatchDriver::ConvertRow(std::size_t row) {
     m_window.Show();
     m_services.view.SetMainEnabled(false);
     Pump();
-    PauseServingEvents(m_timing.showPauseMs);
+    PauseServingEvents(PauseMs(m_timing.showPauseMs));
 
     // A stop or close confirmed during the pause: this row's transcoder is not started at all.
     if (RowIsPastEnd())
@@ -150,9 +167,11 @@ void BatchDriver::ConvertRow(std::size_t row) {
 
     StartWorker();
     Pump();
-    PauseServingEvents(m_timing.startPauseMs);
+    PauseServingEvents(PauseMs(m_timing.startPauseMs));
     WaitForTranscoder();
     FinishWorker();
+    if (m_supervisor)
+        m_supervisor->RowFinished(row, RowIsPastEnd());
 }
 
 // The transcoder is started by the path the command line was built with, never by a search
@@ -180,10 +199,12 @@ void BatchDriver::PauseServingEvents(int64_t milliseconds) {
 }
 
 // Only the own transcoder counts: another program's or user's process of the same name neither
-// keeps the batch waiting nor is touched.
+// keeps the batch waiting nor is touched. A quick batch looks more often, so the next file
+// follows as soon as this one is done.
 void BatchDriver::WaitForTranscoder() {
+    const int64_t step = QuickBatch() ? m_timing.quickPollMs : m_timing.pollMs;
     while (m_worker && !m_worker->Finished()) {
-        m_services.clock.SleepMs(m_timing.pollMs);
+        m_services.clock.SleepMs(step);
         Pump();
     }
 }
@@ -223,8 +244,12 @@ void BatchDriver::Pump() {
 void BatchDriver::OnTranscoderOutput(const std::string& chunk) {
     ConvertingState& state = m_services.progress;
     state.statState = chunk;
-    state.lblCurFileName = m_services.commands.InputPath();
+    state.lblCurFileName = m_services.proc.SourcePath;
+    if (m_supervisor)
+        m_supervisor->Output(chunk);
     m_window.actRefreshProgressExecute();
+    if (m_supervisor && m_services.proc.ChunkCount > 1)
+        m_supervisor->RefreshProgress();
     state.Changed();
 }
 
@@ -246,7 +271,12 @@ bool BatchDriver::RunEndActions() {
         OpenFolderInExplorer(m_services.shell, m_services.commands.OutputFolder());
     if (!choices.chkShutdown())
         return false;
-    ShutdownComputer(m_services.power);
+    if (m_supervisor && !m_supervisor->PowerOffAllowed())
+        return false;
+    if (!ShutdownComputer(m_services.power) && m_supervisor) {
+        m_supervisor->PowerOffRefused();
+        return false;
+    }
     m_services.view.EndProgram();
     return true;
 }

@@ -7,6 +7,7 @@
 
 #include "convert/AdvanceSystem.h"
 #include "convert/BatchControl.h"
+#include "convert/BatchSupervisor.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
 #include "convert/ChunkQueue.h"
@@ -67,6 +68,10 @@ public:
     void DiscardOutput() override { m_discardOutput = true; }
     std::size_t RowCount() const override { return m_services.sources.RowCount(); }
 
+    // Checks of the batch and its outputs, the summary and the desktop; without one the batch runs
+    // unchecked.
+    void AttachSupervisor(BatchSupervisor* supervisor) { m_supervisor = supervisor; }
+
     ConvertingWindowLogic& ProgressWindow() { return m_window; }
     const BatchTiming& Timing() const { return m_timing; }
 
@@ -75,6 +80,11 @@ private:
     void ConvertRow(std::size_t row);
     void StartWorker();
     bool RowIsPastEnd() const;
+    // A row the supervisor found bad before the batch is not started.
+    bool IsBadRow(std::size_t row) const { return m_supervisor && m_supervisor->IsBadRow(row); }
+    bool QuickBatch() const { return m_services.proc.Choices().QuickBatch(); }
+    // Quick batches skip the fixed pauses; they still wait for the own transcoder.
+    int64_t PauseMs(int64_t pause) const { return QuickBatch() ? 0 : pause; }
     // Waits `milliseconds`, serving window events every BatchTiming::pollMs.
     void PauseServingEvents(int64_t milliseconds);
     void WaitForTranscoder();
@@ -94,6 +104,7 @@ private:
     ConvertingWindowLogic m_window;
     ChunkQueue m_output;
     std::unique_ptr<TAdvanceSystem> m_worker;
+    BatchSupervisor* m_supervisor = nullptr;
     std::vector<std::size_t> m_emptyRows;
     bool m_discardOutput = false;
     bool m_running = false;

@@ -16,6 +16,8 @@ struct BatchTiming {
     int64_t runnerPauseMs = 500;
     // The worker's wait when nothing has arrived, and the step in which it notices the child's end.
     int64_t runnerIdleMs = 10;
+    // Quick batches: the step in which the batch notices that the worker's transcoder has ended.
+    int64_t quickPollMs = 10;
     // A stop asks the transcoder to end (it finishes a playable partial file) and kills it when it
     // is still there after this long.
     int64_t stopGraceMs = 2000;

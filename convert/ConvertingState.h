@@ -23,7 +23,8 @@ public:
     std::string lblPersent = "Current: 1, Total: ...";
     ProgressBarState pbTotal;
     ProgressBarState ProgressBar1;
-    std::string statState; // the first (only) panel of the status bar
+    std::string statState;   // the first (only) panel of the status bar
+    std::string lblTimeLeft; // "about N min left", by the cut times still to convert
     int32_t SpinnerFrame = 0;
     bool visible = false;
 

@@ -82,8 +82,13 @@ void TfrmConverting::BuildControls() {
     lblCurprog = PlacedLabel("Current File:", background, {26, 126, 110, 16});
     ProgressBar1 = Bar(background, {140, 127, 268, 14});
     ProgressBar1->setObjectName("ProgressBar1");
-    lblPersent = PlacedLabel(nullptr, background, {16, 172, 300, 16});
+    lblPersent = PlacedLabel(nullptr, background, {16, 172, 170, 16});
     lblPersent->setObjectName("lblPersent");
+    // Beside the file counter, up to the stop button; the counter ("Current: 12, Total: 40") needs
+    // less than half of the row.
+    lblTimeLeft = PlacedLabel(nullptr, background, {190, 172, 136, 16});
+    lblTimeLeft->setObjectName("lblTimeLeft");
+    lblTimeLeft->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     btnStop = MakeBitmapButton(background, "btnStop", ButtonArt::DialogCommand, QStringLiteral("Stop"));
     btnStop->move(331, 166);
     connect(btnStop, &BitmapButton::clicked, this, [this] { Run(m_handlers.btnStop1Click); });
@@ -101,6 +106,7 @@ void TfrmConverting::ShowState() {
     lblInfo->setText(QString::fromLocal8Bit(m_state.lblInfo));
     lblCurFileName->setText(QString::fromLocal8Bit(m_state.lblCurFileName));
     lblPersent->setText(QString::fromLocal8Bit(m_state.lblPersent));
+    lblTimeLeft->setText(QString::fromLocal8Bit(m_state.lblTimeLeft));
     ShowBar(*pbTotal, m_state.pbTotal);
     ShowBar(*ProgressBar1, m_state.ProgressBar1);
     statStatePanel->setText(QString::fromLocal8Bit(m_state.statState));

@@ -42,6 +42,7 @@ public:
     QLabel* lblCurprog = nullptr;
     QProgressBar* ProgressBar1 = nullptr;
     QLabel* lblPersent = nullptr;
+    QLabel* lblTimeLeft = nullptr; // "about N min left"
     BitmapButton* btnStop = nullptr;
     QStatusBar* statState = nullptr;
     QLabel* statStatePanel = nullptr; // the status bar's one panel

@@ -87,7 +87,7 @@ void ConvertingWindowLogic::Hide() {
 
 void ConvertingWindowLogic::FormShow() {
     m_state.SpinnerFrame = 0;
-    m_state.lblCurFileName = m_commands.InputPath();
+    m_state.lblCurFileName = m_proc.SourcePath;
     m_state.lblPersent = "Current: 1, Total: " + std::to_string(m_proc.CheckedCount);
     m_state.ProgressBar1.SetMaximum(1);
     m_state.ProgressBar1.SetPosition(0);

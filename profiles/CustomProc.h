@@ -26,6 +26,7 @@ public:
     int32_t ChunkCount = 0;   // output chunks received for the current file
     int32_t RowIndex = 0;     // the row the batch is at
     std::string CommandLine;  // command line of the current file
+    std::string SourcePath;   // the source of the current file (for RealMedia the script reads it)
     bool Stopped = false;     // the user stopped the batch with the stop button
 
     // Set by each command line that is built.

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <vector>
 
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QGroupBox>
@@ -34,11 +35,16 @@ constexpr int LabelGap = 4;
 constexpr int FirstRowTop = 22;
 constexpr int RowStep = 30;
 constexpr int RowHeight = 24;
+// The row below the lists, across both columns.
+constexpr QRect QuickBatchRect(ColumnLeft[0], FirstRowTop + 4 * RowStep, ColumnRight[1] - ColumnLeft[0],
+                               RowHeight);
+constexpr const char* QuickBatchText = "Start the next file as soon as one is done (quick batch)";
 
 } // namespace
 
-TfrmOption::TfrmOption(OptionSelection& options, OptionWindowLogic& logic, CommandRunner runCommand)
-    : m_options(options), m_logic(logic), m_runCommand(std::move(runCommand)) {
+TfrmOption::TfrmOption(OptionSelection& options, MainChoices& choices, OptionWindowLogic& logic,
+                       CommandRunner runCommand)
+    : m_options(options), m_choices(choices), m_logic(logic), m_runCommand(std::move(runCommand)) {
     setObjectName("frmOption");
     setWindowTitle(QStringLiteral("Options"));
     setAccessibleName(windowTitle());
@@ -49,6 +55,9 @@ TfrmOption::TfrmOption(OptionSelection& options, OptionWindowLogic& logic, Comma
     btnApply = Button("btnApply", "OK", ApplyRect, &OptionWindowLogic::btnApplyClick);
     btnCancel = Button("btnCancel", "Cancel", CancelRect, &OptionWindowLogic::btnCancelClick);
     btnApply->setDefault(true);
+    // The check box shows the kept choice each time the dialog opens; only OK changes it.
+    connect(btnApply, &QPushButton::clicked, this,
+            [this] { m_choices.SetQuickBatch(chkQuickBatch->isChecked()); });
     // OK and Cancel close the dialog after their logic.
     connect(btnApply, &QPushButton::clicked, this, &QWidget::hide);
     connect(btnCancel, &QPushButton::clicked, this, &QWidget::hide);
@@ -94,6 +103,10 @@ void TfrmOption::BuildAdvancedOptions() {
     cbbAudioChannels = OptionCombo(m_options.cbbAudioChannels, "cbbAudioChannels", "Audio Channels:", audio);
     LayOutColumn(video, ColumnLeft[0], ColumnRight[0]);
     LayOutColumn(audio, ColumnLeft[1], ColumnRight[1]);
+    chkQuickBatch = new QCheckBox(QString::fromLatin1(QuickBatchText), grpAdvOptions);
+    chkQuickBatch->setObjectName("chkQuickBatch");
+    chkQuickBatch->setAccessibleName(chkQuickBatch->text());
+    chkQuickBatch->setGeometry(QuickBatchRect);
 }
 
 QComboBox* TfrmOption::OptionCombo(OptionList& list, const char* name, const char* label,
@@ -144,6 +157,7 @@ void TfrmOption::ShowOptions() {
         return;
     }
     m_logic.FormShow();
+    chkQuickBatch->setChecked(m_choices.QuickBatch());
     if (!m_placed) {
         m_placed = true;
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {

@@ -6,24 +6,27 @@
 #include <QDialog>
 
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
 
 class OptionWindowLogic;
+class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
 class QPushButton;
 
 // The Options dialog TfrmOption: the eight option lists and the custom-profile box with Add, Save
-// and Delete, over OptionSelection. Created at start-up and only shown and hidden; modeless, so
-// the main window stays usable. OK (Enter) and Cancel (Esc) hide it after their logic; the
-// window's close button only hides it.
+// and Delete, over OptionSelection, and the quick-batch choice, which OK keeps in MainChoices. Created at
+// start-up and only shown and hidden; modeless, so the main window stays usable. OK (Enter) and Cancel (Esc)
+// hide it after their logic; the window's close button only hides it.
 class TfrmOption : public QDialog {
     Q_OBJECT
 
 public:
     using CommandRunner = std::function<void(const std::function<void()>&)>;
 
-    TfrmOption(OptionSelection& options, OptionWindowLogic& logic, CommandRunner runCommand);
+    TfrmOption(OptionSelection& options, MainChoices& choices, OptionWindowLogic& logic,
+               CommandRunner runCommand);
 
     // The Options command: runs the show logic and shows the dialog, centred on the desktop the
     // first time; a dialog already shown is only brought to the front.
@@ -43,6 +46,7 @@ public:
     QComboBox* cbbAudioSample = nullptr;
     QComboBox* cbbAudioVolumeGain = nullptr;
     QComboBox* cbbAudioChannels = nullptr;
+    QCheckBox* chkQuickBatch = nullptr;
     QPushButton* btnApply = nullptr;
     QPushButton* btnCancel = nullptr;
 
@@ -63,6 +67,7 @@ private:
     void Run(const std::function<void()>& command) const;
 
     OptionSelection& m_options;
+    MainChoices& m_choices;
     OptionWindowLogic& m_logic;
     CommandRunner m_runCommand;
     bool m_placed = false;

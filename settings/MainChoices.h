@@ -12,6 +12,9 @@ public:
     const std::string& edtOutputFolder() const { return m_outputFolder; }
     bool chkShowOutputDirectory() const { return m_showOutputDirectory; }
     bool chkShutdown() const { return m_shutdown; }
+    // Quick batches: the next file starts as soon as the previous one is done and checked, without
+    // the fixed pauses. Off unless the user turns it on.
+    bool QuickBatch() const { return m_quickBatch; }
 
     void SetOutputFolder(const std::string& folder) {
         m_outputFolder = folder;
@@ -26,6 +29,11 @@ public:
         Notify();
     }
 
+    void SetQuickBatch(bool quick) {
+        m_quickBatch = quick;
+        Notify();
+    }
+
     void SetObserver(std::function<void()> observer) { m_observer = std::move(observer); }
 
 private:
@@ -37,5 +45,6 @@ private:
     std::string m_outputFolder;
     bool m_showOutputDirectory = true; // the window layout starts it checked; the load sets both
     bool m_shutdown = false;
+    bool m_quickBatch = false;
     std::function<void()> m_observer;
 };

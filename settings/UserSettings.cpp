@@ -12,6 +12,7 @@ constexpr char kSection[] = "USRInfo";
 constexpr char kShowOutputDirectoryKey[] = "SHWDDir";
 constexpr char kShutdownKey[] = "SHUTDOWN";
 constexpr char kOutputFolderKey[] = "OutDir";
+constexpr char kQuickBatchKey[] = "QuickBatch";
 constexpr char kChecked[] = "1";
 constexpr char kUnchecked[] = "0";
 
@@ -40,6 +41,7 @@ void LoadUserSettings(const std::string& programFolder, MainChoices& choices) {
         choices.SetOutputFolder(folder);
     else
         TAppFunc(programFolder).WriteLog(kOutputFolderRefused + folder);
+    choices.SetQuickBatch(ini.ReadString(kSection, kQuickBatchKey, kUnchecked) == kChecked);
 }
 
 void SaveUserSettings(const std::string& programFolder, const MainChoices& choices) {
@@ -49,4 +51,7 @@ void SaveUserSettings(const std::string& programFolder, const MainChoices& choic
     ini.WriteString(kSection, kShowOutputDirectoryKey, FlagText(choices.chkShowOutputDirectory()));
     ini.WriteString(kSection, kShutdownKey, FlagText(choices.chkShutdown()));
     ini.WriteString(kSection, kOutputFolderKey, choices.edtOutputFolder());
+    // A user who never turned quick batches on keeps the file exactly as it always was.
+    if (choices.QuickBatch() || !ini.ReadString(kSection, kQuickBatchKey, "").empty())
+        ini.WriteString(kSection, kQuickBatchKey, FlagText(choices.QuickBatch()));
 }

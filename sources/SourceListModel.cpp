@@ -52,6 +52,8 @@ QVariant SourceListModel::data(const QModelIndex& index, int role) const {
             return QString::fromLocal8Bit(text);
         return {};
     }
+    if (role == Qt::ToolTipRole && column == colCutTime && m_cutTimeToolTip)
+        return QString::fromLocal8Bit(m_cutTimeToolTip(row));
     if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
         return QString::fromLocal8Bit(text);
     return {};

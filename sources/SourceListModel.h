@@ -1,5 +1,8 @@
 #pragma once
 
+#include <functional>
+#include <string>
+
 #include <QAbstractTableModel>
 
 #include "sources/SourceList.h"
@@ -22,6 +25,11 @@ public:
     Qt::ItemFlags flags(const QModelIndex& index) const override;
     QVariant headerData(int section, Qt::Orientation orientation, int role) const override;
 
+    // The tooltip of a row's cut time (the projected output size); the cell's text when not set.
+    void SetCutTimeToolTip(std::function<std::string(std::size_t row)> toolTip) {
+        m_cutTimeToolTip = std::move(toolTip);
+    }
+
 signals:
     // The list's selection or focused row changed (not through this model).
     void listSelectionChanged();
@@ -35,6 +43,7 @@ private:
     bool HasRow(int row) const;
 
     SourceList& m_list;
+    std::function<std::string(std::size_t row)> m_cutTimeToolTip;
     // The row count the views have been told about. The list reports a change after making it,
     // so during a begin/end pair the views still see the old count.
     int m_shownRows = 0;

@@ -4,6 +4,8 @@
 
 #include <dlfcn.h>
 
+#include <string_view>
+
 #include <QByteArray>
 #include <QtGlobal>
 
@@ -16,7 +18,13 @@
     dlopen("/usr/lib/x86_64-linux-gnu/dri/swrast_dri.so", RTLD_LAZY | RTLD_NODELETE);
 
 int main(int argc, char* argv[]) {
-    // Test discovery runs without the test's environment; the windows need no screen.
+    // Test discovery runs without the test's environment; the windows need no screen, unless the
+    // tests are built to run on the X display of the test run.
+#ifdef RIVAMO_TESTS_ON_DISPLAY
+    const bool listing = argc > 1 && std::string_view(argv[argc - 1]).starts_with("--gtest_list_tests");
+    if (qEnvironmentVariableIsSet("DISPLAY") && !listing)
+        qputenv("QT_QPA_PLATFORM", QByteArray("xcb"));
+#endif
     if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", QByteArray("offscreen"));
     RivamoApplication app(argc, argv);

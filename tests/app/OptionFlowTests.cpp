@@ -132,6 +132,7 @@ TEST_F(App_OptionFlowTests, AddAcceptedAndOkStoreTheProfileAndListItInTheMainWin
 
 TEST_F(App_OptionFlowTests, EscRestoresTheListsAndTheCloseButtonKeepsThem) {
     OpenOptions();
+    QTest::mouseClick(options.chkQuickBatch, Qt::LeftButton);
     StepDown(options.cbbFramerate, 2);
     StepDown(options.cbbAudioBitrate, 1);
     options.cbbCustomProfile->setFocus();
@@ -141,13 +142,18 @@ TEST_F(App_OptionFlowTests, EscRestoresTheListsAndTheCloseButtonKeepsThem) {
     EXPECT_FALSE(options.isVisible());
     EXPECT_EQ(options.cbbFramerate->currentText(), "15");
     EXPECT_EQ(options.cbbAudioBitrate->currentText(), "128");
+    EXPECT_FALSE(program.Choices().QuickBatch());
 
     OpenOptions();
+    EXPECT_FALSE(options.chkQuickBatch->isChecked());
+    QTest::mouseClick(options.chkQuickBatch, Qt::LeftButton);
     StepDown(options.cbbFramerate, 2);
     options.cbbCustomProfile->setFocus();
     PressKey(options, Qt::Key_Return);
     EXPECT_FALSE(options.isVisible()) << "Enter in the box is OK";
+    EXPECT_TRUE(program.Choices().QuickBatch());
     OpenOptions();
+    EXPECT_TRUE(options.chkQuickBatch->isChecked());
     StepDown(options.cbbFramerate, 1);
     options.close();
     EXPECT_FALSE(options.isVisible());

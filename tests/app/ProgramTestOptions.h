@@ -7,6 +7,7 @@
 
 #include "app/Companions.h"
 #include "app/ProgramShell.h"
+#include "support/DesktopSession.h"
 #include "support/SystemServices.h"
 #include "tests/common/TempDir.h"
 
@@ -51,9 +52,24 @@ inline ProgramOptions NoSplashWait() {
     return options;
 }
 
+// The desktop's sleep hold, dock and notifications, recorded instead of sent over D-Bus.
+class RecordingDesktop final : public DesktopSession {
+public:
+    void HoldOffSleep(const std::string&) override { holding = true; }
+    void AllowSleep() override { holding = false; }
+    void PublishProgress(double) override {}
+    void HideProgress() override {}
+    void Notify(const std::string& summary, const std::string& body) override {
+        notifications.push_back(summary + ": " + body);
+    }
+    bool holding = false;
+    std::vector<std::string> notifications;
+};
+
 // The program with short batch pauses, a splash that goes as soon as the program is initialised,
 // and the recording desktop and power.
-inline ProgramOptions ShortPauses(Shell& shell, Power& power) {
+inline ProgramOptions ShortPauses(Shell& shell, Power& power, DesktopSession* desktop = nullptr) {
+    static RecordingDesktop quietDesktop;
     ProgramOptions options;
     options.splashTicks = 0;
     options.timing.showPauseMs = 50;
@@ -62,5 +78,6 @@ inline ProgramOptions ShortPauses(Shell& shell, Power& power) {
     options.timing.runnerPauseMs = 50;
     options.shell = &shell;
     options.power = &power;
+    options.desktop = desktop != nullptr ? desktop : &quietDesktop;
     return options;
 }

@@ -122,8 +122,9 @@ public:
     explicit RecordingPower(EventLog& log) : m_log(log) {}
     bool PowerOff() override {
         m_log.Add("power off");
-        return true;
+        return accept;
     }
+    bool accept = true;
     void TrimMemory() override { m_log.Add("trim memory"); }
 
 private:

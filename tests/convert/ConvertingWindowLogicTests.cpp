@@ -49,7 +49,7 @@ protected:
 
 TEST_F(Convert_ConvertingWindowLogicTests, ShowRunsFormShowOnlyWhenTheWindowWasHidden) {
     world.proc.CheckedCount = 3;
-    world.commands.inputPath = "/v/a.avi";
+    world.proc.SourcePath = "/v/a.avi";
     window.Show();
     EXPECT_EQ(state.lblPersent, "Current: 1, Total: 3");
     EXPECT_EQ(state.lblCurFileName, "/v/a.avi");

@@ -50,6 +50,7 @@ TEST_F(Convert_ConvertingWindowTests, ShowsTheStateWhenTheLogicChangesIt) {
     state.lblInfo = "Converting  /";
     state.lblCurFileName = "/videos/a b.avi";
     state.lblPersent = "Current: 2 , Total: 3.";
+    state.lblTimeLeft = "about 120 min left";
     state.pbTotal.SetMaximum(300);
     state.pbTotal.SetPosition(150);
     state.ProgressBar1.SetMaximum(60);
@@ -60,6 +61,10 @@ TEST_F(Convert_ConvertingWindowTests, ShowsTheStateWhenTheLogicChangesIt) {
     EXPECT_EQ(window.lblInfo->text(), "Converting  /");
     EXPECT_EQ(window.lblCurFileName->text(), "/videos/a b.avi");
     EXPECT_EQ(window.lblPersent->text(), "Current: 2 , Total: 3.");
+    EXPECT_EQ(window.lblTimeLeft->text(), "about 120 min left");
+    // The time left is read whole beside the counter, left of the stop button.
+    EXPECT_LE(window.lblTimeLeft->sizeHint().width(), window.lblTimeLeft->width());
+    EXPECT_LE(window.lblTimeLeft->geometry().right(), window.btnStop->geometry().left());
     EXPECT_EQ(window.pbTotal->maximum(), 300);
     EXPECT_EQ(window.pbTotal->value(), 150);
     EXPECT_EQ(window.ProgressBar1->maximum(), 60);

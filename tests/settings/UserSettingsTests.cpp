@@ -92,6 +92,27 @@ TEST_F(Settings_UserSettingsTests, CloseWithoutConfigFolderRaisesTheCreateError)
     EXPECT_FALSE(std::filesystem::exists(m_dir.Path() / "Config"));
 }
 
+// Quick batches have a key of their own, written only once the user has turned them on, so the
+// file of a user who never did stays as it always was.
+TEST_F(Settings_UserSettingsTests, QuickBatchesAreKeptUnderTheirOwnKeyOnceTurnedOn) {
+    LoadUserSettings(m_dir.Folder(), m_choices);
+    EXPECT_FALSE(m_choices.QuickBatch());
+    m_choices.SetQuickBatch(true);
+    SaveUserSettings(m_dir.Folder(), m_choices);
+    EXPECT_EQ(TempDir::ReadFile(SettingsPath()),
+              "\r\n[USRInfo]\r\nSHWDDir=0\r\nSHUTDOWN=0\r\nOutDir=/home/user/Rivamo\r\nQuickBatch=1\r\n");
+
+    MainChoices next("/home/other/Rivamo");
+    LoadUserSettings(m_dir.Folder(), next);
+    EXPECT_TRUE(next.QuickBatch());
+    m_choices.SetQuickBatch(false);
+    SaveUserSettings(m_dir.Folder(), m_choices);
+    EXPECT_NE(TempDir::ReadFile(SettingsPath()).find("QuickBatch=0\r\n"), std::string::npos);
+    WriteSettings("[USRInfo]\r\nQuickBatch=yes\r\n");
+    LoadUserSettings(m_dir.Folder(), next);
+    EXPECT_FALSE(next.QuickBatch());
+}
+
 // Output goes to local files only: an address, a relative path or "~" in the settings is replaced by
 // the default folder, with a warning in the log.
 TEST_F(Settings_UserSettingsTests, AnOutputFolderThatIsNoAbsoluteLocalPathIsReplacedByTheDefault) {

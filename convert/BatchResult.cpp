@@ -1,0 +1,110 @@
+#include "convert/BatchResult.h"
+
+#include <algorithm>
+#include <cstdlib>
+
+#include "support/CommandLine.h"
+#include "support/Text.h"
+
+namespace {
+
+constexpr int64_t MillisecondsPerSecond = 1000;
+// The output may differ from the asked length by this much (frame and packet boundaries).
+constexpr int64_t LengthToleranceMs = 1000;
+// Enough of the output's end to hold its last few lines.
+constexpr std::size_t TailBytes = 4096;
+constexpr const char* StatusMarker = "time=";
+
+std::string SecondsText(int64_t milliseconds) {
+    return std::to_string((milliseconds + MillisecondsPerSecond / 2) / MillisecondsPerSecond) + " s";
+}
+
+std::string OneLine(std::string text) {
+    std::replace_if(
+        text.begin(), text.end(), [](char c) { return c == '\r' || c == '\n'; }, ' ');
+    return TrimControls(text);
+}
+
+std::string CheckFinding(const OutputFacts& facts, int64_t expectedSeconds) {
+    if (!facts.exists)
+        return "no output file was written";
+    if (facts.durationMs <= 0)
+        return "the output file cannot be decoded";
+    const int64_t expectedMs = expectedSeconds * MillisecondsPerSecond;
+    if (std::llabs(facts.durationMs - expectedMs) > LengthToleranceMs)
+        return "the output lasts " + SecondsText(facts.durationMs) + " instead of " +
+               std::to_string(expectedSeconds) + " s";
+    return {};
+}
+
+} // namespace
+
+int64_t ExpectedOutputSeconds(int64_t cutSeconds, int64_t startSeconds, int64_t sourceSeconds) {
+    if (sourceSeconds <= 0)
+        return std::max<int64_t>(cutSeconds, 0);
+    return std::clamp<int64_t>(std::min(cutSeconds, sourceSeconds - startSeconds), 0, cutSeconds);
+}
+
+RowResult JudgeOutput(RowResult base, const OutputFacts& facts, int64_t expectedSeconds,
+                      const std::string& transcoderError) {
+    base.sizeBytes = facts.exists ? facts.sizeBytes : 0;
+    base.lengthMs = facts.durationMs;
+    const std::string finding = CheckFinding(facts, expectedSeconds);
+    if (finding.empty()) {
+        base.outcome = RowOutcome::Converted;
+        base.reason.clear();
+        return base;
+    }
+    base.outcome = RowOutcome::Failed;
+    base.reason = transcoderError.empty() ? finding : OneLine(transcoderError);
+    return base;
+}
+
+std::string OutputPathOf(const std::string& commandLine) {
+    const std::vector<std::string> arguments = SplitCommandLine(commandLine);
+    return arguments.size() > 1 ? arguments.back() : std::string();
+}
+
+void TranscoderTail::Add(const std::string& chunk) {
+    m_text += chunk;
+    if (m_text.size() > TailBytes)
+        m_text.erase(0, m_text.size() - TailBytes);
+}
+
+std::string TranscoderTail::LastErrorLine() const {
+    std::string line;
+    std::size_t end = m_text.size();
+    while (end > 0) {
+        const std::size_t start = m_text.find_last_of("\r\n", end - 1);
+        const std::size_t first = start == std::string::npos ? 0 : start + 1;
+        line = TrimControls(m_text.substr(first, end - first));
+        if (!line.empty() && line.find(StatusMarker) == std::string::npos)
+            return line;
+        if (start == std::string::npos)
+            break;
+        end = start;
+    }
+    return {};
+}
+
+bool BatchResults::Has(std::size_t row) const {
+    return std::any_of(m_rows.begin(), m_rows.end(), [row](const RowResult& r) { return r.row == row; });
+}
+
+int BatchResults::Count(RowOutcome outcome) const {
+    return static_cast<int>(std::count_if(m_rows.begin(), m_rows.end(),
+                                          [outcome](const RowResult& r) { return r.outcome == outcome; }));
+}
+
+std::string FailureLogLine(const RowResult& result) {
+    return OneLine("Convert failed: " + result.source + " -> " + result.output + ": " + result.reason);
+}
+
+std::string CountsText(const BatchResults& results) {
+    std::string text = std::to_string(results.Count(RowOutcome::Converted)) + " converted";
+    if (const int failed = results.Count(RowOutcome::Failed); failed > 0)
+        text += ", " + std::to_string(failed) + " failed";
+    if (const int skipped = results.Count(RowOutcome::NotConverted); skipped > 0)
+        text += ", " + std::to_string(skipped) + " not converted";
+    return text + ".";
+}

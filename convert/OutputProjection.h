@@ -1,0 +1,30 @@
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "profiles/OptionSelection.h"
+#include "sources/SourceList.h"
+
+// The bitrates an output is written with. The profiles fix every bitrate, so the size of an output
+// is known before it is converted.
+struct OutputBitrates {
+    double videoKbps = 0;
+    double audioKbps = 0;
+    bool audioOnly = false;
+};
+
+// The bitrates of the current selection: the output type's codec argument decides whether video is
+// written; the bitrate lists give the rates (the command line's fallbacks when a list has none).
+OutputBitrates SelectedBitrates(const OptionSelection& options);
+
+// The projected size in bytes of `seconds` of output.
+int64_t ProjectedBytes(const OutputBitrates& bitrates, int64_t seconds);
+
+// End minus start of a row in whole seconds, as the command line computes it; 0 for times that
+// cannot be read or an end before the start.
+int64_t RowCutSeconds(const SourceList& sources, std::size_t row);
+
+// The tooltip of a row's cut time: "Projected output: about 1.2 MB".
+std::string ProjectionText(const OptionSelection& options, const SourceList& sources, std::size_t row);
