@@ -33,11 +33,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ProgramDir() {
-    const char* dir = std::getenv("RIVAMO_PROGRAM_DIR");
-    return dir != nullptr ? dir : RIVAMO_PROGRAM_DIR_DEFAULT;
-}
-
 void DropFiles(QWidget& target, const std::vector<std::string>& paths) {
     QMimeData data;
     QList<QUrl> urls;
@@ -70,9 +65,7 @@ bool ShowsAPicture(const QImage& frame) {
 class App_PreviewFlowTests : public testing::Test {
 protected:
     App_PreviewFlowTests() {
-        for (const char* name : {"trenc", "rtrenc"})
-            fs::copy_file(fs::path(ProgramDir()) / name, folder.Path() / name);
-        fs::create_directory(folder.Path() / "Config");
+        folder.AddTranscoders();
         program.Start();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&program.MainForm()));
         program.Choices().SetOutputFolder(OutputFolder());

@@ -24,6 +24,12 @@ public:
         for (const char* name : {UifaceLibraryName, BrandingLibraryName})
             std::filesystem::copy_file(BuiltProgramFolder() / name, Path() / name);
     }
+    // The built trenc and rtrenc and an empty Config folder beside them, for tests that convert.
+    void AddTranscoders() const {
+        for (const char* name : {"trenc", "rtrenc"})
+            std::filesystem::copy_file(BuiltProgramFolder() / name, Path() / name);
+        std::filesystem::create_directory(Path() / "Config");
+    }
 };
 
 // The desktop and the power as the whole-program tests see them: recorded, never acted on.

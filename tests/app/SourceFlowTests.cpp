@@ -38,11 +38,6 @@ namespace fs = std::filesystem;
 
 namespace {
 
-std::string ProgramDir() {
-    const char* dir = std::getenv("RIVAMO_PROGRAM_DIR");
-    return dir != nullptr ? dir : RIVAMO_PROGRAM_DIR_DEFAULT;
-}
-
 // A clip with a test picture and a tone, made by the ffmpeg command (arguments passed as they
 // are, no shell).
 std::string MakeClip(const TempDir& folder, const std::string& name, double seconds,
@@ -70,9 +65,7 @@ void DropFiles(QWidget& target, const std::vector<std::string>& paths) {
 class App_SourceFlowTests : public testing::Test {
 protected:
     App_SourceFlowTests() {
-        for (const char* name : {"trenc", "rtrenc"})
-            fs::copy_file(fs::path(ProgramDir()) / name, folder.Path() / name);
-        fs::create_directory(folder.Path() / "Config");
+        folder.AddTranscoders();
         program.Start();
         EXPECT_TRUE(QTest::qWaitForWindowExposed(&program.MainForm()));
         program.Choices().SetOutputFolder(OutputFolder());
