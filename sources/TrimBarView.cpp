@@ -73,9 +73,13 @@ TrimBarView::TrimBarView(TrimBar& bar, TrimBarState& state, CommandRunner runCom
 
     tmrPaintSP = new QTimer(this);
     tmrPaintSP->setInterval(PaintIntervalMs);
+    // Qt keeps what a widget drew, so a handle is drawn again only when it moved since it was last
+    // drawn: on a window that holds the OpenGL video, every redraw recomposes the whole window.
     connect(tmrPaintSP, &QTimer::timeout, this, [this] {
-        Splitter1->update();
-        Splitter2->update();
+        if (Splitter1->geometry() != m_drawnPlaces[0])
+            Splitter1->update();
+        if (Splitter2->geometry() != m_drawnPlaces[1])
+            Splitter2->update();
     });
     tmrPaintSP->start();
     FollowState();
@@ -110,6 +114,7 @@ bool TrimBarView::eventFilter(QObject* watched, QEvent* event) {
             static const QImage imgL = HandlePicture(true);
             static const QImage imgR = HandlePicture(false);
             DrawWithBlackTransparent(*handle, handle == Splitter1 ? imgL : imgR);
+            m_drawnPlaces[handle == Splitter1 ? 0 : 1] = handle->geometry();
             return true;
         }
         return HandleDrag(handle, event);

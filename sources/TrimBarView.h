@@ -2,6 +2,7 @@
 
 #include <functional>
 
+#include <QRect>
 #include <QWidget>
 
 class QTimer;
@@ -40,6 +41,8 @@ private:
     TrimBar& m_bar;
     TrimBarState& m_state;
     CommandRunner m_runCommand;
+    // Where each handle stood when it was last drawn (start, end).
+    QRect m_drawnPlaces[2];
     int m_dragStartX = 0;
     int m_dragStartWidth = 0;
     bool m_dragging = false;

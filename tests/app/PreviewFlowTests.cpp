@@ -207,4 +207,29 @@ TEST_F(App_PreviewFlowTests, PreviewControlsStandApartInsideTheirColumnAndEveryB
     }
 }
 
+// Nothing redraws a still preview: a paused picture and a trim bar that does not move cost no
+// drawing, which on a window holding the OpenGL video would recompose the whole window each time.
+TEST_F(App_PreviewFlowTests, AStillTrimBarIsNotDrawnAgain) {
+    const std::string clip =
+        MakeClip(clips, "still.avi", {4.0, "320x240", 25, 8000, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
+    DropFiles(program.MainForm(), {clip});
+    ASSERT_EQ(program.Sources().RowCount(), 1u);
+    TrimBarView& bar = *Panel().Panel1;
+    QTest::qWait(200);
+
+    struct PaintCounter : QObject {
+        int paints = 0;
+        bool eventFilter(QObject* /*watched*/, QEvent* event) override {
+            paints += event->type() == QEvent::Paint ? 1 : 0;
+            return false;
+        }
+    } counter;
+    bar.Splitter1->installEventFilter(&counter);
+    bar.Splitter2->installEventFilter(&counter);
+    QTest::qWait(300);
+    EXPECT_EQ(counter.paints, 0);
+    bar.Splitter1->move(bar.Splitter1->x() + 40, 0);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return counter.paints > 0; }, 1000));
+}
+
 } // namespace
