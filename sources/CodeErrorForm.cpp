@@ -64,6 +64,7 @@ TFrmCodeErrorForm::TFrmCodeErrorForm(QWidget* owner, Shell& shell, const std::st
       m_shell(shell) {
     setObjectName("FrmCodeErrorForm");
     setWindowTitle(Caption);
+    setAccessibleName(windowTitle());
     setStyleSheet(SkinStyleSheet());
 
     Image1 = new QLabel(this);

@@ -26,6 +26,7 @@ TEST(Sources_CodeErrorFormTests, WindowShowsItsTextsAtTheirPlacesInTheSkin) {
     form.show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(&form));
     EXPECT_EQ(form.windowTitle(), "Error Info");
+    EXPECT_EQ(form.accessibleName(), "Error Info");
     EXPECT_EQ(form.width(), 413);
     EXPECT_GE(form.height(), 96);
     EXPECT_EQ(form.minimumSize(), form.maximumSize());
