@@ -4,15 +4,17 @@
 
 #include <QEvent>
 #include <QFile>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
-#include <QPushButton>
-#include <QStyle>
+#include <QPainter>
 #include <QTextLayout>
 #include <QtMath>
 
 #include "sources/CodecDownload.h"
 #include "sources/WindowPlacement.h"
+#include "widgets/BitmapButton.h"
+#include "widgets/SkinPicture.h"
 
 namespace {
 
@@ -22,12 +24,15 @@ constexpr const char* ErrorText = "Files reading error! Please check your files 
 constexpr const char* LinkText = "(Click here to down)";
 constexpr const char* OkText = "OK";
 
+constexpr const char* BackgroundPicture = "error-background";
+constexpr const char* WarningPicture = "warning-sign";
+// The background picture's band at its bottom that holds the button; it stays at the window's bottom.
+constexpr int ButtonBandHeight = 40;
+
 constexpr QRect ImageRect(8, 13, 32, 32);
 constexpr QRect ErrorTextRect(48, 16, 357, 30);
-constexpr QSize OkButtonSize(75, 25);
-constexpr int OkButtonTop = 62;
-constexpr int OkButtonGap = 6;  // between the link and the button
-constexpr int BottomMargin = 9; // below the button
+constexpr int FileNameGap = 6; // between the link and the file name
+constexpr int BandGap = 8;     // between the text and the button's band
 
 // Where the wrapped text's last line ends, and the height of one line, in the font given.
 struct LastLine {
@@ -59,11 +64,13 @@ TFrmCodeErrorForm::TFrmCodeErrorForm(QWidget* owner, Shell& shell, const std::st
       m_shell(shell) {
     setObjectName("FrmCodeErrorForm");
     setWindowTitle(Caption);
+    setAccessibleName(windowTitle());
+    setStyleSheet(SkinStyleSheet());
 
     Image1 = new QLabel(this);
     Image1->setObjectName("Image1");
     Image1->setGeometry(ImageRect);
-    Image1->setPixmap(style()->standardIcon(QStyle::SP_MessageBoxWarning).pixmap(ImageRect.size()));
+    Image1->setPixmap(SkinPixmap(QString::fromLatin1(WarningPicture), devicePixelRatioF()));
 
     lblErrorInfo = new QLabel(ErrorText, this);
     lblErrorInfo->setObjectName("lblErrorInfo");
@@ -73,34 +80,29 @@ TFrmCodeErrorForm::TFrmCodeErrorForm(QWidget* owner, Shell& shell, const std::st
 
     lblDownload = new QLabel(LinkText, this);
     lblDownload->setObjectName("lblDownload");
-    QFont linkFont = lblDownload->font();
-    linkFont.setUnderline(true);
-    lblDownload->setFont(linkFont);
-    lblDownload->setStyleSheet("color: blue;");
+    // The skin's style sheet gives the link its colour and underline, and lights it under the mouse.
+    lblDownload->setAttribute(Qt::WA_Hover);
     lblDownload->setCursor(Qt::PointingHandCursor);
-    lblDownload->adjustSize();
     lblDownload->installEventFilter(this);
 
     // The whole path, elided in the middle when it is too long for one line; the tip holds it all.
     const QString fileName = QFile::decodeName(QByteArray::fromStdString(path));
     lblFileName = new QLabel(this);
     lblFileName->setObjectName("lblFileName");
-    lblFileName->setText(
-        lblFileName->fontMetrics().elidedText(fileName, Qt::ElideMiddle, ErrorTextRect.width()));
     lblFileName->setToolTip(fileName);
     lblFileName->setVisible(!path.empty());
 
-    btnOK = new QPushButton(OkText, this);
-    btnOK->setObjectName("btnOK");
-    btnOK->setDefault(true);
-    connect(btnOK, &QPushButton::clicked, this, &QDialog::accept);
+    btnOK = MakeBitmapButton(this, "btnOK", ButtonArt::DialogCommand, QString::fromLatin1(OkText));
+    connect(btnOK, &BitmapButton::clicked, this, &QDialog::accept);
     LayOutText();
 }
 
 // The link stands right after the text's last line, or below it when that line leaves no room.
 // How the text wraps depends on the font, so the places follow from it; the window grows (never
-// shrinks) when the text, the link and the button need more height.
+// shrinks) when the text, the link and the button's band need more height.
 void TFrmCodeErrorForm::LayOutText() {
+    ensurePolished(); // the style sheet's fonts
+    lblDownload->adjustSize();
     const int textHeight =
         std::max(ErrorTextRect.height(), lblErrorInfo->heightForWidth(ErrorTextRect.width()));
     lblErrorInfo->setGeometry(QRect(ErrorTextRect.topLeft(), QSize(ErrorTextRect.width(), textHeight)));
@@ -112,15 +114,47 @@ void TFrmCodeErrorForm::LayOutText() {
     lblDownload->move(fitsAfter ? QPoint(afterText, ErrorTextRect.top() + last.top)
                                 : QPoint(ErrorTextRect.left(), ErrorTextRect.top() + last.top + last.height));
 
-    int below = lblDownload->geometry().bottom() + 1;
+    int below = std::max(lblDownload->geometry().bottom(), lblErrorInfo->geometry().bottom()) + 1;
     if (lblFileName->isVisibleTo(this)) {
-        lblFileName->setGeometry(QRect(QPoint(ErrorTextRect.left(), below + OkButtonGap),
+        lblFileName->setText(lblFileName->fontMetrics().elidedText(lblFileName->toolTip(), Qt::ElideMiddle,
+                                                                   ErrorTextRect.width()));
+        lblFileName->setGeometry(QRect(QPoint(ErrorTextRect.left(), below + FileNameGap),
                                        QSize(ErrorTextRect.width(), lblFileName->sizeHint().height())));
         below = lblFileName->geometry().bottom() + 1;
     }
-    const int okTop = std::max(OkButtonTop, below + OkButtonGap);
-    btnOK->setGeometry(QRect(QPoint((ClientWidth - OkButtonSize.width()) / 2, okTop), OkButtonSize));
-    setFixedSize(ClientWidth, std::max(ClientHeight, okTop + OkButtonSize.height() + BottomMargin));
+    const int height = std::max(ClientHeight, below + BandGap + ButtonBandHeight);
+    btnOK->move((ClientWidth - btnOK->width()) / 2,
+                height - ButtonBandHeight + (ButtonBandHeight - btnOK->height()) / 2);
+    setFixedSize(ClientWidth, height);
+}
+
+// The background picture at the window's width: its band with the button at the bottom, the row
+// above the band repeated over the height the window grew by.
+void TFrmCodeErrorForm::paintEvent(QPaintEvent*) {
+    const qreal ratio = devicePixelRatioF();
+    if (m_background.isNull() || m_background.devicePixelRatio() != (ratio > 1.0 ? 2.0 : 1.0))
+        m_background = SkinPixmap(QString::fromLatin1(BackgroundPicture), ratio);
+    const qreal scale = m_background.devicePixelRatio();
+    const auto source = [scale](qreal top, qreal rows) {
+        return QRectF(0, top * scale, ClientWidth * scale, rows * scale);
+    };
+    const int bandTop = ClientHeight - ButtonBandHeight;
+    const int grown = height() - ClientHeight;
+    QPainter painter(this);
+    painter.drawPixmap(QRectF(0, 0, ClientWidth, bandTop), m_background, source(0, bandTop));
+    if (grown > 0)
+        painter.drawPixmap(QRectF(0, bandTop, ClientWidth, grown), m_background, source(bandTop - 1, 1));
+    painter.drawPixmap(QRectF(0, height() - ButtonBandHeight, ClientWidth, ButtonBandHeight), m_background,
+                       source(bandTop, ButtonBandHeight));
+}
+
+// Enter and Return close the window with the OK result, as the button would.
+void TFrmCodeErrorForm::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter) {
+        btnOK->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 bool TFrmCodeErrorForm::eventFilter(QObject* watched, QEvent* event) {
@@ -134,6 +168,7 @@ bool TFrmCodeErrorForm::eventFilter(QObject* watched, QEvent* event) {
 
 void TFrmCodeErrorForm::showEvent(QShowEvent* event) {
     QDialog::showEvent(event);
+    LayOutText(); // a style sheet given after construction may have changed the fonts
     CentreOnOwner(*this);
 }
 

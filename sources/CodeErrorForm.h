@@ -3,13 +3,14 @@
 #include <string>
 
 #include <QDialog>
+#include <QPixmap>
 
 class QLabel;
-class QPushButton;
+class BitmapButton;
 class Shell;
 
 // The codec error window TFrmCodeErrorForm ("Error Info"): a file could not be measured. The link
-// opens the codec download page.
+// opens the codec download page. Drawn in the skin, with the desktop's title bar.
 class TFrmCodeErrorForm final : public QDialog {
     Q_OBJECT
 
@@ -24,16 +25,19 @@ public:
     QLabel* lblErrorInfo = nullptr;
     QLabel* lblFileName = nullptr;
     QLabel* lblDownload = nullptr;
-    QPushButton* btnOK = nullptr;
+    BitmapButton* btnOK = nullptr;
 
 protected:
     void showEvent(QShowEvent* event) override;
+    void paintEvent(QPaintEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void LayOutText();
 
     Shell& m_shell;
+    QPixmap m_background;
 };
 
 // Shows the codec error window modally, owned by the main window, and returns its modal result

@@ -18,11 +18,7 @@
 #include "app/Companions.h"
 #include "app/ProductInfo.h"
 #include "tests/common/TempDir.h"
-
-// Last: Xlib's macros (None, Status, Bool) would clash with the headers above.
-#include <X11/Xatom.h>
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
+#include "tests/common/XDesktop.h"
 
 namespace {
 
@@ -31,102 +27,9 @@ std::filesystem::path BuiltProgramFolder() {
     return folder != nullptr ? folder : "";
 }
 
-struct WindowSize {
-    int width = 0;
-    int height = 0;
-    bool operator==(const WindowSize&) const = default;
-};
-
 using Clock = std::chrono::steady_clock;
-constexpr auto PollStep = std::chrono::milliseconds(20);
 constexpr auto StartTimeout = std::chrono::seconds(60);
-constexpr WindowSize SplashSize{480, 300};
-// The main window, captioned "Rivamo" until start-up has read the product information.
-constexpr WindowSize MainWindowSize{686, 519};
-
-struct DisplayCloser {
-    void operator()(Display* display) const { XCloseDisplay(display); }
-};
-
-struct TopWindow {
-    long pid;
-    Window id;
-    std::string name;
-    WindowSize size;
-};
-
-// The viewable top-level windows of the display with their names.
-class XDesktop {
-public:
-    // Windows of other programs on the display may go away between listing and reading them: such an
-    // error only drops that window, instead of ending the test through Xlib's default handler.
-    XDesktop() : m_display(XOpenDisplay(nullptr)) { XSetErrorHandler(IgnoreError); }
-    bool IsOpen() const { return m_display != nullptr; }
-
-    static int IgnoreError(Display*, XErrorEvent*) { return 0; }
-
-    std::vector<TopWindow> ViewableWindows() const {
-        std::vector<TopWindow> found;
-        Window root = 0;
-        Window parent = 0;
-        Window* children = nullptr;
-        unsigned int count = 0;
-        if (XQueryTree(m_display.get(), DefaultRootWindow(m_display.get()), &root, &parent, &children,
-                       &count) == 0)
-            return found;
-        for (unsigned int i = 0; i < count; ++i) {
-            XWindowAttributes attributes{};
-            if (XGetWindowAttributes(m_display.get(), children[i], &attributes) == 0 ||
-                attributes.map_state != IsViewable)
-                continue;
-            char* name = nullptr;
-            if (XFetchName(m_display.get(), children[i], &name) != 0 && name != nullptr) {
-                found.push_back({ProcessOf(children[i]), children[i], name,
-                                 WindowSize{attributes.width, attributes.height}});
-                XFree(name);
-            }
-        }
-        if (children != nullptr)
-            XFree(children);
-        return found;
-    }
-
-    // The process that made a window (_NET_WM_PID), or 0: other tests may show windows on the
-    // same display at the same time.
-    long ProcessOf(Window window) const {
-        Display* display = m_display.get();
-        Atom type = 0;
-        int format = 0;
-        unsigned long count = 0;
-        unsigned long after = 0;
-        unsigned char* data = nullptr;
-        long pid = 0;
-        if (XGetWindowProperty(display, window, XInternAtom(display, "_NET_WM_PID", False), 0, 1, False,
-                               XA_CARDINAL, &type, &format, &count, &after, &data) == Success &&
-            data != nullptr && count == 1 && format == 32)
-            pid = *reinterpret_cast<long*>(data);
-        if (data != nullptr)
-            XFree(data);
-        return pid;
-    }
-
-    // What the window manager sends when the user clicks a window's close button.
-    void RequestClose(Window window) {
-        Display* display = m_display.get();
-        XEvent event{};
-        event.xclient.type = ClientMessage;
-        event.xclient.window = window;
-        event.xclient.message_type = XInternAtom(display, "WM_PROTOCOLS", False);
-        event.xclient.format = 32;
-        event.xclient.data.l[0] = static_cast<long>(XInternAtom(display, "WM_DELETE_WINDOW", False));
-        event.xclient.data.l[1] = CurrentTime;
-        XSendEvent(display, window, False, NoEventMask, &event);
-        XFlush(display);
-    }
-
-private:
-    std::unique_ptr<Display, DisplayCloser> m_display;
-};
+constexpr auto PollStep = std::chrono::milliseconds(20);
 
 class App_RealProgramStartTests : public testing::Test {
 protected:
@@ -153,18 +56,10 @@ protected:
         ASSERT_TRUE(program.waitForStarted());
     }
 
-    // Polls the display until `done` holds for the viewable windows or the time is up.
+    // Polls the display until `done` holds for the program's windows or the time is up.
     template <typename Predicate>
-    std::vector<TopWindow> WaitFor(Predicate done, std::chrono::seconds timeout = StartTimeout) {
-        const auto until = Clock::now() + timeout;
-        std::vector<TopWindow> windows;
-        while (Clock::now() < until) {
-            windows = OwnWindows();
-            if (done(windows))
-                break;
-            std::this_thread::sleep_for(PollStep);
-        }
-        return windows;
+    std::vector<TopWindow> WaitFor(Predicate done, std::chrono::milliseconds timeout = StartTimeout) {
+        return WaitForWindows([this] { return OwnWindows(); }, done, timeout);
     }
 
     std::vector<TopWindow> OwnWindows() const {
@@ -177,10 +72,7 @@ protected:
 
     static const TopWindow* Find(const std::vector<TopWindow>& windows, const std::string& name,
                                  bool splash) {
-        for (const TopWindow& window : windows)
-            if (window.name == name && (window.size == SplashSize) == splash)
-                return &window;
-        return nullptr;
+        return FindWindow(windows, name, splash);
     }
 
     void TearDown() override {
@@ -225,9 +117,9 @@ TEST_F(App_RealProgramStartTests, WithoutUifaceOneMessageAndTheProgramEndsByItse
     StartProgram();
     // A box is a window captioned "Rivamo" that is never of the splash's or the main window's size, seen
     // settled in two polls in a row (a window being mapped may show another size for a moment).
-    std::set<Window> boxes;
-    std::set<Window> splashes;
-    std::map<Window, int> polls;
+    std::set<unsigned long> boxes;
+    std::set<unsigned long> splashes;
+    std::map<unsigned long, int> polls;
     const auto untilEnd = Clock::now() + StartTimeout;
     while (program.state() != QProcess::NotRunning && Clock::now() < untilEnd) {
         for (const TopWindow& window : OwnWindows()) {
