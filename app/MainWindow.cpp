@@ -13,7 +13,6 @@
 #include <QMouseEvent>
 #include <QSignalBlocker>
 #include <QTimer>
-#include <QVBoxLayout>
 #include <QWindow>
 
 #include "app/MainWindowLayout.h"
@@ -246,16 +245,16 @@ void TFrmMainForm::BuildListButtons(QWidget* client) {
 }
 
 void TFrmMainForm::BuildProductButtons(QWidget* client) {
-    btnHomePage = CommandButton(client, "btnHomePage", ButtonArt::SmallCommand, "Home page", "Home page",
+    btnHomePage = CommandButton(client, "btnHomePage", ButtonArt::HomePage, "Home page", "Home page",
                                 &TFrmMainForm::ActSysHomePageExecute);
     btnHomePage->setGeometry(Layout::btnHomePage);
-    btnEMail = CommandButton(client, "btnEMail", ButtonArt::SmallCommand, "E-mail", "E-mail",
+    btnEMail = CommandButton(client, "btnEMail", ButtonArt::EMail, "E-mail", "E-mail",
                              &TFrmMainForm::ActSysEmailExecute);
     btnEMail->setGeometry(Layout::btnEMail);
-    btnAbout = CommandButton(client, "btnAbout", ButtonArt::SmallCommand, "About", "About",
+    btnAbout = CommandButton(client, "btnAbout", ButtonArt::About, "About", "About",
                              &TFrmMainForm::ActSysAboutExecute);
     btnAbout->setGeometry(Layout::btnAbout);
-    btnHelp = CommandButton(client, "btnHelp", ButtonArt::SmallCommand, "Help", "Help (F1)",
+    btnHelp = CommandButton(client, "btnHelp", ButtonArt::Help, "Help", "Help (F1)",
                             &TFrmMainForm::ActSysHelpExecute);
     btnHelp->setGeometry(Layout::btnHelp);
     btnHelp->setToolTip(QString()); // the hint "Help (F1)" is not displayed
@@ -341,9 +340,8 @@ void TFrmMainForm::SetPreview(QWidget* panel, PreviewCommands commands) {
     m_previewCommands = std::move(commands);
     // The panel fills the preview's place on the background.
     panel->setParent(pnlPreviewHost);
-    auto* layout = new QVBoxLayout(pnlPreviewHost);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(panel);
+    panel->setGeometry(pnlPreviewHost->rect());
+    panel->show();
 }
 
 void TFrmMainForm::btnOptionsClick() {

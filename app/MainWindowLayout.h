@@ -5,8 +5,8 @@
 
 // Where every control of the main window stands, in pixels of its background picture (which is the
 // window: the frame has no border and no caption of its own). Controls that other parts of the window
-// bring (the preview, the player's buttons, the trim bar, Options and the output-folder buttons) have
-// their places here too; the background picture is drawn around them.
+// bring (the preview panel, Options and the output-folder buttons) have their places here too; the
+// background picture is drawn around them.
 namespace MainWindowLayout {
 
 inline constexpr QSize MinimumSize(686, 519);
@@ -17,19 +17,14 @@ inline constexpr QRect btnWindowMinimize(606, 28, 25, 25);
 inline constexpr QRect btnWindowClose(640, 28, 25, 25);
 
 // The product commands, in a row at the top right.
-inline constexpr QRect btnHomePage(373, 100, 70, 20);
-inline constexpr QRect btnEMail(447, 100, 70, 20);
-inline constexpr QRect btnAbout(521, 100, 70, 20);
-inline constexpr QRect btnHelp(595, 100, 70, 20);
+inline constexpr QRect btnHomePage(455, 80, 48, 48);
+inline constexpr QRect btnEMail(509, 80, 48, 48);
+inline constexpr QRect btnAbout(563, 80, 48, 48);
+inline constexpr QRect btnHelp(617, 80, 48, 48);
 
-// The preview column: the video window in its bezel, the player's shelf, the trim bar in its groove.
-inline constexpr QRect pnlPreviewHost(21, 86, 260, 231); // holds everything below
-inline constexpr QRect DSVideoWindowEx1(21, 86, 260, 172);
-inline constexpr QRect btnPlay(21, 266, 30, 24);
-inline constexpr QRect btnPause(55, 266, 30, 24);
-inline constexpr QRect btnStop(89, 266, 30, 24);
-inline constexpr QRect pnlCurTime(201, 266, 80, 24);
-inline constexpr QRect Panel1(21, 298, 260, 19);
+// The preview column: the preview panel lays out its own controls (PreviewPanelLayout) over the
+// screen's bezel, the trim bar's groove and the player's shelf that the background draws.
+inline constexpr QRect pnlPreviewHost(21, 86, 260, 232);
 
 // The output settings.
 inline constexpr QPoint lblOutputFileTypeName(288, 136);

@@ -1,58 +1,31 @@
 #include "sources/PreviewPanel.h"
 
-#include <array>
-
-#include <QGridLayout>
-#include <QHBoxLayout>
 #include <QLabel>
-#include <QPushButton>
-#include <QVBoxLayout>
 
 #include "sources/MpvPlayer.h"
 #include "sources/PreviewPlayer.h"
 #include "sources/TrimBar.h"
 #include "sources/TrimBarView.h"
 #include "sources/VideoWindow.h"
+#include "widgets/BitmapButton.h"
 
-namespace {
-
-constexpr QSize MinimumVideoSize(280, 158);
-constexpr int ClockWidth = 88;
-
-} // namespace
+namespace Layout = PreviewPanelLayout;
 
 TPreviewPanel::TPreviewPanel(PreviewPlayer& player, TrimBar& bar, TrimBarState& state, MpvPlayer& media,
                              CommandRunner runCommand, QWidget* parent)
     : QWidget(parent), m_player(player), m_bar(bar), m_state(state), m_runCommand(std::move(runCommand)) {
     setObjectName("panPreview");
+    setFixedSize(Layout::Size);
     QWidget* video = nullptr;
     if (TVideoWindow::CanRunHere())
         video = DSVideoWindowEx1 = new TVideoWindow(media, this);
     else
         video = TVideoWindow::NewLogoPanel(this);
-    video->setMinimumSize(MinimumVideoSize);
-    video->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+    video->setGeometry(Layout::DSVideoWindowEx1);
     Panel1 = new TrimBarView(bar, state, m_runCommand, this);
-
-    pnlCurTime = new QLabel(QStringLiteral("00:00:00"), this);
-    pnlCurTime->setObjectName("pnlCurTime");
-    pnlCurTime->setAlignment(Qt::AlignCenter);
-    pnlCurTime->setFixedWidth(ClockWidth);
-    pnlCurTime->setAutoFillBackground(true);
-    QPalette clockPalette = pnlCurTime->palette();
-    clockPalette.setColor(QPalette::Window, Qt::black);
-    clockPalette.setColor(QPalette::WindowText, Qt::white);
-    pnlCurTime->setPalette(clockPalette);
-
-    auto* barRow = new QHBoxLayout;
-    barRow->addWidget(Panel1);
-    barRow->addWidget(pnlCurTime);
-    barRow->addStretch(1);
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(video, 1);
-    layout->addLayout(barRow);
-    layout->addWidget(BuildButtons());
+    Panel1->setGeometry(Layout::Panel1);
+    BuildClock();
+    BuildButtons();
 
     m_player.SetObserver([this] { FollowPlayer(); });
     m_state.observer = [this] { Panel1->FollowState(); };
@@ -64,48 +37,54 @@ TPreviewPanel::~TPreviewPanel() {
     m_state.observer = nullptr;
 }
 
-QWidget* TPreviewPanel::BuildButtons() {
-    auto* buttons = new QWidget(this);
-    btnPlay = Button("btnPlay", "Play", "Ctrl + P", [this] { m_player.btnPlayClick(); });
-    btnPause = Button("btnPause", "Pause", "Ctrl + U", [this] { m_player.btnPauseClick(); });
-    btnStop = Button("btnStop", "Stop", "Ctrl + T", [this] { m_player.btnStopClick(); });
-    btnSetStart = Button("btnSetStart", "Set start here", "Alt + Home", [this] { m_bar.SetStartHere(); });
-    btnSetEnd = Button("btnSetEnd", "Set end here", "Alt + End", [this] { m_bar.SetEndHere(); });
-    btnBack10 = Button("btnBack10", "-10 s", "Alt + Shift + Left", [this] { m_player.StepSeconds(-10); });
-    btnBack1 = Button("btnBack1", "-1 s", "Alt + Left", [this] { m_player.StepSeconds(-1); });
-    btnPictureBack =
-        Button("btnPictureBack", "< Picture", "Alt + ,", [this] { m_player.StepPicture(false); });
-    btnPictureForward =
-        Button("btnPictureForward", "Picture >", "Alt + .", [this] { m_player.StepPicture(true); });
-    btnForward1 = Button("btnForward1", "+1 s", "Alt + Right", [this] { m_player.StepSeconds(1); });
-    btnForward10 =
-        Button("btnForward10", "+10 s", "Alt + Shift + Right", [this] { m_player.StepSeconds(10); });
-
-    auto* grid = new QGridLayout(buttons);
-    grid->setContentsMargins(0, 0, 0, 0);
-    grid->setHorizontalSpacing(2);
-    const std::array<QPushButton*, 5> upper = {btnPlay, btnPause, btnStop, btnSetStart, btnSetEnd};
-    const std::array<QPushButton*, 6> lower = {btnBack10,         btnBack1,    btnPictureBack,
-                                               btnPictureForward, btnForward1, btnForward10};
-    for (std::size_t i = 0; i < upper.size(); ++i)
-        grid->addWidget(upper[i], 0, static_cast<int>(i));
-    auto* steps = new QHBoxLayout;
-    steps->setSpacing(2);
-    for (QPushButton* button : lower)
-        steps->addWidget(button);
-    grid->addLayout(steps, 1, 0, 1, static_cast<int>(upper.size()));
-    return buttons;
+void TPreviewPanel::BuildClock() {
+    pnlCurTime = new QLabel(QStringLiteral("00:00:00"), this);
+    pnlCurTime->setObjectName("pnlCurTime");
+    pnlCurTime->setAlignment(Qt::AlignCenter);
+    pnlCurTime->setGeometry(Layout::pnlCurTime);
+    pnlCurTime->setAutoFillBackground(true);
+    QPalette clockPalette = pnlCurTime->palette();
+    clockPalette.setColor(QPalette::Window, Qt::black);
+    clockPalette.setColor(QPalette::WindowText, Qt::white);
+    pnlCurTime->setPalette(clockPalette);
 }
 
-QPushButton* TPreviewPanel::Button(const char* name, const char* text, const char* hint,
-                                   std::function<void()> command) {
-    auto* button = new QPushButton(QString::fromLatin1(text), this);
-    button->setObjectName(name);
-    button->setAccessibleName(button->text());
-    button->setToolTip(QString::fromLatin1(hint));
-    button->setAutoDefault(false);
+void TPreviewPanel::BuildButtons() {
+    btnPlay = Button("btnPlay", ButtonArt::Play, "Play", "Ctrl + P", Layout::btnPlay,
+                     [this] { m_player.btnPlayClick(); });
+    btnPause = Button("btnPause", ButtonArt::Pause, "Pause", "Ctrl + U", Layout::btnPause,
+                      [this] { m_player.btnPauseClick(); });
+    btnStop = Button("btnStop", ButtonArt::Stop, "Stop", "Ctrl + T", Layout::btnStop,
+                     [this] { m_player.btnStopClick(); });
+    btnSetStart = Button("btnSetStart", ButtonArt::MarkStart, "Set start here", "Set start here (Alt + Home)",
+                         Layout::btnSetStart, [this] { m_bar.SetStartHere(); });
+    btnSetEnd = Button("btnSetEnd", ButtonArt::MarkEnd, "Set end here", "Set end here (Alt + End)",
+                       Layout::btnSetEnd, [this] { m_bar.SetEndHere(); });
+    btnBack10 = Button("btnBack10", ButtonArt::Step, "-10 s", "Back 10 seconds (Alt + Shift + Left)",
+                       Layout::btnBack10, [this] { m_player.StepSeconds(-10); });
+    btnBack1 = Button("btnBack1", ButtonArt::Step, "-1 s", "Back 1 second (Alt + Left)", Layout::btnBack1,
+                      [this] { m_player.StepSeconds(-1); });
+    btnPictureBack =
+        Button("btnPictureBack", ButtonArt::PictureBack, "Previous picture", "Previous picture (Alt + ,)",
+               Layout::btnPictureBack, [this] { m_player.StepPicture(false); });
+    btnPictureForward =
+        Button("btnPictureForward", ButtonArt::PictureForward, "Next picture", "Next picture (Alt + .)",
+               Layout::btnPictureForward, [this] { m_player.StepPicture(true); });
+    btnForward1 = Button("btnForward1", ButtonArt::Step, "+1 s", "Forward 1 second (Alt + Right)",
+                         Layout::btnForward1, [this] { m_player.StepSeconds(1); });
+    btnForward10 =
+        Button("btnForward10", ButtonArt::Step, "+10 s", "Forward 10 seconds (Alt + Shift + Right)",
+               Layout::btnForward10, [this] { m_player.StepSeconds(10); });
+}
+
+BitmapButton* TPreviewPanel::Button(const char* name, ButtonArt art, const char* text, const char* hint,
+                                    const QRect& place, std::function<void()> command) {
+    BitmapButton* button =
+        MakeBitmapButton(this, name, art, QString::fromLatin1(text), QString::fromLatin1(hint));
+    button->setGeometry(place);
+    // The player's keys work wherever the focus is; a click must not take it from the list.
     button->setFocusPolicy(Qt::NoFocus);
-    connect(button, &QPushButton::clicked, this, [this, command = std::move(command)] { Run(command); });
+    connect(button, &BitmapButton::clicked, this, [this, command = std::move(command)] { Run(command); });
     return button;
 }
 
@@ -123,7 +102,7 @@ void TPreviewPanel::FollowPlayer() {
         DSVideoWindowEx1->ShowLogo(m_player.LogoShown());
     m_screenSaver.Hold(m_player.PreviewPlaying());
     const bool paused = m_player.IsPaused();
-    for (QPushButton* step :
+    for (BitmapButton* step :
          {btnBack10, btnBack1, btnPictureBack, btnPictureForward, btnForward1, btnForward10})
         step->setEnabled(paused);
     const bool loaded = !m_player.PreviewPath().empty();

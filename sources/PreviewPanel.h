@@ -2,18 +2,43 @@
 
 #include <functional>
 
+#include <QRect>
 #include <QWidget>
 
 #include "support/ScreenSaverInhibitor.h"
 
+class BitmapButton;
 class TVideoWindow;
 class MpvPlayer;
 class PreviewPlayer;
 class QLabel;
-class QPushButton;
 class TrimBar;
 class TrimBarView;
 struct TrimBarState;
+enum class ButtonArt;
+
+// Where the preview's controls stand, in pixels of the panel: the video window on top, the trim bar
+// under it, then the player's shelf of two rows. The main window's background draws the screen's
+// bezel, the bar's groove and the shelf around these places.
+namespace PreviewPanelLayout {
+
+inline constexpr QSize Size(260, 232);
+inline constexpr QRect DSVideoWindowEx1(0, 0, 260, 146); // 16:9, as the logo
+inline constexpr QRect Panel1(0, 154, 260, 19);
+inline constexpr QRect btnPlay(0, 180, 30, 24);
+inline constexpr QRect btnPause(34, 180, 30, 24);
+inline constexpr QRect btnStop(68, 180, 30, 24);
+inline constexpr QRect btnSetStart(110, 180, 30, 24);
+inline constexpr QRect btnSetEnd(144, 180, 30, 24);
+inline constexpr QRect pnlCurTime(180, 180, 80, 24);
+inline constexpr QRect btnBack10(0, 208, 40, 24);
+inline constexpr QRect btnBack1(44, 208, 40, 24);
+inline constexpr QRect btnPictureBack(88, 208, 40, 24);
+inline constexpr QRect btnPictureForward(132, 208, 40, 24);
+inline constexpr QRect btnForward1(176, 208, 40, 24);
+inline constexpr QRect btnForward10(220, 208, 40, 24);
+
+} // namespace PreviewPanelLayout
 
 // The preview on the main window: the video window, the trim bar Panel1 under it, the clock
 // pnlCurTime and the player's buttons. A view over PreviewPlayer and TrimBar; it holds the screen
@@ -37,21 +62,23 @@ public:
     TVideoWindow* DSVideoWindowEx1 = nullptr;
     TrimBarView* Panel1 = nullptr;
     QLabel* pnlCurTime = nullptr;
-    QPushButton* btnPlay = nullptr;
-    QPushButton* btnPause = nullptr;
-    QPushButton* btnStop = nullptr;
-    QPushButton* btnSetStart = nullptr;
-    QPushButton* btnSetEnd = nullptr;
-    QPushButton* btnPictureBack = nullptr;
-    QPushButton* btnPictureForward = nullptr;
-    QPushButton* btnBack10 = nullptr;
-    QPushButton* btnBack1 = nullptr;
-    QPushButton* btnForward1 = nullptr;
-    QPushButton* btnForward10 = nullptr;
+    BitmapButton* btnPlay = nullptr;
+    BitmapButton* btnPause = nullptr;
+    BitmapButton* btnStop = nullptr;
+    BitmapButton* btnSetStart = nullptr;
+    BitmapButton* btnSetEnd = nullptr;
+    BitmapButton* btnPictureBack = nullptr;
+    BitmapButton* btnPictureForward = nullptr;
+    BitmapButton* btnBack10 = nullptr;
+    BitmapButton* btnBack1 = nullptr;
+    BitmapButton* btnForward1 = nullptr;
+    BitmapButton* btnForward10 = nullptr;
 
 private:
-    QWidget* BuildButtons();
-    QPushButton* Button(const char* name, const char* text, const char* hint, std::function<void()> command);
+    void BuildClock();
+    void BuildButtons();
+    BitmapButton* Button(const char* name, ButtonArt art, const char* text, const char* hint,
+                         const QRect& place, std::function<void()> command);
     void FollowPlayer();
     void Run(const std::function<void()>& command) const;
 

@@ -21,7 +21,7 @@ struct ArtInfo {
 };
 
 // Indexed by ButtonArt.
-constexpr std::array<ArtInfo, 11> Arts = {{
+constexpr std::array<ArtInfo, ButtonArtCount> Arts = {{
     {"window-minimize", 25, 25, false, 0, false},
     {"window-close", 25, 25, false, 0, false},
     {"button-wide", 110, 24, true, 12, false},
@@ -33,6 +33,15 @@ constexpr std::array<ArtInfo, 11> Arts = {{
     {"player-play", 30, 24, false, 0, false},
     {"player-pause", 30, 24, false, 0, false},
     {"player-stop", 30, 24, false, 0, false},
+    {"player-mark-start", 30, 24, false, 0, false},
+    {"player-mark-end", 30, 24, false, 0, false},
+    {"player-picture-back", 40, 24, false, 0, false},
+    {"player-picture-forward", 40, 24, false, 0, false},
+    {"player-step", 40, 24, true, 11, false},
+    {"product-home", 48, 48, false, 0, false},
+    {"product-email", 48, 48, false, 0, false},
+    {"product-about", 48, 48, false, 0, false},
+    {"product-help", 48, 48, false, 0, false},
 }};
 
 constexpr int UpPicture = 0;

@@ -18,7 +18,17 @@ enum class ButtonArt {
     Play,           // 30 x 24, the player's buttons
     Pause,
     Stop,
+    MarkStart, // 30 x 24, the preview's "set start here" and "set end here"
+    MarkEnd,
+    PictureBack, // 40 x 24, one picture back and forward
+    PictureForward,
+    Step,     // 40 x 24, captioned, a seek by seconds
+    HomePage, // 48 x 48, the product commands
+    EMail,
+    About,
+    Help,
 };
+inline constexpr int ButtonArtCount = static_cast<int>(ButtonArt::Help) + 1;
 
 // A button drawn with one of three pictures: up, hot while the mouse is over it, down while it is
 // pressed; olive pixels are transparent. Captioned pictures carry the button's text drawn over them;

@@ -27,10 +27,8 @@ bool HasOlive(const QImage& image) {
 }
 
 TEST(Widgets_BitmapButtonTests, EveryPictureDrawsWithOliveTransparentAtBothRatios) {
-    for (ButtonArt art :
-         {ButtonArt::WindowMinimize, ButtonArt::WindowClose, ButtonArt::Command, ButtonArt::HalfCommand,
-          ButtonArt::SmallCommand, ButtonArt::DialogCommand, ButtonArt::Convert, ButtonArt::Folder,
-          ButtonArt::Play, ButtonArt::Pause, ButtonArt::Stop}) {
+    for (int index = 0; index < ButtonArtCount; ++index) {
+        const auto art = static_cast<ButtonArt>(index);
         BitmapButton button(art);
         for (qreal ratio : {1.0, 2.0}) {
             for (bool down : {false, true}) {
