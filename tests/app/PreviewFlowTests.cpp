@@ -28,6 +28,7 @@
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TestClip.h"
+#include "widgets/BitmapButton.h"
 
 namespace fs = std::filesystem;
 
@@ -183,6 +184,27 @@ TEST_F(App_PreviewFlowTests, HandlesDraggedToTheMiddleAndTheFarRightConvertExact
     // From 50 s to the end of the 100-second source.
     EXPECT_NEAR(report.videoSeconds, 50.0, 0.5);
     EXPECT_TRUE(boxes.Boxes().empty());
+}
+
+// Every control of the preview has a place of its own inside the preview's column of the window,
+// and every button wears the skin and is found by its name.
+TEST_F(App_PreviewFlowTests, PreviewControlsStandApartInsideTheirColumnAndEveryButtonIsSkinned) {
+    TPreviewPanel& panel = Panel();
+    EXPECT_EQ(QRect(panel.mapTo(&program.MainForm(), QPoint(0, 0)), panel.size()), QRect(21, 86, 260, 232));
+    const QList<QWidget*> controls = panel.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    ASSERT_EQ(controls.size(), 14); // video, trim bar, clock and eleven buttons
+    for (qsizetype i = 0; i < controls.size(); ++i) {
+        const QWidget* control = controls[i];
+        const std::string name = control->objectName().toStdString();
+        EXPECT_TRUE(panel.rect().contains(control->geometry())) << name;
+        for (qsizetype j = i + 1; j < controls.size(); ++j)
+            EXPECT_FALSE(control->geometry().intersects(controls[j]->geometry()))
+                << name << " and " << controls[j]->objectName().toStdString();
+        if (control->inherits("QAbstractButton")) {
+            EXPECT_NE(qobject_cast<const BitmapButton*>(control), nullptr) << name;
+            EXPECT_FALSE(control->accessibleName().isEmpty()) << name;
+        }
+    }
 }
 
 } // namespace
