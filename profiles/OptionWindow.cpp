@@ -8,36 +8,43 @@
 #include <QComboBox>
 #include <QGroupBox>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
-#include <QPushButton>
 #include <QScreen>
 
 #include "profiles/OptionListCombo.h"
 #include "profiles/OptionWindowLogic.h"
+#include "widgets/BitmapButton.h"
+#include "widgets/SkinPicture.h"
+#include "widgets/SkinnedFrame.h"
 
 namespace {
 
-// The dialog's fixed layout, in pixels of its client area. The group box keeps room below its
-// four rows for one more row.
+// The dialog's fixed layout, in pixels of its client area. The background picture's top band (to
+// 42) holds the profile row, its bottom band (from 220) OK and Cancel; the group box between them
+// keeps room below its four rows for the quick-batch choice.
 constexpr QSize ClientSize(476, 260);
-constexpr QRect CustomProfileLabelRect(8, 14, 96, 20);
-constexpr QRect CustomProfileBoxRect(104, 12, 178, 24);
-constexpr QRect AddRect(290, 12, 56, 24);
-constexpr QRect SaveRect(350, 12, 56, 24);
-constexpr QRect DelRect(410, 12, 58, 24);
-constexpr QRect AdvOptionsRect(4, 44, 468, 176);
-constexpr QRect ApplyRect(306, 226, 78, 26);
-constexpr QRect CancelRect(390, 226, 78, 26);
+constexpr const char* BackgroundPicture = "options-background";
+constexpr QRect CustomProfileLabelRect(44, 11, 78, 20);
+constexpr QRect CustomProfileBoxRect(124, 9, 167, 24);
+constexpr QPoint AddPlace(299, 9);
+constexpr QPoint SavePlace(356, 9);
+constexpr QPoint DelPlace(413, 9);
+constexpr QRect AdvOptionsRect(8, 52, 460, 160);
+constexpr QPoint ApplyPlace(278, 226);
+constexpr QPoint CancelPlace(376, 226);
 // The two columns inside the group box; the labels take what their texts need, the lists the rest.
-constexpr int ColumnLeft[2] = {6, 218};
-constexpr int ColumnRight[2] = {212, 460};
+// The audio column is the wider one: "2 channels, Stereo" is the longest item of all.
+constexpr int ColumnLeft[2] = {10, 218};
+constexpr int ColumnRight[2] = {202, 450};
 constexpr int LabelGap = 4;
-constexpr int FirstRowTop = 22;
-constexpr int RowStep = 30;
+constexpr int FirstRowTop = 24;
+constexpr int RowStep = 28;
 constexpr int RowHeight = 24;
 // The row below the lists, across both columns.
-constexpr QRect QuickBatchRect(ColumnLeft[0], FirstRowTop + 4 * RowStep, ColumnRight[1] - ColumnLeft[0],
-                               RowHeight);
+constexpr int QuickBatchHeight = 20;
+constexpr QRect QuickBatchRect(ColumnLeft[0], FirstRowTop + 4 * RowStep - 2, ColumnRight[1] - ColumnLeft[0],
+                               QuickBatchHeight);
 constexpr const char* QuickBatchText = "Start the next file as soon as one is done (quick batch)";
 
 } // namespace
@@ -49,26 +56,30 @@ TfrmOption::TfrmOption(OptionSelection& options, MainChoices& choices, OptionWin
     setWindowTitle(QStringLiteral("Options"));
     setAccessibleName(windowTitle());
     setModal(false);
+    setStyleSheet(SkinStyleSheet());
     setFixedSize(ClientSize);
-    BuildProfileRow();
-    BuildAdvancedOptions();
-    btnApply = Button("btnApply", "OK", ApplyRect, &OptionWindowLogic::btnApplyClick);
-    btnCancel = Button("btnCancel", "Cancel", CancelRect, &OptionWindowLogic::btnCancelClick);
-    btnApply->setDefault(true);
+    auto* background = new SkinnedFrame(QString::fromLatin1(BackgroundPicture), this);
+    background->setGeometry(QRect(QPoint(0, 0), ClientSize));
+    BuildProfileRow(background);
+    BuildAdvancedOptions(background);
+    btnApply = Button(background, "btnApply", "OK", ButtonArt::DialogCommand, ApplyPlace,
+                      &OptionWindowLogic::btnApplyClick);
+    btnCancel = Button(background, "btnCancel", "Cancel", ButtonArt::DialogCommand, CancelPlace,
+                       &OptionWindowLogic::btnCancelClick);
     // The check box shows the kept choice each time the dialog opens; only OK changes it.
-    connect(btnApply, &QPushButton::clicked, this,
+    connect(btnApply, &BitmapButton::clicked, this,
             [this] { m_choices.SetQuickBatch(chkQuickBatch->isChecked()); });
     // OK and Cancel close the dialog after their logic.
-    connect(btnApply, &QPushButton::clicked, this, &QWidget::hide);
-    connect(btnCancel, &QPushButton::clicked, this, &QWidget::hide);
+    connect(btnApply, &BitmapButton::clicked, this, &QWidget::hide);
+    connect(btnCancel, &BitmapButton::clicked, this, &QWidget::hide);
 }
 
-void TfrmOption::BuildProfileRow() {
-    lblCustomProfile = new QLabel(QStringLiteral("Custom Profile:"), this);
+void TfrmOption::BuildProfileRow(QWidget* background) {
+    lblCustomProfile = new QLabel(QStringLiteral("Custom Profile:"), background);
     lblCustomProfile->setObjectName("lblCustomProfile");
     lblCustomProfile->setAccessibleName(lblCustomProfile->text());
     lblCustomProfile->setGeometry(CustomProfileLabelRect);
-    cbbCustomProfile = new QComboBox(this);
+    cbbCustomProfile = new QComboBox(background);
     cbbCustomProfile->setObjectName("cbbCustomProfile");
     cbbCustomProfile->setEditable(true);
     // A name typed and confirmed with Enter becomes a profile only through Save.
@@ -77,13 +88,16 @@ void TfrmOption::BuildProfileRow() {
     lblCustomProfile->setBuddy(cbbCustomProfile);
     cbbCustomProfile->setAccessibleName(lblCustomProfile->text());
     new OptionListCombo(m_options.cbbCustomProfile, *cbbCustomProfile, m_runCommand);
-    btnAdd = Button("btnAdd", "Add", AddRect, &OptionWindowLogic::btnAddClick);
-    btnSave = Button("btnSave", "Save", SaveRect, &OptionWindowLogic::btnSaveClick);
-    btnDel = Button("btnDel", "Delete", DelRect, &OptionWindowLogic::btnDelClick);
+    btnAdd = Button(background, "btnAdd", "Add", ButtonArt::HalfCommand, AddPlace,
+                    &OptionWindowLogic::btnAddClick);
+    btnSave = Button(background, "btnSave", "Save", ButtonArt::HalfCommand, SavePlace,
+                     &OptionWindowLogic::btnSaveClick);
+    btnDel = Button(background, "btnDel", "Delete", ButtonArt::HalfCommand, DelPlace,
+                    &OptionWindowLogic::btnDelClick);
 }
 
-void TfrmOption::BuildAdvancedOptions() {
-    grpAdvOptions = new QGroupBox(QStringLiteral("Advanced Options"), this);
+void TfrmOption::BuildAdvancedOptions(QWidget* background) {
+    grpAdvOptions = new QGroupBox(QStringLiteral("Advanced Options"), background);
     grpAdvOptions->setObjectName("grpAdvOptions");
     grpAdvOptions->setAccessibleName(grpAdvOptions->title());
     grpAdvOptions->setGeometry(AdvOptionsRect);
@@ -123,11 +137,13 @@ QComboBox* TfrmOption::OptionCombo(OptionList& list, const char* name, const cha
 }
 
 // The labels take the width the widest of them needs, the lists beside them the rest, so that
-// the lists line up.
+// the lists line up. The labels are measured in the skin's font, which they take when polished.
 void TfrmOption::LayOutColumn(const std::vector<QLabel*>& column, int left, int right) {
     int labelWidth = 0;
-    for (const QLabel* caption : column)
+    for (QLabel* caption : column) {
+        caption->ensurePolished();
         labelWidth = std::max(labelWidth, caption->fontMetrics().horizontalAdvance(caption->text()));
+    }
     const int comboLeft = left + labelWidth + LabelGap;
     for (std::size_t row = 0; row < column.size(); ++row) {
         const int top = FirstRowTop + static_cast<int>(row) * RowStep;
@@ -136,16 +152,12 @@ void TfrmOption::LayOutColumn(const std::vector<QLabel*>& column, int left, int 
     }
 }
 
-QPushButton* TfrmOption::Button(const char* name, const char* text, QRect geometry,
-                                void (OptionWindowLogic::*click)()) {
-    auto* button = new QPushButton(QString::fromLatin1(text), this);
-    button->setObjectName(name);
-    button->setAccessibleName(button->text());
-    button->setGeometry(geometry);
-    // Enter always means OK, whichever button has the focus.
-    button->setAutoDefault(false);
+BitmapButton* TfrmOption::Button(QWidget* parent, const char* name, const char* text, ButtonArt art,
+                                 QPoint place, void (OptionWindowLogic::*click)()) {
+    BitmapButton* button = MakeBitmapButton(parent, name, art, QString::fromLatin1(text));
+    button->move(place);
     OptionWindowLogic* logic = &m_logic;
-    connect(button, &QPushButton::clicked, this,
+    connect(button, &BitmapButton::clicked, this,
             [this, logic, click] { Run([logic, click] { (logic->*click)(); }); });
     return button;
 }
@@ -173,6 +185,18 @@ void TfrmOption::ShowOptions() {
 
 void TfrmOption::reject() {
     btnCancel->click();
+}
+
+void TfrmOption::keyPressEvent(QKeyEvent* event) {
+    const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+    const Qt::KeyboardModifiers modifiers = event->modifiers() & ~Qt::KeypadModifier;
+    if (enter && modifiers == Qt::NoModifier) {
+        // A button the user tabbed to is the one the ring shows: Enter presses it, as Space does.
+        auto* focused = qobject_cast<BitmapButton*>(focusWidget());
+        (focused != nullptr ? focused : btnApply)->click();
+        return;
+    }
+    QDialog::keyPressEvent(event);
 }
 
 void TfrmOption::closeEvent(QCloseEvent* event) {

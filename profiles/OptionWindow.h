@@ -8,17 +8,19 @@
 #include "profiles/OptionSelection.h"
 #include "settings/MainChoices.h"
 
+class BitmapButton;
+enum class ButtonArt;
 class OptionWindowLogic;
 class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
-class QPushButton;
 
 // The Options dialog TfrmOption: the eight option lists and the custom-profile box with Add, Save
 // and Delete, over OptionSelection, and the quick-batch choice, which OK keeps in MainChoices. Created at
 // start-up and only shown and hidden; modeless, so the main window stays usable. OK (Enter) and Cancel (Esc)
-// hide it after their logic; the window's close button only hides it.
+// hide it after their logic; the window's close button only hides it. It wears the skin: its own
+// background picture, the skin's style sheet and bitmap buttons.
 class TfrmOption : public QDialog {
     Q_OBJECT
 
@@ -34,9 +36,9 @@ public:
 
     QLabel* lblCustomProfile = nullptr;
     QComboBox* cbbCustomProfile = nullptr;
-    QPushButton* btnAdd = nullptr;
-    QPushButton* btnSave = nullptr;
-    QPushButton* btnDel = nullptr;
+    BitmapButton* btnAdd = nullptr;
+    BitmapButton* btnSave = nullptr;
+    BitmapButton* btnDel = nullptr;
     QGroupBox* grpAdvOptions = nullptr;
     QComboBox* cbbVideoSize = nullptr;
     QComboBox* cbbVideoBitrate = nullptr;
@@ -47,23 +49,26 @@ public:
     QComboBox* cbbAudioVolumeGain = nullptr;
     QComboBox* cbbAudioChannels = nullptr;
     QCheckBox* chkQuickBatch = nullptr;
-    QPushButton* btnApply = nullptr;
-    QPushButton* btnCancel = nullptr;
+    BitmapButton* btnApply = nullptr;
+    BitmapButton* btnCancel = nullptr;
 
 protected:
     // Esc and Cancel.
     void reject() override;
+    // Enter is OK, from the lists and the custom profile box too; on a button reached with Tab it presses
+    // that button. The bitmap buttons are no default buttons of the dialog, so the dialog does this itself.
+    void keyPressEvent(QKeyEvent* event) override;
     // The window's close button: hidden, every position kept, the main profile list left alone.
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void BuildProfileRow();
-    void BuildAdvancedOptions();
+    void BuildProfileRow(QWidget* background);
+    void BuildAdvancedOptions(QWidget* background);
     QComboBox* OptionCombo(OptionList& list, const char* name, const char* label,
                            std::vector<QLabel*>& column);
     void LayOutColumn(const std::vector<QLabel*>& column, int left, int right);
-    QPushButton* Button(const char* name, const char* text, QRect geometry,
-                        void (OptionWindowLogic::*click)());
+    BitmapButton* Button(QWidget* parent, const char* name, const char* text, ButtonArt art, QPoint place,
+                         void (OptionWindowLogic::*click)());
     void Run(const std::function<void()>& command) const;
 
     OptionSelection& m_options;

@@ -14,7 +14,6 @@
 #include <QInputDialog>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPushButton>
 #include <QTest>
 #include <QTreeView>
 
@@ -119,7 +118,7 @@ TEST_F(App_OptionFlowTests, AddAcceptedAndOkStoreTheProfileAndListItInTheMainWin
     EXPECT_EQ(options.cbbCustomProfile->currentText(), "UserProfileInfo1");
     EXPECT_EQ(main.cbbProfile->count(), 5) << "the main list changes only on OK";
 
-    PressKey(options, Qt::Key_Return); // OK is the default button
+    PressKey(options, Qt::Key_Return); // from the list last stepped: Enter is OK
     EXPECT_FALSE(options.isVisible());
     EXPECT_EQ(Config("UserProfileInfo.ini"), "\r\n[UserProfileInfo1]\r\nUserProfileInfo1=2|4|2|5|1|2\r\n");
     EXPECT_EQ(Config("UserProfileCount.ini"), "\r\n[count]\r\ncount=1\r\n");
@@ -149,8 +148,10 @@ TEST_F(App_OptionFlowTests, EscRestoresTheListsAndTheCloseButtonKeepsThem) {
     QTest::mouseClick(options.chkQuickBatch, Qt::LeftButton);
     StepDown(options.cbbFramerate, 2);
     options.cbbCustomProfile->setFocus();
+    QTest::keyClicks(options.cbbCustomProfile->lineEdit(), "typed");
     PressKey(options, Qt::Key_Return);
     EXPECT_FALSE(options.isVisible()) << "Enter in the box is OK";
+    EXPECT_EQ(options.cbbCustomProfile->count(), 0) << "and adds no item";
     EXPECT_TRUE(program.Choices().QuickBatch());
     OpenOptions();
     EXPECT_TRUE(options.chkQuickBatch->isChecked());
@@ -159,4 +160,26 @@ TEST_F(App_OptionFlowTests, EscRestoresTheListsAndTheCloseButtonKeepsThem) {
     EXPECT_FALSE(options.isVisible());
     EXPECT_EQ(program.Options().cbbFramerate.SelectedText(), "25");
     EXPECT_EQ(main.cbbProfile->count(), 5) << "closing does not refill the main profile list";
+}
+
+// The buttons are no default buttons: the dialog itself makes Enter OK, except on a button the user
+// tabbed to, which Enter presses. OK keeps the checked quick-batch choice, Cancel drops it.
+TEST_F(App_OptionFlowTests, EnterIsOkExceptOnAButtonReachedWithTab) {
+    struct Case {
+        const char* focus;
+        int tabs;
+        bool ok;
+    };
+    for (const Case& row : {Case{"cbbAudioChannels", 0, true}, Case{"chkQuickBatch", 0, true},
+                            Case{"chkQuickBatch", 1, true}, Case{"chkQuickBatch", 2, false}}) {
+        program.Choices().SetQuickBatch(false);
+        OpenOptions();
+        options.chkQuickBatch->setChecked(true);
+        options.findChild<QWidget*>(QString::fromLatin1(row.focus))->setFocus();
+        for (int i = 0; i < row.tabs; ++i)
+            PressKey(options, Qt::Key_Tab);
+        PressKey(options, Qt::Key_Enter, Qt::KeypadModifier);
+        EXPECT_FALSE(options.isVisible()) << row.focus << " " << row.tabs;
+        EXPECT_EQ(program.Choices().QuickBatch(), row.ok) << row.focus << " " << row.tabs;
+    }
 }
