@@ -10,6 +10,7 @@
 
 #include <QApplication>
 #include <QPixmap>
+#include <QProgressBar>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -29,6 +30,7 @@ namespace {
 
 constexpr int SettleMs = 600;
 constexpr int ProgressShotAfterMs = 1500;
+constexpr int ProgressShotLatestMs = 8000;
 constexpr int PollMs = 100;
 
 // Nothing leaves the screenshot run: no boxes, no browser, no power-off.
@@ -107,8 +109,11 @@ void ShootProgressDuringConversion(ProgramShell& program, const fs::path& output
     int visibleMs = 0;
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
-        visibleMs = program.ProgressForm().isVisible() ? visibleMs + PollMs : 0;
-        if (!saved && visibleMs >= ProgressShotAfterMs)
+        TfrmConverting& progress = program.ProgressForm();
+        visibleMs = progress.isVisible() ? visibleMs + PollMs : 0;
+        // Once the file's bar moves, or after a while if it never does.
+        const bool moving = progress.ProgressBar1->value() > progress.ProgressBar1->minimum();
+        if (!saved && visibleMs >= ProgressShotAfterMs && (moving || visibleMs >= ProgressShotLatestMs))
             saved = Save(program.ProgressForm(), output / "ProgressWindow.png");
     });
     poll.start(PollMs);
