@@ -10,9 +10,7 @@
 #include <string>
 #include <vector>
 
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
 #include <QEventLoop>
@@ -21,9 +19,8 @@
 #include "app/MainWindow.h"
 #include "app/ProgramShell.h"
 #include "app/RivamoApplication.h"
+#include "bench/RunProgram.h"
 #include "support/QtMessageBoxes.h"
-
-extern char** environ;
 
 namespace {
 
@@ -34,37 +31,30 @@ constexpr int PausedSeconds = 10;
 constexpr int IdleSeconds = 5;
 
 bool MakeClip(const std::string& path) {
-    std::vector<std::string> arguments = {"ffmpeg",
-                                          "-nostdin",
-                                          "-hide_banner",
-                                          "-loglevel",
-                                          "error",
-                                          "-y",
-                                          "-f",
-                                          "lavfi",
-                                          "-i",
-                                          "testsrc=size=1920x1080:rate=25",
-                                          "-f",
-                                          "lavfi",
-                                          "-i",
-                                          "sine=frequency=440:sample_rate=48000",
-                                          "-c:v",
-                                          "libx264",
-                                          "-preset",
-                                          "veryfast",
-                                          "-c:a",
-                                          "aac",
-                                          "-t",
-                                          "20",
-                                          path};
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    int status = 0;
-    return posix_spawnp(&pid, "ffmpeg", nullptr, nullptr, argv.data(), environ) == 0 &&
-           waitpid(pid, &status, 0) == pid && WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    const std::vector<std::string> arguments = {"ffmpeg",
+                                                "-nostdin",
+                                                "-hide_banner",
+                                                "-loglevel",
+                                                "error",
+                                                "-y",
+                                                "-f",
+                                                "lavfi",
+                                                "-i",
+                                                "testsrc=size=1920x1080:rate=25",
+                                                "-f",
+                                                "lavfi",
+                                                "-i",
+                                                "sine=frequency=440:sample_rate=48000",
+                                                "-c:v",
+                                                "libx264",
+                                                "-preset",
+                                                "veryfast",
+                                                "-c:a",
+                                                "aac",
+                                                "-t",
+                                                "20",
+                                                path};
+    return RunProgram(arguments) == 0;
 }
 
 // A line of /proc/self/status, such as "VmHWM:   123456 kB".

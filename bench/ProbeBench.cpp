@@ -11,16 +11,12 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
 #include <sys/resource.h>
-#include <sys/wait.h>
 #include <unistd.h>
 
+#include "bench/RunProgram.h"
 #include "sources/DurationProbe.h"
 #include "sources/FfmpegMediaProbe.h"
-
-extern char** environ;
 
 namespace {
 
@@ -50,27 +46,6 @@ const std::vector<Container> Containers = {
     {"rm", "64x48", 10, 8000, {"-c:v", "rv10", "-c:a", "real_144"}},
     {"m4v", "64x48", 10, 8000, {"-c:v", "mpeg4", "-c:a", "aac", "-f", "mp4"}},
 };
-
-// Runs a program found on PATH with the arguments as given (no shell), its output discarded.
-int Run(std::vector<std::string> arguments) {
-    std::vector<char*> argv;
-    for (auto& argument : arguments)
-        argv.push_back(argument.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    if (spawned != 0)
-        return -1;
-    int status = 0;
-    if (waitpid(pid, &status, 0) != pid || !WIFEXITED(status))
-        return -1;
-    return WEXITSTATUS(status);
-}
 
 // One ffmpeg run per container writes all its clips, 1 to 5 seconds long.
 struct Clip {
@@ -105,7 +80,7 @@ std::vector<Clip> MakeClips(const fs::path& folder) {
             arguments.insert(arguments.end(), {"-t", std::to_string(seconds), path});
             clips.push_back({path, container.extension, seconds});
         }
-        if (Run(arguments) != 0)
+        if (RunProgram(arguments) != 0)
             throw std::runtime_error(std::string("ffmpeg could not make the .") + container.extension +
                                      " clips");
     }
@@ -147,8 +122,8 @@ int main() {
         start = Clock::now();
         std::size_t ffprobeFailures = 0;
         for (const auto& clip : clips) {
-            if (Run({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0",
-                     clip.path}) != 0)
+            if (RunProgram({"ffprobe", "-v", "error", "-show_entries", "format=duration", "-of", "csv=p=0",
+                            clip.path}) != 0)
                 ++ffprobeFailures;
         }
         const double ffprobeMs = MillisecondsSince(start, clips.size());

@@ -1,7 +1,6 @@
 #include "sources/PreviewPlayer.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <exception>
 #include <optional>
 
@@ -15,14 +14,6 @@ constexpr int64_t UnitsPerSecond = 10000000;
 constexpr int64_t UnitsPerTenth = 1000000;
 constexpr int64_t MillisecondsPerSecond = 1000;
 constexpr int64_t SettleAfterPlayMs = 10;
-
-// "%2.2d:%2.2d:%2.2d" of the whole seconds.
-std::string ClockText(int64_t seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%2.2d:%2.2d:%2.2d", static_cast<int>(seconds / 3600),
-                  static_cast<int>(seconds % 3600 / 60), static_cast<int>(seconds % 3600 % 60));
-    return text;
-}
 
 } // namespace
 
@@ -127,7 +118,7 @@ void PreviewPlayer::StopPreview() {
         m_media.SetActive(false);
         m_media.Empty();
         m_previewPath.clear();
-        m_clockText = ClockText(0);
+        m_clockText = SecondsToTimeText(0);
         m_previewPlaying = false;
         ShowLogo(true);
     } catch (const std::exception&) {
@@ -170,7 +161,7 @@ bool PreviewPlayer::ReachedEndTime(uint64_t current) const {
 }
 
 void PreviewPlayer::dstrckbrMainformTimer(uint64_t current, uint64_t duration) {
-    m_clockText = ClockText(m_media.Position() / UnitsPerSecond);
+    m_clockText = SecondsToTimeText(m_media.Position() / UnitsPerSecond);
     Changed();
     // Playback that reaches or passes the chosen end goes back to the start of the file and waits
     // there, also when no tick fell inside the end's second.
@@ -193,7 +184,7 @@ int64_t PreviewPlayer::CurrentSeconds() const {
 // While paused the clock shows tenths too: the user is looking for a picture, not watching.
 void PreviewPlayer::ShowPausedClock() {
     const int64_t position = std::max<int64_t>(m_media.Position(), 0);
-    m_clockText = ClockText(position / UnitsPerSecond) + "." +
+    m_clockText = SecondsToTimeText(position / UnitsPerSecond) + "." +
                   std::to_string(position % UnitsPerSecond / UnitsPerTenth);
 }
 

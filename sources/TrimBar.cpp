@@ -9,7 +9,6 @@
 
 namespace {
 
-constexpr int MinimumImageWidth = 1;
 // Handles closer than this (left edge to left edge) are pushed one pixel apart after a move.
 constexpr int MinimumHandleGap = 20;
 // Clicks beside the handles act only while the selected part is at least this much narrower
@@ -71,9 +70,10 @@ void TrimBar::LayOutRow(std::size_t row) {
 // Ends past the duration (the bar reaches 101 %) or starts past the end would put an image below
 // its minimum or the handles outside the bar.
 void TrimBar::KeepImagesInBar() {
-    m_state.Panel3Width = std::clamp(m_state.Panel3Width, MinimumImageWidth, ImagesRoom - MinimumImageWidth);
+    m_state.Panel3Width =
+        std::clamp(m_state.Panel3Width, TrimMinimumImageWidth, ImagesRoom - TrimMinimumImageWidth);
     m_state.Panel2Width =
-        std::clamp(m_state.Panel2Width, MinimumImageWidth, ImagesRoom - m_state.Panel3Width);
+        std::clamp(m_state.Panel2Width, TrimMinimumImageWidth, ImagesRoom - m_state.Panel3Width);
 }
 
 int64_t TrimBar::CutSeconds(const std::string& path) const {
@@ -107,7 +107,7 @@ int TrimBar::EndSeconds() const {
 
 void TrimBar::SetStartTimeAndPlay() {
     m_pump.Pump();
-    if (HandleGap() < MinimumHandleGap && m_state.Panel2Width > MinimumImageWidth)
+    if (HandleGap() < MinimumHandleGap && m_state.Panel2Width > TrimMinimumImageWidth)
         --m_state.Panel2Width;
     m_state.SelectedStartSeconds = StartSeconds();
     const std::string startText = SecondsToTimeText(m_state.SelectedStartSeconds);
@@ -127,7 +127,7 @@ void TrimBar::SetStartTimeAndPlay() {
 
 void TrimBar::Splitter2Moved() {
     m_pump.Pump();
-    if (HandleGap() < MinimumHandleGap && m_state.Panel3Width > MinimumImageWidth)
+    if (HandleGap() < MinimumHandleGap && m_state.Panel3Width > TrimMinimumImageWidth)
         --m_state.Panel3Width;
     const std::string endText = SecondsToTimeText(EndSeconds());
     for (const std::size_t row : m_rows.SelectedRows()) {
@@ -139,12 +139,12 @@ void TrimBar::Splitter2Moved() {
 }
 
 void TrimBar::DragStartHandle(int panel2Width) {
-    m_state.Panel2Width = std::clamp(panel2Width, MinimumImageWidth, ImagesRoom - m_state.Panel3Width);
+    m_state.Panel2Width = std::clamp(panel2Width, TrimMinimumImageWidth, ImagesRoom - m_state.Panel3Width);
     m_state.Changed();
 }
 
 void TrimBar::DragEndHandle(int panel3Width) {
-    m_state.Panel3Width = std::clamp(panel3Width, MinimumImageWidth, ImagesRoom - m_state.Panel2Width);
+    m_state.Panel3Width = std::clamp(panel3Width, TrimMinimumImageWidth, ImagesRoom - m_state.Panel2Width);
     m_state.Changed();
 }
 

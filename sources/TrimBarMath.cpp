@@ -12,8 +12,6 @@ namespace {
 constexpr int PercentScale = 121;
 // Pixels that the handle-to-percent formula takes off every handle edge.
 constexpr int EdgeOffset = 22;
-// The outer images never get narrower than this.
-constexpr int MinimumImageWidth = 1;
 
 constexpr int CtrlStep = 1;
 constexpr int ShiftStep = 10;
@@ -54,13 +52,13 @@ int32_t TrimPercentToSeconds(int percent, int32_t durationSeconds) {
 
 int TrimLeftWidthFor(double startSeconds, double durationSeconds, const TrimBarGeometry& geometry) {
     if (!(durationSeconds > 0))
-        return MinimumImageWidth;
+        return TrimMinimumImageWidth;
     return RoundHalfEven(startSeconds / durationSeconds * StartRun(geometry)) + 1;
 }
 
 int TrimRightWidthFor(double endSeconds, double durationSeconds, const TrimBarGeometry& geometry) {
     if (!(durationSeconds > 0))
-        return MinimumImageWidth;
+        return TrimMinimumImageWidth;
     const int run = EndRun(geometry);
     return run - RoundHalfEven(endSeconds / durationSeconds * run) + 1;
 }

@@ -7,6 +7,9 @@
 // The trim bar's arithmetic: handle positions in pixels to percent and seconds, times to the widths
 // of the images beside the handles, and the step of a click beside a handle.
 
+// The images beside the handles never get narrower than this.
+inline constexpr int TrimMinimumImageWidth = 1;
+
 struct TrimBarGeometry {
     int barWidth = 260;
     int startHandleWidth = 19;

@@ -81,9 +81,7 @@ AVCodecContextPtr OpenAudioEncoder(const AVCodec& codec, const AVCodecParameters
     const int64_t askedBitrate = encoder->bit_rate;
     OpenEncoder(*encoder, codec, "audio");
     if (options.audioBitrate && encoder->bit_rate != askedBitrate && encoder->bit_rate > 0)
-        warnings.push_back("audio bitrate " + std::to_string(askedBitrate / 1000) +
-                           " kbit/s is not accepted by " + codec.name + "; using " +
-                           std::to_string(encoder->bit_rate / 1000) + " kbit/s");
+        warnings.push_back(BitrateChangedWarning("audio", askedBitrate, codec, encoder->bit_rate));
     return encoder;
 }
 

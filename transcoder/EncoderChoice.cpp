@@ -68,3 +68,8 @@ void OpenEncoder(AVCodecContext& encoder, const AVCodec& codec, const char* kind
         throw TranscodeError(std::string("Cannot open the ") + kind + " encoder " + codec.name + ": " +
                              AvErrorText(opened));
 }
+
+std::string BitrateChangedWarning(const char* kind, int64_t asked, const AVCodec& codec, int64_t used) {
+    return std::string(kind) + " bitrate " + std::to_string(asked / 1000) + " kbit/s is not accepted by " +
+           codec.name + "; using " + std::to_string(used / 1000) + " kbit/s";
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -44,3 +45,5 @@ std::string AudioFilterDescription(const AVCodecContext& encoder, const EncoderR
 std::string TrimFilter(const char* name, const TranscodeOptions& options);
 AVCodecContextPtr NewEncoder(const AVCodec& codec, const AVOutputFormat& format);
 void OpenEncoder(AVCodecContext& encoder, const AVCodec& codec, const char* kind);
+// The warning for an encoder that opened with another bitrate than the one asked for.
+std::string BitrateChangedWarning(const char* kind, int64_t asked, const AVCodec& codec, int64_t used);

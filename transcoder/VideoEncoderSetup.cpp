@@ -122,9 +122,7 @@ AVCodecContextPtr OpenVideoEncoder(const AVCodec& codec, const AVCodecParameters
         ApplyTargetRateControl(*encoder, *request.target);
     OpenEncoder(*encoder, codec, "video");
     if (bitrate && encoder->bit_rate != *bitrate)
-        warnings.push_back("video bitrate " + std::to_string(*bitrate / 1000) +
-                           " kbit/s is not accepted by " + codec.name + "; using " +
-                           std::to_string(encoder->bit_rate / 1000) + " kbit/s");
+        warnings.push_back(BitrateChangedWarning("video", *bitrate, codec, encoder->bit_rate));
     return encoder;
 }
 

@@ -24,6 +24,7 @@
 #include "sources/VideoWindow.h"
 #include "support/Text.h"
 #include "tests/app/ProgramTestOptions.h"
+#include "tests/common/DropFiles.h"
 #include "tests/common/MediaCheck.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
@@ -33,19 +34,6 @@
 namespace fs = std::filesystem;
 
 namespace {
-
-void DropFiles(QWidget& target, const std::vector<std::string>& paths) {
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const auto& path : paths)
-        urls << QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
-    data.setUrls(urls);
-    const QPoint at = target.rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&target, &enter);
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&target, &drop);
-}
 
 // Drags a trim handle sideways by the given number of pixels and lets it go.
 void DragHandle(QWidget& handle, int pixels) {

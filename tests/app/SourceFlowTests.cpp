@@ -29,6 +29,7 @@
 #include "support/Text.h"
 #include "tests/app/ModalDialogDriver.h"
 #include "tests/app/ProgramTestOptions.h"
+#include "tests/common/DropFiles.h"
 #include "tests/common/MediaCheck.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
@@ -43,21 +44,6 @@ namespace {
 std::string MakeClip(const TempDir& folder, const std::string& name, double seconds,
                      const std::vector<std::string>& codecs) {
     return ::MakeClip(folder, name, {seconds, "160x120", 25, 44100, codecs});
-}
-
-// A file dragged from a file manager and released on the widget.
-void DropFiles(QWidget& target, const std::vector<std::string>& paths) {
-    QMimeData data;
-    QList<QUrl> urls;
-    for (const auto& path : paths)
-        urls << QUrl::fromLocalFile(QFile::decodeName(QByteArray::fromStdString(path)));
-    data.setUrls(urls);
-    const QPoint at = target.rect().center();
-    QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&target, &enter);
-    ASSERT_TRUE(enter.isAccepted());
-    QDropEvent drop(QPointF(at), Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
-    QApplication::sendEvent(&target, &drop);
 }
 
 // The whole program in a temporary program folder that holds the real trenc and rtrenc and an
