@@ -23,13 +23,10 @@ constexpr int WarningKind = 1;
 // End minus start of a row in seconds; no value when a time cell is no time (the command line's
 // builder reports that).
 std::optional<int64_t> CutSeconds(const SourceList& sources, std::size_t row) {
-    try {
-        const auto start = TimeTextToSeconds(sources.Cell(row, colStartTime));
-        const auto end = TimeTextToSeconds(sources.Cell(row, colEndTime));
-        if (start && end)
-            return *end - *start;
-    } catch (const std::invalid_argument&) {
-    }
+    const auto start = TryTimeTextToSeconds(sources.Cell(row, colStartTime));
+    const auto end = TryTimeTextToSeconds(sources.Cell(row, colEndTime));
+    if (start && end)
+        return *end - *start;
     return std::nullopt;
 }
 

@@ -23,25 +23,6 @@ constexpr int64_t MillisecondsPerMinute = 60'000;
 // Below this share of the batch an estimate of the time left would be a guess.
 constexpr double EstimateFromFraction = 0.02;
 
-std::optional<int64_t> WholeNumber(const std::string& text) {
-    try {
-        std::size_t used = 0;
-        const long long value = std::stoll(text, &used);
-        if (used == text.size())
-            return value;
-    } catch (const std::logic_error&) {
-    }
-    return std::nullopt;
-}
-
-int64_t SecondsOfCell(const std::string& text) {
-    try {
-        return TimeTextToSeconds(text).value_or(0);
-    } catch (const std::invalid_argument&) {
-        return 0;
-    }
-}
-
 } // namespace
 
 bool BatchSupervisor::BeginBatch() {
@@ -175,8 +156,8 @@ OutputFacts BatchSupervisor::Inspect(const std::string& path) {
 int64_t BatchSupervisor::ExpectedSeconds(std::size_t row) const {
     const SourceList& sources = m_services.sources;
     const int64_t cut = WholeNumber(m_services.proc.DurationText).value_or(RowCutSeconds(sources, row));
-    return ExpectedOutputSeconds(cut, SecondsOfCell(sources.Cell(row, colStartTime)),
-                                 SecondsOfCell(sources.Cell(row, colDuration)));
+    return ExpectedOutputSeconds(cut, TryTimeTextToSeconds(sources.Cell(row, colStartTime)).value_or(0),
+                                 TryTimeTextToSeconds(sources.Cell(row, colDuration)).value_or(0));
 }
 
 // A file that converted faster than its first status line still fills its bar.

@@ -35,18 +35,6 @@ bool IsAudioOnly(const std::string& codecOption, const std::string& outputExtens
     return TrimControls(codecOption).starts_with("-acodec") && outputExtension != ".3gp";
 }
 
-// DurationText as a whole number of seconds; no value when it is no integer.
-std::optional<int64_t> WholeSeconds(const std::string& text) {
-    std::size_t used = 0;
-    try {
-        const long long value = std::stoll(text, &used);
-        if (used == text.size())
-            return value;
-    } catch (const std::logic_error&) {
-    }
-    return std::nullopt;
-}
-
 } // namespace
 
 std::optional<int32_t> OutputSeconds(const std::string& chunk, const std::string& codecOption,
@@ -120,7 +108,7 @@ void ConvertingWindowLogic::UpdateBatchBar() {
 }
 
 void ConvertingWindowLogic::UpdateFileBar() {
-    const auto duration = WholeSeconds(m_proc.DurationText);
+    const auto duration = WholeNumber(m_proc.DurationText);
     if (!duration)
         return;
     m_state.ProgressBar1.minimum = 0;

@@ -27,14 +27,6 @@ double Kbps(const OptionList& list, double fallback) {
     }
 }
 
-std::optional<int64_t> Seconds(const std::string& text) {
-    try {
-        return TimeTextToSeconds(text);
-    } catch (const std::invalid_argument&) {
-        return std::nullopt;
-    }
-}
-
 } // namespace
 
 OutputBitrates SelectedBitrates(const OptionSelection& options) {
@@ -53,8 +45,8 @@ int64_t ProjectedBytes(const OutputBitrates& bitrates, int64_t seconds) {
 }
 
 int64_t RowCutSeconds(const SourceList& sources, std::size_t row) {
-    const auto start = Seconds(sources.Cell(row, colStartTime));
-    const auto end = Seconds(sources.Cell(row, colEndTime));
+    const auto start = TryTimeTextToSeconds(sources.Cell(row, colStartTime));
+    const auto end = TryTimeTextToSeconds(sources.Cell(row, colEndTime));
     if (!end)
         return 0;
     return std::max<int64_t>(0, *end - start.value_or(0));

@@ -120,6 +120,25 @@ std::optional<int64_t> TimeTextToSeconds(const std::string& text) {
     return ReadInteger(pieces[0]) * 3600 + ReadInteger(pieces[1]) * 60 + ReadInteger(pieces[2]);
 }
 
+std::optional<int64_t> TryTimeTextToSeconds(const std::string& text) {
+    try {
+        return TimeTextToSeconds(text);
+    } catch (const std::invalid_argument&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<int64_t> WholeNumber(const std::string& text) {
+    try {
+        std::size_t used = 0;
+        const long long value = std::stoll(text, &used);
+        if (used == text.size())
+            return value;
+    } catch (const std::logic_error&) {
+    }
+    return std::nullopt;
+}
+
 std::string SecondsToTimeText(int64_t seconds) {
     if (seconds <= 0)
         return "00:00:00";

@@ -26,6 +26,11 @@ double ParseNumber(const std::string& text);
 // Fields are not range-checked ("00:75:00" gives 4500). Throws std::invalid_argument for a piece
 // that is no integer.
 std::optional<int64_t> TimeTextToSeconds(const std::string& text);
+// The same, with no value also for a piece that is no integer; never throws.
+std::optional<int64_t> TryTimeTextToSeconds(const std::string& text);
+
+// The text as a whole number (std::stoll's reading, the whole text used); no value otherwise.
+std::optional<int64_t> WholeNumber(const std::string& text);
 
 // Seconds as HH:MM:SS, each field at least two digits, hours not capped; zero or less "00:00:00".
 std::string SecondsToTimeText(int64_t seconds);
