@@ -4,8 +4,6 @@
 #include <filesystem>
 #include <utility>
 
-#include <QDir>
-#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -26,6 +24,7 @@
 #include "sources/PreviewPanel.h"
 #include "sources/SourceListBinding.h"
 #include "support/QtFolderBrowser.h"
+#include "support/UserDataFolder.h"
 
 namespace {
 
@@ -40,10 +39,6 @@ constexpr const char* MailtoScheme = "mailto:";
 std::string RunningExecutable() {
     std::error_code error;
     return std::filesystem::read_symlink("/proc/self/exe", error).string();
-}
-
-std::string HomeFolder() {
-    return QFile::encodeName(QDir::homePath()).toStdString();
 }
 
 std::string DefaultOutputFolder() {

@@ -17,6 +17,8 @@ std::string Environment(const char* name) {
     return value != nullptr ? value : "";
 }
 
+} // namespace
+
 std::string HomeFolder() {
     std::string home = Environment("HOME");
     if (home.empty()) {
@@ -25,8 +27,6 @@ std::string HomeFolder() {
     }
     return home;
 }
-
-} // namespace
 
 std::string DataFolder(const std::string& programFolder) {
     const bool writable = access(programFolder.c_str(), W_OK) == 0;
