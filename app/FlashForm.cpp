@@ -1,5 +1,6 @@
 #include "app/FlashForm.h"
 
+#include <QEventLoop>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QPixmap>
@@ -47,6 +48,18 @@ TFrmFlashForm::TFrmFlashForm(const QImage& picture, std::function<void()> initia
     }
 }
 
+// A loop of its own that ends on finished(), rather than QDialog::exec(): a dialog that is hidden
+// before exec's loop has started never leaves that loop, because every later accept() finds it
+// hidden already and does not end the loop.
+void TFrmFlashForm::RunModal() {
+    QEventLoop loop;
+    connect(this, &QDialog::finished, &loop, &QEventLoop::quit);
+    setModal(true);
+    show();
+    if (!m_closed)
+        loop.exec(QEventLoop::DialogExec);
+}
+
 void TFrmFlashForm::showEvent(QShowEvent* event) {
     TickCount = 0;
     Timer1->start();
@@ -69,6 +82,9 @@ void TFrmFlashForm::Timer2Timer() {
 }
 
 void TFrmFlashForm::CloseWhenDue() {
-    if (m_initialized && TickCount >= m_minimumTicks)
-        accept();
+    if (m_closed || !m_initialized || TickCount < m_minimumTicks)
+        return;
+    m_closed = true;
+    Timer2->stop();
+    accept();
 }

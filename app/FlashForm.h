@@ -24,6 +24,9 @@ public:
     QTimer* Timer2 = nullptr; // 1000 ms, counts the seconds the splash is up
     int TickCount = 0;
 
+    // Shows the splash modally and returns once it has closed.
+    void RunModal();
+
 protected:
     void showEvent(QShowEvent* event) override;
 
@@ -35,4 +38,5 @@ private:
     std::function<void()> m_initialize;
     const int m_minimumTicks;
     bool m_initialized = false;
+    bool m_closed = false;
 };

@@ -203,7 +203,7 @@ void ProgramShell::ShowSplash() {
     }
     TFrmFlashForm splash(
         picture, [this] { InitializeApplication(); }, m_splashTicks);
-    splash.exec();
+    splash.RunModal();
 }
 
 void ProgramShell::InitializeApplication() {
