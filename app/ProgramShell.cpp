@@ -66,11 +66,6 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
           m_sources, m_probe, m_trimBarLogic, m_trimBar, m_pump,
           [this](const std::string& path) { ShowCodecError(m_mainForm.get(), m_shell, path); }),
       m_initDir(m_dataFolder, HomeFolder() + "/") {
-    m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, m_progress,
-                                                          *this, m_boxes, m_appFunc, m_launcher, m_clock,
-                                                          m_pump, m_shell, m_power},
-                                            options.timing);
-
     // A selection the user makes in either list applies the profile it names.
     m_options.cbbOutputFiletype.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
     m_options.cbbProfile.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
@@ -94,22 +89,26 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     // A window of its own, not a child of the main window: it stays usable while the main window
     // is disabled during a conversion.
     m_progressForm = std::make_unique<TfrmConverting>(m_progress);
+    BuildOptionForm();
+    // The batch always has its checks: they are made, with their summary window, before it.
+    BuildSupervisor(options.desktop);
+    m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, *m_supervisor,
+                                                          m_progress, *this, m_boxes, m_appFunc, m_launcher,
+                                                          m_clock, m_pump, m_shell, m_power},
+                                            options.timing);
     ConvertingWindowLogic& logic = m_batch->ProgressWindow();
     m_progressForm->SetHandlers({
         .tmrChangingTimer = [&logic] { logic.tmrChangingTimer(); },
         .btnStop1Click = [&logic] { logic.btnStop1Click(); },
         .FormClose = [&logic] { logic.FormClose(); },
     });
-    BuildOptionForm();
-    AttachSupervisor(options.desktop);
 }
 
-void ProgramShell::AttachSupervisor(DesktopSession* desktop) {
+void ProgramShell::BuildSupervisor(DesktopSession* desktop) {
     m_summaryForm = std::make_unique<TfrmBatchSummary>(m_shell);
     m_supervisor = std::make_unique<BatchSupervisor>(
-        BatchSupervisorServices{m_customProc, m_sources, m_commands, m_progress, m_boxes, m_appFunc, m_probe,
+        BatchSupervisorServices{m_customProc, m_sources, m_progress, m_boxes, m_appFunc, m_probe,
                                 desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock});
-    m_batch->AttachSupervisor(m_supervisor.get());
 }
 
 // Created now and only shown and hidden from then on; a window of its own above the main window.

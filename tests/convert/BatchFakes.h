@@ -14,6 +14,8 @@
 #include <thread>
 #include <vector>
 
+#include "convert/BatchResult.h"
+#include "convert/BatchSupervision.h"
 #include "convert/BatchView.h"
 #include "convert/CommandBuilder.h"
 #include "convert/ProcessLauncher.h"
@@ -136,31 +138,56 @@ class FakeCommands final : public CommandBuilder {
 public:
     FakeCommands(EventLog& log, std::string programFolder)
         : m_log(log), m_programFolder(std::move(programFolder)) {}
-    std::string BuildCommandLine(const std::string& path) override {
+    ConvertCommand BuildCommandLine(const std::string& path) override {
         m_log.Add("build " + path);
         if (path == failing)
             throw std::runtime_error("cannot build " + path);
         transcoderPath = executable.empty() ? m_programFolder + "trenc" : executable;
         inputPath = path;
-        outputFolder = "/out/";
-        return commandFor ? commandFor(path) : transcoderPath + " " + path;
+        ConvertCommand command;
+        command.CommandLine = commandFor ? commandFor(path) : transcoderPath + " " + path;
+        command.DurationText = durationText;
+        command.OutputPath = OutputPathOf(command.CommandLine);
+        command.parameters.TranscoderPath = transcoderPath;
+        command.parameters.InputPath = inputPath;
+        command.parameters.CodecOption = codecOption;
+        command.parameters.OutputExtension = outputExtension;
+        command.parameters.OutputFolder = "/out/";
+        return command;
     }
-    std::string TranscoderPath() const override { return transcoderPath; }
-    std::string InputPath() const override { return inputPath; }
-    std::string CodecOption() const override { return codecOption; }
-    std::string OutputExtension() const override { return outputExtension; }
-    std::string OutputFolder() const override { return outputFolder; }
 
     std::string failing;
     std::function<std::string(const std::string&)> commandFor;
     std::string executable; // the transcoder the command lines begin with, when not "<folder>trenc"
-    std::string transcoderPath, inputPath, outputFolder;
+    std::string transcoderPath, inputPath;
+    std::string durationText;
     std::string codecOption = " -vcodec rv20";
     std::string outputExtension = ".rm";
 
 private:
     EventLog& m_log;
     std::string m_programFolder;
+};
+
+// Checks nothing: every row is started, nothing is judged, the power may go off.
+class UncheckedBatch final : public BatchSupervision {
+public:
+    bool BeginBatch(int32_t) override { return true; }
+    std::size_t BadRowCount() const override { return 0; }
+    bool IsBadRow(std::size_t) const override { return false; }
+    void RowStarted(std::size_t, const ConvertCommand&) override {}
+    void Output(const std::string&) override {}
+    void RefreshProgress() override {}
+    void RowSkipped(std::size_t, const std::string&) override {}
+    RowOutcome RowFinished(std::size_t, bool) override { return RowOutcome::NotConverted; }
+    void EndBatch() override {}
+    bool PowerOffAllowed() const override { return true; }
+    void PowerOffRefused() override {}
+    void ShowSummaryIfNeeded() override {}
+    const BatchWeights& Weights() const override { return m_weights; }
+
+private:
+    BatchWeights m_weights;
 };
 
 // A child whose life is a script: a check of its state lets the next piece of output arrive once
