@@ -29,8 +29,6 @@
 namespace {
 
 constexpr const char* OutputFolderBelowHome = "/Rivamo";
-constexpr int ErrorKind = 0;         // ShowMessageKind's error box
-constexpr int WarningKind = 1;       // and its warning box
 constexpr int InformationOkType = 1; // ShowMessageButtons' information box with OK
 constexpr const char* NotFoundMessage = " is not found. Please reinstall this program.";
 constexpr const char* ManualName = "Manual.html";
@@ -83,7 +81,7 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     });
     BindSourceList();
     m_sourceController.SetWarning(
-        [this](const std::string& message) { ShowMessageKind(m_boxes, message, WarningKind); });
+        [this](const std::string& message) { ShowMessageKind(m_boxes, message, MessageKind::Warning); });
     BindPreview();
 
     // A window of its own, not a child of the main window: it stays usable while the main window
@@ -273,7 +271,7 @@ void ProgramShell::MainFormClose() {
     try {
         m_customProc.SaveUserSettings();
     } catch (const std::exception& error) {
-        ShowMessageKind(m_boxes, error.what(), ErrorKind);
+        ShowMessageKind(m_boxes, error.what(), MessageKind::Error);
     }
     m_endProcess();
 }

@@ -18,7 +18,6 @@ constexpr const char* EmptyRowsHead =
     "These rows are not converted: their end time is not after their start time, "
     "so there is nothing to convert.";
 constexpr const char* EmptyRowReason = "its end time is not after its start time";
-constexpr int WarningKind = 1;
 
 // End minus start of a row in seconds; no value when a time cell is no time (the command line's
 // builder reports that).
@@ -64,7 +63,7 @@ void BatchDriver::ConvertBatch() {
     const ScopedFlag running(m_running);
     CountCheckedRows();
     if (m_services.sources.IsEmpty()) {
-        ShowMessageKind(m_services.boxes, EmptyListWarning, WarningKind);
+        ShowMessageKind(m_services.boxes, EmptyListWarning, MessageKind::Warning);
         RestoreWindows();
         return;
     }
@@ -140,7 +139,7 @@ void BatchDriver::FindEmptyRows() {
                    sources.Cell(row, colStartTime) + " to " + sources.Cell(row, colEndTime) + ")";
     }
     if (!m_emptyRows.empty())
-        ShowMessageKind(m_services.boxes, message, WarningKind);
+        ShowMessageKind(m_services.boxes, message, MessageKind::Warning);
 }
 
 void BatchDriver::ConvertRow(std::size_t row) {
