@@ -19,7 +19,6 @@
 #include "sources/FfmpegMediaProbe.h"
 #include "support/CommandLine.h"
 #include "support/FileFunc.h"
-#include "support/LinuxProcessTable.h"
 #include "support/SteadyClock.h"
 
 namespace fs = std::filesystem;

@@ -22,7 +22,6 @@
 #include "profiles/OptionSelection.h"
 #include "settings/MainChoices.h"
 #include "support/MessageBoxes.h"
-#include "support/ProcessTable.h"
 #include "support/SystemServices.h"
 
 // Fakes behind the platform interfaces, for tests of the batch logic. They record what happens in
@@ -247,10 +246,8 @@ private:
     std::shared_ptr<Shared> m_shared;
 };
 
-// Starts scripted children (one script per start, in order) and lists the live ones as "trenc"
-// processes in its process table. A kill through the table ends a child; `unkillable` makes such
-// kills fail.
-class ScriptedProcesses final : public ProcessLauncher, public ProcessTable {
+// Starts scripted children (one script per start, in order).
+class ScriptedProcesses final : public ProcessLauncher {
 public:
     explicit ScriptedProcesses(EventLog& log) : m_log(log) {}
 
@@ -291,34 +288,16 @@ public:
         return std::make_unique<ScriptedChild>(shared);
     }
 
-    std::optional<std::vector<ProcessEntry>> Snapshot() override {
-        std::vector<ProcessEntry> entries = others;
-        const std::lock_guard lock(m_mutex);
-        for (std::size_t i = 0; i < m_children.size(); ++i) {
-            const std::lock_guard childLock(m_children[i]->mutex);
-            if (!m_children[i]->ended)
-                entries.push_back({ChildPid(i), "trenc"});
-        }
-        return entries;
-    }
-    bool Terminate(int64_t pid) override {
+    // A kill from outside ends the child.
+    void Terminate(int64_t pid) {
         m_log.Add("kill " + std::to_string(pid));
-        if (unkillable)
-            return false;
         const std::lock_guard lock(m_mutex);
         for (std::size_t i = 0; i < m_children.size(); ++i)
             if (ChildPid(i) == pid) {
                 const std::lock_guard childLock(m_children[i]->mutex);
                 m_children[i]->ended = true;
                 m_children[i]->keepRunning = false;
-                return true;
             }
-        for (auto it = others.begin(); it != others.end(); ++it)
-            if (it->pid == pid) {
-                others.erase(it);
-                return true;
-            }
-        return false;
     }
 
     // The child ends by itself (its work is done).
@@ -339,8 +318,6 @@ public:
         m_started.wait(lock, [&] { return m_attempts >= count; });
     }
 
-    std::vector<ProcessEntry> others; // processes not started here
-    bool unkillable = false;
     std::string lastWorkingFolder;
 
 private:

@@ -3,13 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 #include "convert/PosixProcessLauncher.h"
 #include "support/CommandLine.h"
-#include "support/ProcessHelpers.h"
 #include "support/SteadyClock.h"
 #include "tests/convert/BatchWorld.h"
 #include "tests/convert/RealProcesses.h"
@@ -99,18 +100,18 @@ TEST_F(Convert_BatchProcessTests,
     world->AddRow("/v/b.avi", true);
     world->commands.commandFor = [&](const std::string& path) { return Command("status 1000 30", path); };
     world->choices.SetShowOutputDirectory(true);
-    TSysFunc ownProcesses(own, world->log);
-    int64_t runningAfterStop = -1;
+    std::optional<std::ptrdiff_t> transcodersAfterStop;
     world->boxes.QueueAnswer(IdYes);
     world->pump.m_hook = [&] {
         if (world->batch.ChunkCount >= 3 && world->boxes.Boxes().empty()) {
             world->driver.ProgressWindow().btnStop1Click();
-            runningAfterStop = ownProcesses.IsProcessRunning("trenc");
+            transcodersAfterStop =
+                std::ranges::count(*own.Snapshot(), std::string("trenc"), &ProcessEntry::exeName);
         }
     };
     world->driver.ConvertBatch();
 
-    EXPECT_EQ(runningAfterStop, 0);
+    EXPECT_EQ(transcodersAfterStop, 0);
     const int written = LineCount(OutputOf("/v/a.avi"));
     EXPECT_GE(written, 1);
     EXPECT_LT(written, 1000);
