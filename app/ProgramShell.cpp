@@ -29,8 +29,6 @@
 namespace {
 
 constexpr const char* OutputFolderBelowHome = "/Rivamo";
-constexpr int ErrorKind = 0;         // ShowMessageKind's error box
-constexpr int WarningKind = 1;       // and its warning box
 constexpr int InformationOkType = 1; // ShowMessageButtons' information box with OK
 constexpr const char* NotFoundMessage = " is not found. Please reinstall this program.";
 constexpr const char* ManualName = "Manual.html";
@@ -66,11 +64,6 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
           m_sources, m_probe, m_trimBarLogic, m_trimBar, m_pump,
           [this](const std::string& path) { ShowCodecError(m_mainForm.get(), m_shell, path); }),
       m_initDir(m_dataFolder, HomeFolder() + "/") {
-    m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, m_progress,
-                                                          *this, m_boxes, m_appFunc, m_launcher, m_clock,
-                                                          m_pump, m_shell, m_power},
-                                            options.timing);
-
     // A selection the user makes in either list applies the profile it names.
     m_options.cbbOutputFiletype.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
     m_options.cbbProfile.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
@@ -88,28 +81,32 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     });
     BindSourceList();
     m_sourceController.SetWarning(
-        [this](const std::string& message) { ShowMessageKind(m_boxes, message, WarningKind); });
+        [this](const std::string& message) { ShowMessageKind(m_boxes, message, MessageKind::Warning); });
     BindPreview();
 
     // A window of its own, not a child of the main window: it stays usable while the main window
     // is disabled during a conversion.
     m_progressForm = std::make_unique<TfrmConverting>(m_progress);
+    BuildOptionForm();
+    // The batch always has its checks: they are made, with their summary window, before it.
+    BuildSupervisor(options.desktop);
+    m_batch = std::make_unique<BatchDriver>(BatchServices{m_customProc, m_sources, m_commands, *m_supervisor,
+                                                          m_progress, *this, m_boxes, m_appFunc, m_launcher,
+                                                          m_clock, m_pump, m_shell, m_power},
+                                            options.timing);
     ConvertingWindowLogic& logic = m_batch->ProgressWindow();
     m_progressForm->SetHandlers({
         .tmrChangingTimer = [&logic] { logic.tmrChangingTimer(); },
         .btnStop1Click = [&logic] { logic.btnStop1Click(); },
         .FormClose = [&logic] { logic.FormClose(); },
     });
-    BuildOptionForm();
-    AttachSupervisor(options.desktop);
 }
 
-void ProgramShell::AttachSupervisor(DesktopSession* desktop) {
+void ProgramShell::BuildSupervisor(DesktopSession* desktop) {
     m_summaryForm = std::make_unique<TfrmBatchSummary>(m_shell);
     m_supervisor = std::make_unique<BatchSupervisor>(
-        BatchSupervisorServices{m_customProc, m_sources, m_commands, m_progress, m_boxes, m_appFunc, m_probe,
+        BatchSupervisorServices{m_customProc, m_sources, m_progress, m_boxes, m_appFunc, m_probe,
                                 desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock});
-    m_batch->AttachSupervisor(m_supervisor.get());
 }
 
 // Created now and only shown and hidden from then on; a window of its own above the main window.
@@ -274,7 +271,7 @@ void ProgramShell::MainFormClose() {
     try {
         m_customProc.SaveUserSettings();
     } catch (const std::exception& error) {
-        ShowMessageKind(m_boxes, error.what(), ErrorKind);
+        ShowMessageKind(m_boxes, error.what(), MessageKind::Error);
     }
     m_endProcess();
 }

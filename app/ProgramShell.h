@@ -102,7 +102,7 @@ public:
 private:
     void BindSourceList();
     void BindPreview();
-    void AttachSupervisor(DesktopSession* desktop);
+    void BuildSupervisor(DesktopSession* desktop);
     void BuildOptionForm();
     void SelectOutputFolder();
     void MainFormShow();

@@ -13,7 +13,6 @@
 namespace {
 
 constexpr const char* AlreadyRunning = "Rivamo is already running.";
-constexpr int InformationKind = 3; // ShowMessageKind's information box
 
 // The program ends at once when its main window closes, whatever else is still running.
 [[noreturn]] void EndProcess() {
@@ -36,7 +35,7 @@ int main(int argc, char* argv[]) {
     SingleInstance instance(options.dataFolder);
     if (!instance.Claim()) {
         instance.AskRunningToComeForward();
-        ShowMessageKind(boxes, AlreadyRunning, InformationKind);
+        ShowMessageKind(boxes, AlreadyRunning, MessageKind::Information);
         return EXIT_SUCCESS;
     }
     ProgramShell program(programFolder, boxes, EndProcess, options);

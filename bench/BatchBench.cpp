@@ -19,7 +19,6 @@
 #include "sources/FfmpegMediaProbe.h"
 #include "support/CommandLine.h"
 #include "support/FileFunc.h"
-#include "support/LinuxProcessTable.h"
 #include "support/SteadyClock.h"
 
 namespace fs = std::filesystem;
@@ -182,11 +181,9 @@ BatchFigures RunBatch(const std::string& programFolder, SourceList& sources, con
     NoPower power;
     FfmpegMediaProbe probe;
     QuietDesktop desktop;
-    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, log, launcher, clock,
-                                     pump, shell, power});
-    BatchSupervisor supervisor(
-        {proc, sources, commands, progress, boxes, log, probe, desktop, desktop, clock});
-    driver.AttachSupervisor(&supervisor);
+    BatchSupervisor supervisor({proc, sources, progress, boxes, log, probe, desktop, desktop, clock});
+    BatchDriver driver(BatchServices{proc, sources, commands, supervisor, progress, view, boxes, log,
+                                     launcher, clock, pump, shell, power});
 
     const auto start = Wall::now();
     driver.ConvertBatch();

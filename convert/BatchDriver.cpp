@@ -18,7 +18,6 @@ constexpr const char* EmptyRowsHead =
     "These rows are not converted: their end time is not after their start time, "
     "so there is nothing to convert.";
 constexpr const char* EmptyRowReason = "its end time is not after its start time";
-constexpr int WarningKind = 1;
 
 // End minus start of a row in seconds; no value when a time cell is no time (the command line's
 // builder reports that).
@@ -53,7 +52,8 @@ private:
 
 BatchDriver::BatchDriver(BatchServices services, BatchTiming timing)
     : m_services(services), m_timing(timing),
-      m_window(services.progress, services.proc, services.commands, services.boxes, services.view, *this) {}
+      m_window(services.progress, m_state, services.supervision.Weights(), services.boxes, services.view,
+               *this) {}
 
 BatchDriver::~BatchDriver() = default;
 
@@ -61,68 +61,68 @@ void BatchDriver::ConvertBatch() {
     if (m_running)
         return;
     const ScopedFlag running(m_running);
-    TCustomProc& proc = m_services.proc;
-    const SourceList& sources = m_services.sources;
-
-    proc.FilesDone = 0;
-    proc.CheckedCount = 0;
-    for (std::size_t row = 0; row < sources.RowCount(); ++row)
-        if (sources.Cell(row, colCheck) == CheckedText)
-            ++proc.CheckedCount;
-
-    if (sources.IsEmpty()) {
-        ShowMessageKind(m_services.boxes, EmptyListWarning, WarningKind);
+    CountCheckedRows();
+    if (m_services.sources.IsEmpty()) {
+        ShowMessageKind(m_services.boxes, EmptyListWarning, MessageKind::Warning);
         RestoreWindows();
         return;
     }
     FindEmptyRows();
 
-    if (m_supervisor && !m_supervisor->BeginBatch()) {
+    if (!Supervision().BeginBatch(m_state.CheckedCount)) {
         RestoreWindows();
         return;
     }
+    // The counter shows the files that will really be converted.
+    m_state.CheckedCount -= static_cast<int32_t>(Supervision().BadRowCount());
 
     try {
         ConvertRows();
     } catch (...) {
         // The batch ends here: no output of it may reach a later batch.
-        if (m_supervisor)
-            m_supervisor->EndBatch();
+        Supervision().EndBatch();
         m_worker.reset();
         m_output.TakeAll();
-        proc.Stopped = false;
+        m_state.Stopped = false;
         RestoreWindows();
         throw;
     }
 
-    if (m_supervisor)
-        m_supervisor->EndBatch();
-    if (!proc.Stopped && RunEndActions())
+    Supervision().EndBatch();
+    if (!m_state.Stopped && RunEndActions())
         return;
-    proc.Stopped = false;
+    m_state.Stopped = false;
     RestoreWindows();
-    if (m_supervisor)
-        m_supervisor->ShowSummaryIfNeeded();
+    Supervision().ShowSummaryIfNeeded();
 }
 
+void BatchDriver::CountCheckedRows() {
+    const SourceList& sources = m_services.sources;
+    m_state.FilesDone = 0;
+    m_state.CheckedCount = 0;
+    for (std::size_t row = 0; row < sources.RowCount(); ++row)
+        if (sources.Cell(row, colCheck) == CheckedText)
+            ++m_state.CheckedCount;
+}
+
+// A row found bad before the batch is not started.
 void BatchDriver::ConvertRows() {
-    TCustomProc& proc = m_services.proc;
-    proc.RowIndex = 0;
+    m_state.RowIndex = 0;
     while (!RowIsPastEnd()) {
-        const auto row = static_cast<std::size_t>(proc.RowIndex);
-        if (m_services.sources.Cell(row, colCheck) == CheckedText && !IsBadRow(row)) {
+        const auto row = static_cast<std::size_t>(m_state.RowIndex);
+        if (m_services.sources.Cell(row, colCheck) == CheckedText && !Supervision().IsBadRow(row)) {
             if (!std::ranges::binary_search(m_emptyRows, row))
                 ConvertRow(row);
-            else if (m_supervisor)
-                m_supervisor->RowSkipped(row, EmptyRowReason);
-            ++proc.FilesDone;
+            else
+                SkipRow(row, EmptyRowReason);
+            ++m_state.FilesDone;
         }
-        ++proc.RowIndex;
+        ++m_state.RowIndex;
     }
 }
 
 bool BatchDriver::RowIsPastEnd() const {
-    const int32_t row = m_services.proc.RowIndex;
+    const int32_t row = m_state.RowIndex;
     return row < 0 || static_cast<std::size_t>(row) >= m_services.sources.RowCount();
 }
 
@@ -139,20 +139,18 @@ void BatchDriver::FindEmptyRows() {
                    sources.Cell(row, colStartTime) + " to " + sources.Cell(row, colEndTime) + ")";
     }
     if (!m_emptyRows.empty())
-        ShowMessageKind(m_services.boxes, message, WarningKind);
+        ShowMessageKind(m_services.boxes, message, MessageKind::Warning);
 }
 
 void BatchDriver::ConvertRow(std::size_t row) {
-    TCustomProc& proc = m_services.proc;
-    proc.SourcePath = m_services.sources.Cell(row, colFileName);
-    proc.CommandLine = m_services.commands.BuildCommandLine(proc.SourcePath);
-    m_services.log.WriteLog(LogParameterPrefix + proc.CommandLine);
-    if (m_supervisor)
-        m_supervisor->RowStarted(row, proc.CommandLine);
+    m_state.SourcePath = m_services.sources.Cell(row, colFileName);
+    m_state.command = m_services.commands.BuildCommandLine(m_state.SourcePath);
+    m_services.log.WriteLog(LogParameterPrefix + m_state.command.CommandLine);
+    Supervision().RowStarted(row, m_state.command);
 
-    proc.ChunkCount = 0;
+    m_state.ChunkCount = 0;
     m_discardOutput = false;
-    m_services.progress.ProgressBar1.SetPosition(0);
+    m_window.ResetFileBar();
     m_window.Show();
     m_services.view.SetMainEnabled(false);
     Pump();
@@ -167,21 +165,33 @@ void BatchDriver::ConvertRow(std::size_t row) {
     PauseServingEvents(PauseMs(m_timing.startPauseMs));
     WaitForTranscoder();
     FinishWorker();
-    if (m_supervisor)
-        m_supervisor->RowFinished(row, RowIsPastEnd());
+    FinishRow(row);
+}
+
+void BatchDriver::FinishRow(std::size_t row) {
+    if (Supervision().RowFinished(row, RowIsPastEnd()) != RowOutcome::Converted)
+        return;
+    m_window.ShowFileDone();
+    Supervision().RefreshProgress();
+    m_services.progress.Changed();
+}
+
+void BatchDriver::SkipRow(std::size_t row, const std::string& reason) {
+    Supervision().RowSkipped(row, reason);
+    m_window.RefreshBatchBar();
+    Supervision().RefreshProgress();
 }
 
 // The transcoder is started by the path the command line was built with, never by a search
 // through the text; a command line that does not begin with it (an empty one) starts nothing.
 void BatchDriver::StartWorker() {
-    const TCustomProc& proc = m_services.proc;
-    const std::string executable = m_services.commands.TranscoderPath();
-    const auto arguments = ArgumentsAfter(executable, proc.CommandLine);
+    const std::string& executable = m_state.command.parameters.TranscoderPath;
+    const auto arguments = ArgumentsAfter(executable, m_state.command.CommandLine);
     if (!arguments)
         return;
     m_worker = std::make_unique<TAdvanceSystem>(
-        m_services.launcher, m_services.clock, WorkingFolderOf(proc.ProgramFolder()), executable, *arguments,
-        [this](const std::string& chunk) { m_output.Push(chunk); }, m_timing);
+        m_services.launcher, m_services.clock, WorkingFolderOf(m_services.proc.ProgramFolder()), executable,
+        *arguments, [this](const std::string& chunk) { m_output.Push(chunk); }, m_timing);
     m_worker->Start();
 }
 
@@ -239,15 +249,11 @@ void BatchDriver::Pump() {
 }
 
 void BatchDriver::OnTranscoderOutput(const std::string& chunk) {
-    ConvertingState& state = m_services.progress;
-    state.statState = chunk;
-    state.lblCurFileName = m_services.proc.SourcePath;
-    if (m_supervisor)
-        m_supervisor->Output(chunk);
-    m_window.actRefreshProgressExecute();
-    if (m_supervisor && m_services.proc.ChunkCount > 1)
-        m_supervisor->RefreshProgress();
-    state.Changed();
+    Supervision().Output(chunk);
+    m_window.ShowOutput(chunk);
+    if (m_state.ChunkCount > 1)
+        Supervision().RefreshProgress();
+    m_services.progress.Changed();
 }
 
 void BatchDriver::StopTranscoder() {
@@ -265,13 +271,13 @@ void BatchDriver::StopTranscoder() {
 bool BatchDriver::RunEndActions() {
     const MainChoices& choices = m_services.proc.Choices();
     if (choices.chkShowOutputDirectory())
-        OpenFolderInExplorer(m_services.shell, m_services.commands.OutputFolder());
+        OpenFolderInExplorer(m_services.shell, m_state.command.parameters.OutputFolder);
     if (!choices.chkShutdown())
         return false;
-    if (m_supervisor && !m_supervisor->PowerOffAllowed())
+    if (!Supervision().PowerOffAllowed())
         return false;
-    if (!ShutdownComputer(m_services.power) && m_supervisor) {
-        m_supervisor->PowerOffRefused();
+    if (!ShutdownComputer(m_services.power)) {
+        Supervision().PowerOffRefused();
         return false;
     }
     m_services.view.EndProgram();

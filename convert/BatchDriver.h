@@ -7,7 +7,8 @@
 
 #include "convert/AdvanceSystem.h"
 #include "convert/BatchControl.h"
-#include "convert/BatchSupervisor.h"
+#include "convert/BatchState.h"
+#include "convert/BatchSupervision.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
 #include "convert/ChunkQueue.h"
@@ -26,6 +27,8 @@ struct BatchServices {
     TCustomProc& proc;
     SourceList& sources;
     CommandBuilder& commands;
+    // The checks of the batch and its outputs, the summary and the desktop.
+    BatchSupervision& supervision;
     ConvertingState& progress;
     BatchView& view;
     MessageBoxPresenter& boxes;
@@ -68,20 +71,21 @@ public:
     void DiscardOutput() override { m_discardOutput = true; }
     std::size_t RowCount() const override { return m_services.sources.RowCount(); }
 
-    // Checks of the batch and its outputs, the summary and the desktop; without one the batch runs
-    // unchecked.
-    void AttachSupervisor(BatchSupervisor* supervisor) { m_supervisor = supervisor; }
-
+    // The batch's state: the current and the last batch's counts, row and command.
+    BatchState& State() { return m_state; }
+    const BatchState& State() const { return m_state; }
     ConvertingWindowLogic& ProgressWindow() { return m_window; }
     const BatchTiming& Timing() const { return m_timing; }
 
 private:
+    void CountCheckedRows();
     void ConvertRows();
     void ConvertRow(std::size_t row);
+    void FinishRow(std::size_t row);
+    void SkipRow(std::size_t row, const std::string& reason);
     void StartWorker();
     bool RowIsPastEnd() const;
-    // A row the supervisor found bad before the batch is not started.
-    bool IsBadRow(std::size_t row) const { return m_supervisor && m_supervisor->IsBadRow(row); }
+    BatchSupervision& Supervision() { return m_services.supervision; }
     bool QuickBatch() const { return m_services.proc.Choices().QuickBatch(); }
     // Quick batches skip the fixed pauses; they still wait for the own transcoder.
     int64_t PauseMs(int64_t pause) const { return QuickBatch() ? 0 : pause; }
@@ -101,10 +105,10 @@ private:
 
     BatchServices m_services;
     const BatchTiming m_timing;
+    BatchState m_state;
     ConvertingWindowLogic m_window;
     ChunkQueue m_output;
     std::unique_ptr<TAdvanceSystem> m_worker;
-    BatchSupervisor* m_supervisor = nullptr;
     std::vector<std::size_t> m_emptyRows;
     bool m_discardOutput = false;
     bool m_running = false;

@@ -25,12 +25,12 @@ constexpr double EstimateFromFraction = 0.02;
 
 } // namespace
 
-bool BatchSupervisor::BeginBatch() {
+bool BatchSupervisor::BeginBatch(int32_t checkedCount) {
     m_results.Clear();
     m_preflight = {};
-    m_active = false;
+    m_weights.active = false;
     // A batch without a checked row converts nothing; its end actions run as they always did.
-    if (m_services.proc.CheckedCount <= 0)
+    if (checkedCount <= 0)
         return true;
     const OptionSelection& options = m_services.proc.Options();
     const int32_t outputType = options.cbbOutputFiletype.ItemIndex();
@@ -41,13 +41,11 @@ bool BatchSupervisor::BeginBatch() {
     // A problem-free batch asks nothing.
     if (!m_preflight.Clean() && !AskAboutProblems())
         return false;
-    // The counter shows the files that will really be converted.
-    m_services.proc.CheckedCount -= static_cast<int32_t>(m_preflight.badRows.size());
     for (const auto& [row, problem] : m_preflight.badRows)
         m_results.Add(
             {row, m_services.sources.Cell(row, colFileName), {}, RowOutcome::NotConverted, problem});
     StartWeights();
-    m_active = true;
+    m_weights.active = true;
     m_services.desktop.HoldOffSleep(SleepReason);
     m_services.desktop.PublishProgress(0);
     return true;
@@ -68,37 +66,33 @@ int64_t BatchSupervisor::RowWeight(std::size_t row) const {
 }
 
 void BatchSupervisor::StartWeights() {
-    m_totalWeight = 0;
-    m_doneWeight = 0;
-    m_rowWeight = 0;
+    m_weights.total = 0;
+    m_weights.done = 0;
+    m_weights.row = 0;
     const SourceList& sources = m_services.sources;
     for (std::size_t row = 0; row < sources.RowCount(); ++row)
         if (sources.Cell(row, colCheck) == CheckedText && !IsBadRow(row))
-            m_totalWeight += RowWeight(row);
+            m_weights.total += RowWeight(row);
     m_startMs = m_services.clock.NowMs();
     m_services.progress.lblTimeLeft.clear();
 }
 
-void BatchSupervisor::RowStarted(std::size_t row, const std::string& commandLine) {
-    m_commandLine = commandLine;
-    m_rowWeight = RowWeight(row);
+void BatchSupervisor::RowStarted(std::size_t row, const ConvertCommand& command) {
+    m_command = command;
+    m_weights.row = RowWeight(row);
     m_tail.Clear();
 }
 
 void BatchSupervisor::RefreshProgress() {
-    if (!m_active || m_totalWeight <= 0)
+    if (!m_weights.Weighed())
         return;
-    ConvertingState& state = m_services.progress;
-    const int64_t current = std::clamp<int64_t>(state.ProgressBar1.position, 0, m_rowWeight);
-    const int64_t position = std::min(m_doneWeight + current, m_totalWeight);
-    state.pbTotal.SetMaximum(static_cast<int32_t>(std::min<int64_t>(m_totalWeight, INT32_MAX)));
-    state.pbTotal.SetPosition(static_cast<int32_t>(std::min<int64_t>(position, INT32_MAX)));
+    const int64_t position = m_weights.Position(m_services.progress.ProgressBar1.position);
     UpdateTimeLeft(position);
-    m_services.desktop.PublishProgress(static_cast<double>(position) / static_cast<double>(m_totalWeight));
+    m_services.desktop.PublishProgress(static_cast<double>(position) / static_cast<double>(m_weights.total));
 }
 
 void BatchSupervisor::UpdateTimeLeft(int64_t position) {
-    const double done = static_cast<double>(position) / static_cast<double>(m_totalWeight);
+    const double done = static_cast<double>(position) / static_cast<double>(m_weights.total);
     const int64_t elapsed = m_services.clock.NowMs() - m_startMs;
     std::string& text = m_services.progress.lblTimeLeft;
     if (done < EstimateFromFraction || elapsed <= 0) {
@@ -110,11 +104,11 @@ void BatchSupervisor::UpdateTimeLeft(int64_t position) {
     text = done >= 1.0 ? std::string() : "about " + std::to_string(minutes) + " min left";
 }
 
-void BatchSupervisor::RowFinished(std::size_t row, bool stopped) {
+RowOutcome BatchSupervisor::RowFinished(std::size_t row, bool stopped) {
     RowResult result;
     result.row = row;
     result.source = m_services.sources.Cell(row, colFileName);
-    result.output = OutputPathOf(m_commandLine);
+    result.output = m_command.OutputPath;
     if (stopped) {
         result.reason = StoppedDuringRow;
     } else if (result.output.empty()) {
@@ -125,20 +119,19 @@ void BatchSupervisor::RowFinished(std::size_t row, bool stopped) {
     }
     if (result.outcome == RowOutcome::Failed)
         m_services.log.WriteLog(FailureLogLine(result));
-    m_doneWeight += m_rowWeight;
-    m_rowWeight = 0;
-    if (result.outcome == RowOutcome::Converted)
-        ShowFileDone();
+    m_weights.done += m_weights.row;
+    m_weights.row = 0;
+    const RowOutcome outcome = result.outcome;
     m_results.Add(std::move(result));
+    return outcome;
 }
 
 void BatchSupervisor::RowSkipped(std::size_t row, const std::string& reason) {
-    if (!m_active)
+    if (!m_weights.active)
         return;
     // Its weight leaves the batch, so the batch bar still reaches its end.
-    m_totalWeight -= RowWeight(row);
+    m_weights.total -= RowWeight(row);
     m_results.Add({row, m_services.sources.Cell(row, colFileName), {}, RowOutcome::NotConverted, reason});
-    RefreshProgress();
 }
 
 OutputFacts BatchSupervisor::Inspect(const std::string& path) {
@@ -152,28 +145,18 @@ OutputFacts BatchSupervisor::Inspect(const std::string& path) {
     return facts;
 }
 
-// The length asked for (DurationText of the command just built), cut where the source ends.
+// The length asked for (DurationText of the row's command), cut where the source ends.
 int64_t BatchSupervisor::ExpectedSeconds(std::size_t row) const {
     const SourceList& sources = m_services.sources;
-    const int64_t cut = WholeNumber(m_services.proc.DurationText).value_or(RowCutSeconds(sources, row));
+    const int64_t cut = WholeNumber(m_command.DurationText).value_or(RowCutSeconds(sources, row));
     return ExpectedOutputSeconds(cut, TryTimeTextToSeconds(sources.Cell(row, colStartTime)).value_or(0),
                                  TryTimeTextToSeconds(sources.Cell(row, colDuration)).value_or(0));
 }
 
-// A file that converted faster than its first status line still fills its bar.
-void BatchSupervisor::ShowFileDone() {
-    ConvertingState& state = m_services.progress;
-    state.ProgressBar1.minimum = 0;
-    state.ProgressBar1.SetMaximum(std::max(state.ProgressBar1.maximum, 1));
-    state.ProgressBar1.SetPosition(state.ProgressBar1.maximum);
-    RefreshProgress();
-    state.Changed();
-}
-
 void BatchSupervisor::EndBatch() {
-    if (!m_active)
+    if (!m_weights.active)
         return;
-    m_active = false;
+    m_weights.active = false;
     const SourceList& sources = m_services.sources;
     for (std::size_t row = 0; row < sources.RowCount(); ++row)
         if (sources.Cell(row, colCheck) == CheckedText && !m_results.Has(row))

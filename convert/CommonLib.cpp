@@ -80,13 +80,14 @@ TCommonLib::TCommonLib(std::string programFolder, TCustomProc& customProc, const
       m_dataFolder(dataFolder.empty() ? m_programFolder : std::move(dataFolder)), m_customProc(customProc),
       m_sources(sources), m_appFunc(appFunc), m_fileFunc(fileFunc) {}
 
-std::string TCommonLib::BuildCommandLine(const std::string& path) {
-    TConvertParameterStruct& p = ConvertParameter;
+ConvertCommand TCommonLib::BuildCommandLine(const std::string& path) {
+    ConvertCommand command;
+    TConvertParameterStruct& p = command.parameters;
     // The start lookup may apply the custom profile, which changes the lists read below.
-    m_customProc.StartText = SourceStartText(path);
-    m_customProc.DurationText = SourceDurationText(path);
-    const std::string& start = m_customProc.StartText;
-    const std::string& duration = m_customProc.DurationText;
+    command.StartText = SourceStartText(path);
+    command.DurationText = SourceDurationText(path);
+    const std::string& start = command.StartText;
+    const std::string& duration = command.DurationText;
     p.TrimOption = !start.empty() && !duration.empty() ? " -ss " + start + " -t " + duration : "";
     p.InputPath = path;
 
@@ -116,11 +117,13 @@ std::string TCommonLib::BuildCommandLine(const std::string& path) {
 
     const std::string outputPath =
         m_fileFunc.UniqueOutputPath(p.OutputFolder + p.OutputBaseName + p.OutputExtension);
-    return JoinForm(outputPath);
+    command.CommandLine = JoinForm(p, outputPath);
+    if (!command.CommandLine.empty())
+        command.OutputPath = outputPath;
+    return command;
 }
 
-std::string TCommonLib::JoinForm(const std::string& outputPath) const {
-    const TConvertParameterStruct& p = ConvertParameter;
+std::string TCommonLib::JoinForm(const TConvertParameterStruct& p, const std::string& outputPath) const {
     const std::string codec = TrimControls(p.CodecOption);
     const std::string prefix = codec.substr(0, FormPrefixLength);
     const std::string head = p.TranscoderPath + " -y -i " + QuoteArgument(p.InputPath) + p.CodecOption;

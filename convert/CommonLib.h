@@ -3,34 +3,13 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/ConvertCommand.h"
 #include "convert/OutputFolderChoice.h"
 #include "profiles/CustomProc.h"
 #include "profiles/OptionList.h"
 #include "sources/SourceList.h"
 #include "support/FileFunc.h"
 #include "support/Log.h"
-
-// The pieces of one transcoder command line. Every option fragment begins with a blank so that the
-// fragments join without separators. The values stay until the next command line is built.
-struct TConvertParameterStruct {
-    std::string TranscoderPath;     // executable to run, never quoted
-    std::string InputPath;          // the source, or the script for RealMedia sources
-    std::string CodecOption;        // " -vcodec rv20"
-    std::string VideoBitrateOption; // " -b 512"
-    std::string VideoSizeOption;    // " -s 320x240"
-    std::string FrameRateOption;    // " -r 25"
-    std::string AspectOption;       // " -aspect 4:3"
-    std::string ReservedOption;     // nothing sets or reads it
-    std::string AudioBitrateOption; // " -ab 64"
-    std::string VolumeOption;       // " -vol 200", or one blank
-    std::string ChannelsOption;     // " -ac 2"
-    std::string SampleRateOption;   // " -ar 44100"
-    std::string FormatOption;       // empty, or " -f " and a format name
-    std::string TrimOption;         // " -ss 00:01:10 -t 110", or empty
-    std::string OutputFolder;       // with a trailing "/"
-    std::string OutputBaseName;     // the source's file name without folder and last extension
-    std::string OutputExtension;    // ".rm"
-};
 
 // Turns a source-list row and the current option selection into the transcoder's command line.
 // One instance for the program's life. The option lists and the output folder are read through the
@@ -43,14 +22,13 @@ public:
                const TAppFunc& appFunc, TFileFunc& fileFunc, std::string dataFolder = {});
 
     const std::string& ProgramFolder() const { return m_programFolder; }
-    TConvertParameterStruct ConvertParameter; // the pieces of the last command line built
-    std::string PreviewPath;                  // the file the preview player holds
+    std::string PreviewPath; // the file the preview player holds
 
-    // The command line for the source `path` (the File Name cell of a row), or the empty text when
-    // the output type's codec argument selects no form. Sets TCustomProc's StartText and
-    // DurationText, creates the output folder and writes the script. Throws for a malformed time
-    // cell and for a script that cannot be written.
-    std::string BuildCommandLine(const std::string& path);
+    // The command for the source `path` (the File Name cell of a row): its line (empty when the
+    // output type's codec argument selects no form), the row's start and duration texts, the
+    // output path and the pieces of the line. Creates the output folder and writes the script.
+    // Throws for a malformed time cell and for a script that cannot be written.
+    ConvertCommand BuildCommandLine(const std::string& path);
 
     // The Start Time of the last row for `path` (a-z compared as A-Z), the custom profile applied
     // on every matching row; empty when no row matches.
@@ -86,7 +64,7 @@ public:
 private:
     bool MatchesPath(std::size_t row, const std::string& upperPath) const;
     void WriteScript(const std::string& sourcePath) const;
-    std::string JoinForm(const std::string& outputPath) const;
+    std::string JoinForm(const TConvertParameterStruct& p, const std::string& outputPath) const;
 
     std::string m_programFolder; // with a trailing "/"
     std::string m_dataFolder;    // with a trailing "/"

@@ -75,8 +75,8 @@ void ConvertingWindowLogic::Hide() {
 
 void ConvertingWindowLogic::FormShow() {
     m_state.SpinnerFrame = 0;
-    m_state.lblCurFileName = m_proc.SourcePath;
-    m_state.lblPersent = "Current: 1, Total: " + std::to_string(m_proc.CheckedCount);
+    m_state.lblCurFileName = m_batchState.SourcePath;
+    m_state.lblPersent = "Current: 1, Total: " + std::to_string(m_batchState.CheckedCount);
     m_state.ProgressBar1.SetMaximum(1);
     m_state.ProgressBar1.SetPosition(0);
     m_state.pbTotal.SetMaximum(1);
@@ -84,38 +84,67 @@ void ConvertingWindowLogic::FormShow() {
     m_state.Changed();
 }
 
+void ConvertingWindowLogic::ShowOutput(const std::string& chunk) {
+    m_state.statState = chunk;
+    m_state.lblCurFileName = m_batchState.SourcePath;
+    actRefreshProgressExecute();
+}
+
 void ConvertingWindowLogic::actRefreshProgressExecute() {
-    ++m_proc.ChunkCount;
+    ++m_batchState.ChunkCount;
     // The first chunk of every file is the transcoder's banner: it moves nothing.
-    if (m_proc.ChunkCount <= 1)
+    if (m_batchState.ChunkCount <= 1)
         return;
     UpdateBatchBar();
     UpdateFileBar();
+    RefreshBatchBar();
     m_state.Changed();
 }
 
 // Uses the file bar's position from the previous chunk, so a file adds 0 to 99 to the batch bar.
+// A batch weighed by cut time sets the batch bar from the weights instead (RefreshBatchBar).
 void ConvertingWindowLogic::UpdateBatchBar() {
     const ProgressBarState& file = m_state.ProgressBar1;
     const int64_t divisor = int64_t{file.maximum} + 1;
-    if (divisor != 0) {
-        m_state.pbTotal.SetMaximum(Saturate(int64_t{m_proc.CheckedCount} * 100));
+    if (divisor != 0 && !m_weights.Weighed()) {
+        m_state.pbTotal.SetMaximum(Saturate(int64_t{m_batchState.CheckedCount} * 100));
         m_state.pbTotal.SetPosition(
-            Saturate(int64_t{file.position} * 100 / divisor + int64_t{m_proc.FilesDone} * 100));
+            Saturate(int64_t{file.position} * 100 / divisor + int64_t{m_batchState.FilesDone} * 100));
     }
-    m_state.lblPersent = "Current: " + std::to_string(int64_t{m_proc.FilesDone} + 1) +
-                         " , Total: " + std::to_string(m_proc.CheckedCount) + ".";
+    m_state.lblPersent = "Current: " + std::to_string(int64_t{m_batchState.FilesDone} + 1) +
+                         " , Total: " + std::to_string(m_batchState.CheckedCount) + ".";
 }
 
 void ConvertingWindowLogic::UpdateFileBar() {
-    const auto duration = WholeNumber(m_proc.DurationText);
+    const ConvertCommand& command = m_batchState.command;
+    const auto duration = WholeNumber(command.DurationText);
     if (!duration)
         return;
     m_state.ProgressBar1.minimum = 0;
     m_state.ProgressBar1.SetMaximum(Saturate(*duration));
-    if (const auto seconds =
-            OutputSeconds(m_state.statState, m_commands.CodecOption(), m_commands.OutputExtension()))
+    if (const auto seconds = OutputSeconds(m_state.statState, command.parameters.CodecOption,
+                                           command.parameters.OutputExtension))
         m_state.ProgressBar1.SetPosition(*seconds);
+}
+
+// Uses the file bar's position from this chunk: the bar moves by the seconds converted.
+void ConvertingWindowLogic::RefreshBatchBar() {
+    if (!m_weights.Weighed())
+        return;
+    m_state.pbTotal.SetMaximum(Saturate(m_weights.total));
+    m_state.pbTotal.SetPosition(Saturate(m_weights.Position(m_state.ProgressBar1.position)));
+}
+
+void ConvertingWindowLogic::ResetFileBar() {
+    m_state.ProgressBar1.SetPosition(0);
+}
+
+void ConvertingWindowLogic::ShowFileDone() {
+    ProgressBarState& file = m_state.ProgressBar1;
+    file.minimum = 0;
+    file.SetMaximum(std::max(file.maximum, 1));
+    file.SetPosition(file.maximum);
+    RefreshBatchBar();
 }
 
 void ConvertingWindowLogic::tmrChangingTimer() {
@@ -136,14 +165,14 @@ bool ConvertingWindowLogic::AskYesNo(const std::string& question) {
 void ConvertingWindowLogic::EndBatchEarly() {
     Hide();
     m_view.SetMainEnabled(true);
-    m_proc.RowIndex = Saturate(static_cast<int64_t>(m_batch.RowCount()) + 10);
+    m_batchState.RowIndex = Saturate(static_cast<int64_t>(m_batch.RowCount()) + 10);
     m_batch.DiscardOutput();
 }
 
 void ConvertingWindowLogic::btnStop1Click() {
     if (!AskYesNo(StopQuestion))
         return;
-    m_proc.Stopped = true;
+    m_batchState.Stopped = true;
     EndBatchEarly();
     m_batch.StopTranscoder();
     m_state.ProgressBar1.SetPosition(0);

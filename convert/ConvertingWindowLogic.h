@@ -5,10 +5,10 @@
 #include <string>
 
 #include "convert/BatchControl.h"
+#include "convert/BatchState.h"
+#include "convert/BatchSupervision.h"
 #include "convert/BatchView.h"
-#include "convert/CommandBuilder.h"
 #include "convert/ConvertingState.h"
-#include "profiles/CustomProc.h"
 #include "support/MessageBoxes.h"
 
 // The spinner's timer interval; the timer runs for the whole program run.
@@ -29,11 +29,14 @@ std::optional<int32_t> OutputSeconds(const std::string& chunk, const std::string
 //   the user closes the window     -> FormClose() (the logic hides the window through BatchView)
 // The batch driver shows and hides the window through Show() and Hide(); Show() runs FormShow()
 // when the window was hidden, so the view must not call FormShow() itself.
+// It is the one writer of the window's bars and labels but the time left (the batch's checks own
+// that): it reads the batch's state and, for a batch weighed by cut time, its weights.
 class ConvertingWindowLogic {
 public:
-    ConvertingWindowLogic(ConvertingState& state, TCustomProc& proc, CommandBuilder& commands,
+    ConvertingWindowLogic(ConvertingState& state, BatchState& batchState, const BatchWeights& weights,
                           MessageBoxPresenter& boxes, BatchView& view, BatchControl& batch)
-        : m_state(state), m_proc(proc), m_commands(commands), m_boxes(boxes), m_view(view), m_batch(batch) {}
+        : m_state(state), m_batchState(batchState), m_weights(weights), m_boxes(boxes), m_view(view),
+          m_batch(batch) {}
 
     ConvertingState& State() { return m_state; }
 
@@ -42,8 +45,17 @@ public:
 
     // Resets the labels and bars for a batch; runs when the window becomes visible.
     void FormShow();
+    // Puts a chunk of transcoder output in the status bar, names the current file and refreshes
+    // the progress from the chunk.
+    void ShowOutput(const std::string& chunk);
     // Turns the chunk in the status bar's panel into bar positions and the counter text.
     void actRefreshProgressExecute();
+    // A new file starts: its bar is empty.
+    void ResetFileBar();
+    // A file that converted faster than its first status line still fills its bar.
+    void ShowFileDone();
+    // The batch bar by cut time, when the batch is weighed so.
+    void RefreshBatchBar();
     // Advances the spinner text.
     void tmrChangingTimer();
     // Asks "Are you sure you want to stop the work ? "; on Yes stops the batch without end actions.
@@ -63,8 +75,8 @@ private:
     void CloseConfirmed();
 
     ConvertingState& m_state;
-    TCustomProc& m_proc;
-    CommandBuilder& m_commands;
+    BatchState& m_batchState;
+    const BatchWeights& m_weights;
     MessageBoxPresenter& m_boxes;
     BatchView& m_view;
     BatchControl& m_batch;

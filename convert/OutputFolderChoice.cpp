@@ -18,7 +18,6 @@ namespace {
 constexpr char kDialogTitle[] = "Please select output folder:";
 constexpr char kReadOnlyPath[] = "This is a read-only path.";
 constexpr char kInvalidPath[] = "The path is invalid.";
-constexpr int kWarningKind = 1;
 constexpr int kProbeNameAttempts = 16;
 
 std::string ProbeName() {
@@ -64,9 +63,9 @@ std::string TCommonLib::SelectOutputFolder(const std::string& currentFolder, Fol
     if (const std::optional<std::string> chosen = browser.BrowseForFolder(kDialogTitle)) {
         std::error_code error;
         if (!fs::is_directory(*chosen, error)) {
-            ShowMessageKind(boxes, kInvalidPath, kWarningKind);
+            ShowMessageKind(boxes, kInvalidPath, MessageKind::Warning);
         } else if (!FolderTakesNewEntries(*chosen)) {
-            ShowMessageKind(boxes, kReadOnlyPath, kWarningKind);
+            ShowMessageKind(boxes, kReadOnlyPath, MessageKind::Warning);
         } else {
             CreateIfMissing(*chosen); // it may have gone since the test
             return *chosen;

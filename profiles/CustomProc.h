@@ -14,24 +14,11 @@ class ProfileNamePrompt;
 
 // The controller of conversion, profiles and settings: one instance for the program's life.
 // Its operations live beside the subsystem they belong to (the user settings in settings/, the
-// profile application here, the batch driver in convert/).
+// profile application here). A batch's state is the batch driver's (convert/BatchState.h).
 class TCustomProc {
 public:
     TCustomProc(std::string programFolder, OptionSelection& options, MainChoices& choices)
         : m_programFolder(std::move(programFolder)), m_options(options), m_choices(choices) {}
-
-    // Batch state.
-    int32_t FilesDone = 0;    // rows whose transcoder run has ended in this batch
-    int32_t CheckedCount = 0; // rows checked when the batch started
-    int32_t ChunkCount = 0;   // output chunks received for the current file
-    int32_t RowIndex = 0;     // the row the batch is at
-    std::string CommandLine;  // command line of the current file
-    std::string SourcePath;   // the source of the current file (for RealMedia the script reads it)
-    bool Stopped = false;     // the user stopped the batch with the stop button
-
-    // Set by each command line that is built.
-    std::string StartText;    // Start Time text of the row
-    std::string DurationText; // length to convert, whole seconds as decimal text
 
     // User settings: Config/UserSettings.ini, section USRInfo.
     void LoadUserSettings();

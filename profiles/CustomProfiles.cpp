@@ -16,7 +16,6 @@ namespace {
 
 constexpr char kCountName[] = "count"; // section and key of the count file
 constexpr char kProposedName[] = "UserProfileInfo";
-constexpr int kWarningKind = 1;
 
 bool IsBlankOrControl(char c) {
     return static_cast<unsigned char>(c) <= ' ';
@@ -77,7 +76,7 @@ void TCustomProc::AddCustomProfile(ProfileNamePrompt& prompt, MessageBoxPresente
             StoreCustomProfile(*name);
             return;
         }
-        ShowMessageKind(boxes, problem, kWarningKind);
+        ShowMessageKind(boxes, problem, MessageKind::Warning);
     }
 }
 
@@ -94,7 +93,7 @@ void TCustomProc::SaveCustomProfile(MessageBoxPresenter& boxes) {
         return;
     const std::string problem = ProfileNameProblem(name);
     if (!problem.empty()) {
-        ShowMessageKind(boxes, problem, kWarningKind);
+        ShowMessageKind(boxes, problem, MessageKind::Warning);
         return;
     }
     StoreCustomProfile(name);

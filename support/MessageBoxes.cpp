@@ -12,10 +12,11 @@ constexpr int FirstButtonType = 1;
 
 } // namespace
 
-bool ShowMessageKind(MessageBoxPresenter& presenter, const std::string& message, int kind) {
-    if (kind < 0 || kind >= static_cast<int>(KindIcons.size()))
+bool ShowMessageKind(MessageBoxPresenter& presenter, const std::string& message, MessageKind kind) {
+    const auto index = static_cast<int>(kind);
+    if (index < 0 || index >= static_cast<int>(KindIcons.size()))
         return false;
-    return presenter.Show(message, KindIcons[static_cast<std::size_t>(kind)], MessageButtons::Ok) != 0;
+    return presenter.Show(message, KindIcons[static_cast<std::size_t>(index)], MessageButtons::Ok) != 0;
 }
 
 int ShowMessageButtons(MessageBoxPresenter& presenter, const std::string& message, int type) {

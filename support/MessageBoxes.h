@@ -20,9 +20,12 @@ public:
     virtual int Show(const std::string& text, MessageIcon icon, MessageButtons buttons) = 0;
 };
 
-// A box of a kind with an OK button: 0 error, 1 warning, 2 question, 3 information. True when it was
-// shown and dismissed; false for a kind outside 0-3 (nothing shown) or a box that could not be shown.
-bool ShowMessageKind(MessageBoxPresenter& presenter, const std::string& message, int kind);
+// The kinds of box ShowMessageKind shows, by their numbers 0 to 3.
+enum class MessageKind { Error = 0, Warning = 1, Question = 2, Information = 3 };
+
+// A box of a kind with an OK button and the kind's icon. True when it was shown and dismissed; false
+// for a value outside the kinds (nothing shown) or a box that could not be shown.
+bool ShowMessageKind(MessageBoxPresenter& presenter, const std::string& message, MessageKind kind);
 
 // An information box with a button set: 1 OK, 2 Yes/No, 3 Yes/No/Cancel. The identifier of the button
 // pressed (IdOk, IdCancel, IdYes, IdNo); 0 for a type outside 1-3 (nothing shown) or a box that could

@@ -36,6 +36,86 @@ Norm GuessNorm(const std::string& target, std::optional<Rational> inputRate) {
                       "'; prefix it with pal-, ntsc- or film-");
 }
 
+// The figures of each target type, as the disc and tape standards fix them.
+TargetPreset VcdPreset(bool pal, Rational rate, int gop) {
+    return {.format = "vcd",
+            .videoCodec = "mpeg1video",
+            .audioCodec = "mp2",
+            .size = {352, pal ? 288 : 240},
+            .rate = rate,
+            .pixelFormat = "yuv420p",
+            .videoBitrate = 1150000,
+            .maxRate = 1150000,
+            .minRate = 1150000,
+            .bufferSize = 40 * 1024 * 8,
+            .gopSize = gop,
+            .audioBitrate = 224000,
+            .sampleRate = 44100,
+            .channels = 2,
+            .packetSize = 2324,
+            .muxRate = 1411200,
+            .scanOffset = false};
+}
+
+TargetPreset SvcdPreset(bool pal, Rational rate, int gop) {
+    return {.format = "svcd",
+            .videoCodec = "mpeg2video",
+            .audioCodec = "mp2",
+            .size = {480, pal ? 576 : 480},
+            .rate = rate,
+            .pixelFormat = "yuv420p",
+            .videoBitrate = 2040000,
+            .maxRate = 2516000,
+            .minRate = 0,
+            .bufferSize = 224 * 1024 * 8,
+            .gopSize = gop,
+            .audioBitrate = 224000,
+            .sampleRate = 44100,
+            .channels = 2,
+            .packetSize = 2324,
+            .muxRate = 0,
+            .scanOffset = true};
+}
+
+TargetPreset DvdPreset(bool pal, Rational rate, int gop) {
+    return {.format = "dvd",
+            .videoCodec = "mpeg2video",
+            .audioCodec = "ac3",
+            .size = {720, pal ? 576 : 480},
+            .rate = rate,
+            .pixelFormat = "yuv420p",
+            .videoBitrate = 6000000,
+            .maxRate = 9000000,
+            .minRate = 0,
+            .bufferSize = 224 * 1024 * 8,
+            .gopSize = gop,
+            .audioBitrate = 448000,
+            .sampleRate = 48000,
+            .channels = 2,
+            .packetSize = 2048,
+            .muxRate = 10080000,
+            .scanOffset = false};
+}
+
+// DV50 samples colour 4:2:2; DV25 samples it 4:2:0 in PAL and 4:1:1 in NTSC.
+const char* DvPixelFormat(bool pal, bool dv50) {
+    if (dv50)
+        return "yuv422p";
+    return pal ? "yuv420p" : "yuv411p";
+}
+
+// DV fixes its bitrates itself: none is set.
+TargetPreset DvPreset(bool pal, Rational rate, bool dv50) {
+    return {.format = "dv",
+            .videoCodec = "dvvideo",
+            .audioCodec = "pcm_s16le",
+            .size = {720, pal ? 576 : 480},
+            .rate = rate,
+            .pixelFormat = DvPixelFormat(pal, dv50),
+            .sampleRate = 48000,
+            .channels = 2};
+}
+
 } // namespace
 
 void CheckTarget(const std::string& target) {
@@ -54,49 +134,13 @@ TargetPreset ResolveTarget(const std::string& target, std::optional<Rational> in
                                                : Rational{24000, 1001};
     const int gop = pal ? 15 : 18;
 
-    TargetPreset preset;
-    preset.rate = rate;
-    if (split.type == "vcd") {
-        preset = {"vcd",   "mpeg1video",
-                  "mp2",   {352, pal ? 288 : 240},
-                  rate,    "yuv420p",
-                  1150000, 1150000,
-                  1150000, 40 * 1024 * 8,
-                  gop,     224000,
-                  44100,   2,
-                  2324,    1411200,
-                  false};
-    } else if (split.type == "svcd") {
-        preset = {"svcd",  "mpeg2video",
-                  "mp2",   {480, pal ? 576 : 480},
-                  rate,    "yuv420p",
-                  2040000, 2516000,
-                  0,       224 * 1024 * 8,
-                  gop,     224000,
-                  44100,   2,
-                  2324,    0,
-                  true};
-    } else if (split.type == "dvd") {
-        preset = {"dvd",   "mpeg2video",
-                  "ac3",   {720, pal ? 576 : 480},
-                  rate,    "yuv420p",
-                  6000000, 9000000,
-                  0,       224 * 1024 * 8,
-                  gop,     448000,
-                  48000,   2,
-                  2048,    10080000,
-                  false};
-    } else {
-        const bool dv50 = split.type == "dv50";
-        preset.format = "dv";
-        preset.videoCodec = "dvvideo";
-        preset.audioCodec = "pcm_s16le";
-        preset.size = {720, pal ? 576 : 480};
-        preset.pixelFormat = dv50 ? "yuv422p" : pal ? "yuv420p" : "yuv411p";
-        preset.sampleRate = 48000;
-        preset.channels = 2;
-    }
-    return preset;
+    if (split.type == "vcd")
+        return VcdPreset(pal, rate, gop);
+    if (split.type == "svcd")
+        return SvcdPreset(pal, rate, gop);
+    if (split.type == "dvd")
+        return DvdPreset(pal, rate, gop);
+    return DvPreset(pal, rate, split.type == "dv50");
 }
 
 void ApplyTarget(const TargetPreset& preset, TranscodeOptions& options) {

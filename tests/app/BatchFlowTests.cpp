@@ -82,7 +82,7 @@ TEST_F(App_BatchFlowTests, ConvertsTheCheckedRowsWithTheProgressWindowUpAndTheMa
     PressCtrlS();
     watch.stop();
 
-    EXPECT_EQ(program.CustomProc().FilesDone, 1);
+    EXPECT_EQ(program.Batch().State().FilesDone, 1);
     ASSERT_FALSE(mainEnabledWhileUp.empty());
     EXPECT_EQ(std::count(mainEnabledWhileUp.begin(), mainEnabledWhileUp.end(), true), 0);
     ASSERT_FALSE(statusTexts.empty());
@@ -128,7 +128,7 @@ TEST_F(App_BatchFlowTests, ConfirmedStopEndsTheBatchWithoutEndActions) {
     EXPECT_EQ(boxes.Boxes()[1].text, "Are you sure you want to stop the work ? ");
     EXPECT_EQ(boxes.Boxes()[1].icon, MessageIcon::None);
     EXPECT_EQ(boxes.Boxes()[1].buttons, MessageButtons::YesNo);
-    EXPECT_EQ(program.CustomProc().FilesDone, 1); // the second row was skipped
+    EXPECT_EQ(program.Batch().State().FilesDone, 1); // the second row was skipped
     EXPECT_TRUE(shell.folders.empty());
     EXPECT_TRUE(program.MainForm().isEnabled());
     EXPECT_FALSE(program.ProgressForm().isVisible());
@@ -156,7 +156,7 @@ TEST_F(App_BatchFlowTests, ConfirmedCloseSkipsTheRestButRunsTheEndActions) {
 
     ASSERT_EQ(boxes.Boxes().size(), 1u);
     EXPECT_EQ(boxes.Boxes()[0].text, "Are you sure to stop processing ?");
-    EXPECT_EQ(program.CustomProc().FilesDone, 1);
+    EXPECT_EQ(program.Batch().State().FilesDone, 1);
     EXPECT_EQ(shell.folders.size(), 1u);
     EXPECT_TRUE(program.MainForm().isEnabled());
     EXPECT_FALSE(program.ProgressForm().isVisible());

@@ -119,7 +119,7 @@ TEST_F(App_BatchTrustFlowTests, AMissingSourceAndAnUnwritableFolderAreFoundNamed
     QTimer watch;
     watch.setInterval(5);
     QObject::connect(&watch, &QTimer::timeout,
-                     [&] { SetReadOnly(program.CustomProc().SourcePath == blocked); });
+                     [&] { SetReadOnly(program.Batch().State().SourcePath == blocked); });
     watch.start();
     Convert();
     watch.stop();
@@ -166,7 +166,7 @@ TEST_F(App_BatchTrustFlowTests, ABatchWhereEveryFileConvertsEndsExactlyAsBefore)
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_FALSE(program.SummaryForm().isVisible());
     EXPECT_TRUE(FailureLines().empty());
-    EXPECT_EQ(program.CustomProc().FilesDone, 2);
+    EXPECT_EQ(program.Batch().State().FilesDone, 2);
     EXPECT_TRUE(fs::exists(Output() + "/one.rm") && fs::exists(Output() + "/two.rm"));
     EXPECT_EQ(shell.folders, std::vector<std::string>{Output() + "/"});
     EXPECT_EQ(power.powerOffs, 1);

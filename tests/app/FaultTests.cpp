@@ -171,7 +171,7 @@ TEST_F(App_FaultTests, AForeignTrencIsNeitherWaitedForNorStopped) {
     // Long enough that the stop lands mid-file even on a loaded machine.
     AddRow(Clip("long.avi", LongClipSeconds));
     boxes.QueueAnswer(IdYes);
-    WhenReady stop([this] { return program->CustomProc().ChunkCount >= 3; },
+    WhenReady stop([this] { return program->Batch().State().ChunkCount >= 3; },
                    [this] { program->ProgressForm().btnStop->click(); });
     program->MainForm().btnConvertClick();
 
@@ -262,7 +262,7 @@ TEST_F(App_FaultTests, ClosingTheMainWindowDuringABatchAsksAndEndsOnlyWhenConfir
     boxes.QueueAnswer(IdNo);
     boxes.QueueAnswer(IdYes);
     bool closedOnNo = true;
-    WhenReady close([this] { return program->CustomProc().ChunkCount >= 2; },
+    WhenReady close([this] { return program->Batch().State().ChunkCount >= 2; },
                     [&] {
                         closedOnNo = program->MainForm().close();
                         EXPECT_EQ(endings, 0);

@@ -160,7 +160,7 @@ TEST_F(App_PreviewFlowTests, HandlesDraggedToTheMiddleAndTheFarRightConvertExact
 
     PressKey(Qt::Key_T);
     PressKey(Qt::Key_S);
-    EXPECT_EQ(program.CustomProc().FilesDone, 1);
+    EXPECT_EQ(program.Batch().State().FilesDone, 1);
     ASSERT_TRUE(fs::is_directory(OutputFolder()));
     std::vector<fs::path> outputs;
     for (const auto& entry : fs::directory_iterator(OutputFolder()))

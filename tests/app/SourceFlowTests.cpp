@@ -122,7 +122,7 @@ TEST_F(App_SourceFlowTests, DroppedClipsWithATypedStartTimeBecomeThreeValidFiles
 
     PressKey(Qt::Key_S, Qt::ControlModifier);
 
-    EXPECT_EQ(program.CustomProc().FilesDone, 3);
+    EXPECT_EQ(program.Batch().State().FilesDone, 3);
     EXPECT_TRUE(window.isEnabled());
     EXPECT_TRUE(boxes.Boxes().empty());
     std::map<std::string, std::string> outputs; // by base name
@@ -159,7 +159,7 @@ TEST_F(App_SourceFlowTests, FolderChosenWithCtrlBTakesTheNextConversionAndIsKept
     DropFiles(program.MainForm(),
               {MakeClip(clips, "short.avi", 1.5, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"})});
     PressKey(Qt::Key_S, Qt::ControlModifier);
-    EXPECT_EQ(program.CustomProc().FilesDone, 1);
+    EXPECT_EQ(program.Batch().State().FilesDone, 1);
     EXPECT_TRUE(fs::exists(chosen / "short.rm"));
     EXPECT_TRUE(boxes.Boxes().empty());
 

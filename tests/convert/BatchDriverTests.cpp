@@ -76,8 +76,8 @@ TEST_F(Convert_BatchDriverTests, RowsWithNoneCheckedStillRunTheEndActions) {
     world.choices.SetShutdown(true);
     world.driver.ConvertBatch();
 
-    EXPECT_EQ(world.proc.CheckedCount, 0);
-    EXPECT_EQ(world.proc.FilesDone, 0);
+    EXPECT_EQ(world.batch.CheckedCount, 0);
+    EXPECT_EQ(world.batch.FilesDone, 0);
     // No command was ever built, so the folder is the empty one of the last (missing) command.
     EXPECT_THAT(events.Events(), ElementsAre("open folder ", "power off", "end program"));
 }
@@ -93,8 +93,8 @@ TEST_F(Convert_BatchDriverTests, ConvertsExactlyTheCheckedRowsWithEveryStepInOrd
 
     world.driver.ConvertBatch();
 
-    EXPECT_EQ(world.proc.CheckedCount, 3);
-    EXPECT_EQ(world.proc.FilesDone, 3);
+    EXPECT_EQ(world.batch.CheckedCount, 3);
+    EXPECT_EQ(world.batch.FilesDone, 3);
     EXPECT_FALSE(world.driver.Running());
     const std::string trenc = world.dir.Folder() + "trenc";
     EXPECT_THAT(world.LogMessages(),
@@ -133,7 +133,7 @@ TEST_F(Convert_BatchDriverTests, EveryChunkOfAFileIsShownBeforeTheNextFileStarts
     // The last piece arrives together with the end of the process: it must still be shown.
     processes.AddScript({{"banner a", Status(1), Status(2), Status(3)}});
     processes.AddScript({{"banner b", Status(7)}});
-    world.proc.DurationText = "10";
+    world.commands.durationText = "10";
 
     world.driver.ConvertBatch();
 
@@ -146,7 +146,7 @@ TEST_F(Convert_BatchDriverTests, EveryChunkOfAFileIsShownBeforeTheNextFileStarts
 TEST_F(Convert_BatchDriverTests, ChunksReachTheProgressWindowWithTheInputPath) {
     world.AddRow("/v/a.avi", true);
     processes.AddScript({{"banner", Status(4)}});
-    world.proc.DurationText = "8";
+    world.commands.durationText = "8";
     world.driver.ConvertBatch();
 
     // The window was hidden at the end, but its state holds the last chunk and the bars.
@@ -154,7 +154,7 @@ TEST_F(Convert_BatchDriverTests, ChunksReachTheProgressWindowWithTheInputPath) {
     EXPECT_EQ(world.progress.lblCurFileName, "/v/a.avi");
     EXPECT_EQ(world.progress.ProgressBar1.maximum, 8);
     EXPECT_EQ(world.progress.ProgressBar1.position, 4);
-    EXPECT_EQ(world.proc.ChunkCount, 2);
+    EXPECT_EQ(world.batch.ChunkCount, 2);
     EXPECT_FALSE(world.progress.visible);
 }
 
@@ -165,7 +165,7 @@ TEST_F(Convert_BatchDriverTests, AMissingExecutableCountsAsDone) {
     processes.AddScript({{"banner"}});
     world.driver.ConvertBatch();
 
-    EXPECT_EQ(world.proc.FilesDone, 2);
+    EXPECT_EQ(world.batch.FilesDone, 2);
     EXPECT_EQ(processes.Started(), 1u);
     EXPECT_THAT(world.LogMessages().size(), 2u);
 }
@@ -181,7 +181,7 @@ TEST_F(Convert_BatchDriverTests, TheTranscoderIsStartedByItsKnownPathOnly) {
         return path == "/v/c.avi" ? "/opt/my -y" : "/opt/my bin/trenc -y -i \"" + path + "\"";
     };
     world.driver.ConvertBatch();
-    EXPECT_EQ(world.proc.FilesDone, 2);
+    EXPECT_EQ(world.batch.FilesDone, 2);
     EXPECT_EQ(events.Count("start /opt/my bin/trenc -y -i \"/v/a b.avi\""), 1);
     EXPECT_EQ(processes.Started(), 1u);
 }
@@ -209,7 +209,7 @@ TEST_F(Convert_BatchDriverTests, RowsWithNothingToConvertAreNamedOnceAndSkipped)
     EXPECT_THAT(events.Events(), Not(Contains("build /v/a.avi")));
     EXPECT_THAT(events.Events(), Not(Contains("build /v/c.avi")));
     EXPECT_EQ(events.Count("build /v/b.avi"), 1);
-    EXPECT_EQ(world.proc.FilesDone, 3);
+    EXPECT_EQ(world.batch.FilesDone, 3);
 }
 
 TEST_F(Convert_BatchDriverTests, ConfirmedStopKillsTheTranscoderSkipsTheRestAndTheEndActions) {
@@ -220,12 +220,12 @@ TEST_F(Convert_BatchDriverTests, ConfirmedStopKillsTheTranscoderSkipsTheRestAndT
     processes.AddScript({{"banner", Status(1), Status(2), Status(3)}, /*keepRunning=*/true});
     world.choices.SetShowOutputDirectory(true);
     world.choices.SetShutdown(true);
-    world.proc.DurationText = "10";
+    world.commands.durationText = "10";
     world.boxes.QueueAnswer(IdYes);
     PassRealTime(clock);
     std::string shownAtStop;
     world.pump.m_hook = [&] {
-        if (world.proc.ChunkCount >= 3 && world.boxes.Boxes().empty()) {
+        if (world.batch.ChunkCount >= 3 && world.boxes.Boxes().empty()) {
             shownAtStop = world.progress.statState;
             world.driver.ProgressWindow().btnStop1Click();
         }
@@ -244,7 +244,7 @@ TEST_F(Convert_BatchDriverTests, ConfirmedStopKillsTheTranscoderSkipsTheRestAndT
     EXPECT_THAT(events.Events(), Not(Contains("power off")));
     EXPECT_THAT(events.Events(), Not(Contains("open folder /out/")));
     EXPECT_THAT(world.LogMessages(), Not(Contains("Terminate process error.")));
-    EXPECT_FALSE(world.proc.Stopped);
+    EXPECT_FALSE(world.batch.Stopped);
     EXPECT_EQ(world.progress.lblPersent, "Current: 1, Total: ...");
     EXPECT_EQ(world.progress.pbTotal.position, 0);
     EXPECT_EQ(world.progress.pbTotal.maximum, 0);
@@ -254,7 +254,7 @@ TEST_F(Convert_BatchDriverTests, ConfirmedStopKillsTheTranscoderSkipsTheRestAndT
     world.pump.m_hook = nullptr;
     processes.AddScript({{"banner"}});
     world.driver.ConvertBatch();
-    EXPECT_EQ(world.proc.FilesDone, 3);
+    EXPECT_EQ(world.batch.FilesDone, 3);
     EXPECT_THAT(events.Events(), Contains("power off"));
 }
 
@@ -265,7 +265,7 @@ TEST_F(Convert_BatchDriverTests, StopAnsweredNoChangesNothing) {
     processes.AddScript({{"banner"}});
     world.boxes.QueueAnswer(IdNo);
     world.pump.m_hook = [&] {
-        if (world.proc.ChunkCount >= 1 && world.boxes.Boxes().empty()) {
+        if (world.batch.ChunkCount >= 1 && world.boxes.Boxes().empty()) {
             world.driver.ProgressWindow().btnStop1Click();
             processes.Finish(0);
         }
@@ -284,7 +284,7 @@ TEST_F(Convert_BatchDriverTests, ConfirmedCloseSkipsTheRemainingRowsButRunsTheEn
     world.boxes.QueueAnswer(IdYes);
     PassRealTime(clock);
     world.pump.m_hook = [&] {
-        if (world.proc.ChunkCount >= 1 && world.boxes.Boxes().empty())
+        if (world.batch.ChunkCount >= 1 && world.boxes.Boxes().empty())
             world.driver.ProgressWindow().FormClose();
     };
     world.driver.ConvertBatch();
@@ -303,7 +303,7 @@ TEST_F(Convert_BatchDriverTests, CloseAnsweredNoHidesTheWindowUntilTheNextRowSho
     processes.AddScript({{"banner"}});
     world.boxes.QueueAnswer(IdNo);
     world.pump.m_hook = [&] {
-        if (world.proc.ChunkCount >= 1 && world.boxes.Boxes().empty()) {
+        if (world.batch.ChunkCount >= 1 && world.boxes.Boxes().empty()) {
             world.driver.ProgressWindow().FormClose();
             processes.Finish(0);
         }
@@ -344,14 +344,14 @@ TEST_F(Convert_BatchDriverTests, AFailingCommandLineRestoresTheWindowsAndIsRaise
     EXPECT_THAT(std::vector<std::string>(all.end() - 3, all.end()),
                 ElementsAre("build /v/b.avi", "hide progress", "enable main"));
     EXPECT_FALSE(world.driver.Running());
-    EXPECT_EQ(world.proc.FilesDone, 1);
+    EXPECT_EQ(world.batch.FilesDone, 1);
 
     // The driver is usable again.
     world.commands.failing.clear();
     for (int i = 0; i < 3; ++i)
         processes.AddScript({{"banner"}});
     world.driver.ConvertBatch();
-    EXPECT_EQ(world.proc.FilesDone, 3);
+    EXPECT_EQ(world.batch.FilesDone, 3);
     EXPECT_THAT(events.Events(), Contains("end program"));
 }
 
@@ -380,7 +380,7 @@ TEST_F(Convert_BatchDriverTests, AStopAsksFirstKillsAfterTwoSecondsAndGivesUpFiv
         caseProcesses.AddScript(script);
         caseWorld.boxes.QueueAnswer(IdYes);
         caseWorld.pump.m_hook = [&] {
-            if (caseWorld.proc.ChunkCount >= 1 && caseWorld.boxes.Boxes().empty()) {
+            if (caseWorld.batch.ChunkCount >= 1 && caseWorld.boxes.Boxes().empty()) {
                 caseWorld.driver.ProgressWindow().btnStop1Click();
                 caseEvents.Add("stop returned");
                 caseProcesses.Finish(0);
@@ -396,6 +396,6 @@ TEST_F(Convert_BatchDriverTests, AStopAsksFirstKillsAfterTwoSecondsAndGivesUpFiv
         const auto messages = caseWorld.LogMessages();
         EXPECT_EQ(std::count(messages.begin(), messages.end(), "Terminate process error."),
                   unkillable ? 1 : 0);
-        EXPECT_EQ(caseWorld.proc.FilesDone, 1);
+        EXPECT_EQ(caseWorld.batch.FilesDone, 1);
     }
 }

@@ -14,13 +14,14 @@
 #include <thread>
 #include <vector>
 
+#include "convert/BatchResult.h"
+#include "convert/BatchSupervision.h"
 #include "convert/BatchView.h"
 #include "convert/CommandBuilder.h"
 #include "convert/ProcessLauncher.h"
 #include "profiles/OptionSelection.h"
 #include "settings/MainChoices.h"
 #include "support/MessageBoxes.h"
-#include "support/ProcessTable.h"
 #include "support/SystemServices.h"
 
 // Fakes behind the platform interfaces, for tests of the batch logic. They record what happens in
@@ -136,31 +137,56 @@ class FakeCommands final : public CommandBuilder {
 public:
     FakeCommands(EventLog& log, std::string programFolder)
         : m_log(log), m_programFolder(std::move(programFolder)) {}
-    std::string BuildCommandLine(const std::string& path) override {
+    ConvertCommand BuildCommandLine(const std::string& path) override {
         m_log.Add("build " + path);
         if (path == failing)
             throw std::runtime_error("cannot build " + path);
         transcoderPath = executable.empty() ? m_programFolder + "trenc" : executable;
         inputPath = path;
-        outputFolder = "/out/";
-        return commandFor ? commandFor(path) : transcoderPath + " " + path;
+        ConvertCommand command;
+        command.CommandLine = commandFor ? commandFor(path) : transcoderPath + " " + path;
+        command.DurationText = durationText;
+        command.OutputPath = OutputPathOf(command.CommandLine);
+        command.parameters.TranscoderPath = transcoderPath;
+        command.parameters.InputPath = inputPath;
+        command.parameters.CodecOption = codecOption;
+        command.parameters.OutputExtension = outputExtension;
+        command.parameters.OutputFolder = "/out/";
+        return command;
     }
-    std::string TranscoderPath() const override { return transcoderPath; }
-    std::string InputPath() const override { return inputPath; }
-    std::string CodecOption() const override { return codecOption; }
-    std::string OutputExtension() const override { return outputExtension; }
-    std::string OutputFolder() const override { return outputFolder; }
 
     std::string failing;
     std::function<std::string(const std::string&)> commandFor;
     std::string executable; // the transcoder the command lines begin with, when not "<folder>trenc"
-    std::string transcoderPath, inputPath, outputFolder;
+    std::string transcoderPath, inputPath;
+    std::string durationText;
     std::string codecOption = " -vcodec rv20";
     std::string outputExtension = ".rm";
 
 private:
     EventLog& m_log;
     std::string m_programFolder;
+};
+
+// Checks nothing: every row is started, nothing is judged, the power may go off.
+class UncheckedBatch final : public BatchSupervision {
+public:
+    bool BeginBatch(int32_t) override { return true; }
+    std::size_t BadRowCount() const override { return 0; }
+    bool IsBadRow(std::size_t) const override { return false; }
+    void RowStarted(std::size_t, const ConvertCommand&) override {}
+    void Output(const std::string&) override {}
+    void RefreshProgress() override {}
+    void RowSkipped(std::size_t, const std::string&) override {}
+    RowOutcome RowFinished(std::size_t, bool) override { return RowOutcome::NotConverted; }
+    void EndBatch() override {}
+    bool PowerOffAllowed() const override { return true; }
+    void PowerOffRefused() override {}
+    void ShowSummaryIfNeeded() override {}
+    const BatchWeights& Weights() const override { return m_weights; }
+
+private:
+    BatchWeights m_weights;
 };
 
 // A child whose life is a script: a check of its state lets the next piece of output arrive once
@@ -220,10 +246,8 @@ private:
     std::shared_ptr<Shared> m_shared;
 };
 
-// Starts scripted children (one script per start, in order) and lists the live ones as "trenc"
-// processes in its process table. A kill through the table ends a child; `unkillable` makes such
-// kills fail.
-class ScriptedProcesses final : public ProcessLauncher, public ProcessTable {
+// Starts scripted children (one script per start, in order).
+class ScriptedProcesses final : public ProcessLauncher {
 public:
     explicit ScriptedProcesses(EventLog& log) : m_log(log) {}
 
@@ -264,34 +288,16 @@ public:
         return std::make_unique<ScriptedChild>(shared);
     }
 
-    std::optional<std::vector<ProcessEntry>> Snapshot() override {
-        std::vector<ProcessEntry> entries = others;
-        const std::lock_guard lock(m_mutex);
-        for (std::size_t i = 0; i < m_children.size(); ++i) {
-            const std::lock_guard childLock(m_children[i]->mutex);
-            if (!m_children[i]->ended)
-                entries.push_back({ChildPid(i), "trenc"});
-        }
-        return entries;
-    }
-    bool Terminate(int64_t pid) override {
+    // A kill from outside ends the child.
+    void Terminate(int64_t pid) {
         m_log.Add("kill " + std::to_string(pid));
-        if (unkillable)
-            return false;
         const std::lock_guard lock(m_mutex);
         for (std::size_t i = 0; i < m_children.size(); ++i)
             if (ChildPid(i) == pid) {
                 const std::lock_guard childLock(m_children[i]->mutex);
                 m_children[i]->ended = true;
                 m_children[i]->keepRunning = false;
-                return true;
             }
-        for (auto it = others.begin(); it != others.end(); ++it)
-            if (it->pid == pid) {
-                others.erase(it);
-                return true;
-            }
-        return false;
     }
 
     // The child ends by itself (its work is done).
@@ -312,8 +318,6 @@ public:
         m_started.wait(lock, [&] { return m_attempts >= count; });
     }
 
-    std::vector<ProcessEntry> others; // processes not started here
-    bool unkillable = false;
     std::string lastWorkingFolder;
 
 private:

@@ -3,13 +3,14 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <fstream>
+#include <optional>
 #include <thread>
 
 #include "convert/PosixProcessLauncher.h"
 #include "support/CommandLine.h"
-#include "support/ProcessHelpers.h"
 #include "support/SteadyClock.h"
 #include "tests/convert/BatchWorld.h"
 #include "tests/convert/RealProcesses.h"
@@ -76,11 +77,11 @@ TEST_F(Convert_BatchProcessTests, ConvertsTheCheckedRowsOneAfterAnother) {
     world->AddRow("/v/c.avi", true);
     world->AddRow("/v/d.avi", true);
     world->commands.commandFor = [&](const std::string& path) { return Command("status 3 60", path); };
-    world->proc.DurationText = "4";
+    world->commands.durationText = "4";
 
     world->driver.ConvertBatch();
 
-    EXPECT_EQ(world->proc.FilesDone, 3);
+    EXPECT_EQ(world->batch.FilesDone, 3);
     for (const char* source : {"/v/a.avi", "/v/c.avi", "/v/d.avi"})
         EXPECT_EQ(LineCount(OutputOf(source)), 3) << source;
     EXPECT_FALSE(std::filesystem::exists(OutputOf("/v/b.avi")));
@@ -99,18 +100,18 @@ TEST_F(Convert_BatchProcessTests,
     world->AddRow("/v/b.avi", true);
     world->commands.commandFor = [&](const std::string& path) { return Command("status 1000 30", path); };
     world->choices.SetShowOutputDirectory(true);
-    TSysFunc ownProcesses(own, world->log);
-    int64_t runningAfterStop = -1;
+    std::optional<std::ptrdiff_t> transcodersAfterStop;
     world->boxes.QueueAnswer(IdYes);
     world->pump.m_hook = [&] {
-        if (world->proc.ChunkCount >= 3 && world->boxes.Boxes().empty()) {
+        if (world->batch.ChunkCount >= 3 && world->boxes.Boxes().empty()) {
             world->driver.ProgressWindow().btnStop1Click();
-            runningAfterStop = ownProcesses.IsProcessRunning("trenc");
+            transcodersAfterStop =
+                std::ranges::count(*own.Snapshot(), std::string("trenc"), &ProcessEntry::exeName);
         }
     };
     world->driver.ConvertBatch();
 
-    EXPECT_EQ(runningAfterStop, 0);
+    EXPECT_EQ(transcodersAfterStop, 0);
     const int written = LineCount(OutputOf("/v/a.avi"));
     EXPECT_GE(written, 1);
     EXPECT_LT(written, 1000);
@@ -120,7 +121,7 @@ TEST_F(Convert_BatchProcessTests,
     // The next batch is closed from its window: the rest is skipped, the end actions run.
     world->boxes.QueueAnswer(IdYes);
     world->pump.m_hook = [&] {
-        if (world->proc.ChunkCount >= 2 && world->boxes.Boxes().size() == 1)
+        if (world->batch.ChunkCount >= 2 && world->boxes.Boxes().size() == 1)
             world->driver.ProgressWindow().FormClose();
     };
     world->driver.ConvertBatch();
@@ -142,12 +143,12 @@ TEST_F(Convert_BatchProcessTests, AForeignTrencNeitherKeepsTheBatchWaitingNorIsS
     };
     world->boxes.QueueAnswer(IdYes);
     world->pump.m_hook = [&] {
-        if (world->proc.ChunkCount >= 2 && world->boxes.Boxes().empty())
+        if (world->batch.ChunkCount >= 2 && world->boxes.Boxes().empty())
             world->driver.ProgressWindow().btnStop1Click();
     };
     world->driver.ConvertBatch();
 
-    EXPECT_EQ(world->proc.FilesDone, 2);
+    EXPECT_EQ(world->batch.FilesDone, 2);
     EXPECT_LT(LineCount(OutputOf("/v/b.avi")), 1000);
     EXPECT_TRUE(foreign->IsRunning());
     foreign->Kill();
@@ -163,7 +164,7 @@ TEST_F(Convert_BatchProcessTests, ACommandNamingAMissingExecutableCountsAsDone) 
         return path == "/v/a.avi" ? program.Folder() + "missing -y -i a" : Command("status 1 10", path);
     };
     world->driver.ConvertBatch();
-    EXPECT_EQ(world->proc.FilesDone, 2);
+    EXPECT_EQ(world->batch.FilesDone, 2);
     EXPECT_EQ(LineCount(OutputOf("/v/b.avi")), 1);
 }
 
@@ -173,7 +174,7 @@ TEST_F(Convert_BatchProcessTests, ARowWithTheProgramsOwnPausesConvertsAndEnds) {
     world->commands.commandFor = [&](const std::string& path) { return Command("status 2 300", path); };
     world->choices.SetShowOutputDirectory(true);
     world->driver.ConvertBatch();
-    EXPECT_EQ(world->proc.FilesDone, 1);
+    EXPECT_EQ(world->batch.FilesDone, 1);
     EXPECT_EQ(LineCount(OutputOf("/v/a.avi")), 2);
     EXPECT_THAT(events.Events(), Contains("open folder /out/"));
     EXPECT_FALSE(world->progress.visible);

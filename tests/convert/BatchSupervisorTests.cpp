@@ -166,7 +166,6 @@ TEST(Convert_PreflightCheckTests, OneReportNamesEveryProblemAndTheRowsNotToStart
 class Convert_BatchSupervisorTests : public ::testing::Test {
 protected:
     Convert_BatchSupervisorTests() {
-        world.driver.AttachSupervisor(&supervisor);
         // Each command writes "<dir>out/<name>.rm"; the file exists only when the test made it.
         world.commands.commandFor = [this](const std::string& path) {
             world.commands.inputPath = world.dir.Folder() + "VideoFile.avs"; // as for a RealMedia source
@@ -196,11 +195,14 @@ protected:
     EventLog events;
     FakeClock clock{events};
     ScriptedProcesses processes{events};
-    BatchWorld world{events, processes, clock};
     FakeProbe probe;
     RecordingDesktop desktop{events};
-    BatchSupervisor supervisor{{world.proc, world.sources, world.commands, world.progress, world.boxes,
-                                world.log, probe, desktop, desktop, clock}};
+    BatchWorld world{events, processes, clock, {}, {}, [this](BatchWorld& parts) {
+                         return std::make_unique<BatchSupervisor>(
+                             BatchSupervisorServices{parts.proc, parts.sources, parts.progress, parts.boxes,
+                                                     parts.log, probe, desktop, desktop, clock});
+                     }};
+    const BatchSupervisor& supervisor = dynamic_cast<const BatchSupervisor&>(*world.supervision);
 };
 
 TEST_F(Convert_BatchSupervisorTests, EveryRowEndsCheckedLoggedSummedUpAndTheDesktopToldOnce) {
@@ -219,7 +221,7 @@ TEST_F(Convert_BatchSupervisorTests, EveryRowEndsCheckedLoggedSummedUpAndTheDesk
     ASSERT_EQ(world.boxes.Boxes().size(), 1u);
     EXPECT_THAT(world.boxes.Boxes()[0].text, HasSubstr(gone + ": the file no longer exists."));
     EXPECT_EQ(processes.Started(), 2u); // nothing started for the missing source
-    EXPECT_EQ(world.proc.CheckedCount, 2);
+    EXPECT_EQ(world.batch.CheckedCount, 2);
     const auto& rows = supervisor.Results().Rows();
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1].source, good);
@@ -247,9 +249,12 @@ TEST_F(Convert_BatchSupervisorTests, EveryRowEndsCheckedLoggedSummedUpAndTheDesk
     EXPECT_LT(events.IndexOf("hold off sleep"), events.IndexOf("allow sleep"));
     EXPECT_LT(events.IndexOf("enable main"), events.IndexOf("summary"));
 
-    // The batch bar weighs files by cut time: the 30 s file is three quarters of the batch.
+    // The batch bar weighs files by cut time: the 30 s file is three quarters of the batch, on the
+    // desktop and in the progress window alike.
     ASSERT_FALSE(desktop.progress.empty());
     EXPECT_DOUBLE_EQ(desktop.progress.back(), 0.75);
+    EXPECT_EQ(world.progress.pbTotal.maximum, 40);
+    EXPECT_EQ(world.progress.pbTotal.position, 30);
 }
 
 TEST_F(Convert_BatchSupervisorTests, AllConvertedInAQuickBatchShowsNothingExtraAndSkipsThePauses) {

@@ -65,6 +65,7 @@ protected:
     FakePump pump{events};
     RecordingShell shell{events};
     RecordingPower power{events};
+    UncheckedBatch unchecked;
     std::vector<ConvertingState> history;
 
     void SetUp() override {
@@ -107,13 +108,13 @@ TEST_F(Convert_BatchTrencTests, ThreeCheckedRowsOfFourBecomeThreePlayableFiles) 
     BatchTiming timing;
     timing.showPauseMs = 50;
     timing.startPauseMs = 500;
-    BatchDriver driver(BatchServices{proc, sources, commands, progress, view, boxes, log, launcher, clock,
-                                     pump, shell, power},
+    BatchDriver driver(BatchServices{proc, sources, commands, unchecked, progress, view, boxes, log, launcher,
+                                     clock, pump, shell, power},
                        timing);
 
     driver.ConvertBatch();
 
-    EXPECT_EQ(proc.FilesDone, 3);
+    EXPECT_EQ(driver.State().FilesDone, 3);
     const std::string outputFolder = home.Folder() + "Rivamo/";
     for (const char* name : {"one", "two", "three"}) {
         const MediaReport report = CheckMedia(outputFolder + name + ".rm");

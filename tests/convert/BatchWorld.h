@@ -1,6 +1,8 @@
 #pragma once
 
 #include <fstream>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -16,17 +18,22 @@
 #include "tests/convert/BatchFakes.h"
 
 // A batch driver with recording windows, boxes, shell and power, a log in a temporary program
-// folder, and the launcher and clock the test gives.
+// folder, and the launcher and clock the test gives. Its batch is unchecked unless the test makes
+// the supervision (from the world's parts).
 class BatchWorld {
 public:
+    using SupervisionMaker = std::function<std::unique_ptr<BatchSupervision>(BatchWorld&)>;
+
     // The program folder is a temporary one unless one is given.
     BatchWorld(EventLog& events, ProcessLauncher& launcher, Clock& clock, BatchTiming timing = {},
-               const std::string& programFolder = {})
+               const std::string& programFolder = {}, const SupervisionMaker& makeSupervision = {})
         : proc(programFolder.empty() ? dir.Folder() : programFolder, options, choices),
           commands(events, dir.Folder()), view(events), pump(events), shell(events), power(events),
-          driver(BatchServices{proc, sources, commands, progress, view, boxes, log, launcher, clock, pump,
-                               shell, power},
-                 timing) {
+          supervision(makeSupervision ? makeSupervision(*this) : std::make_unique<UncheckedBatch>()),
+          driver(BatchServices{proc, sources, commands, *supervision, progress, view, boxes, log, launcher,
+                               clock, pump, shell, power},
+                 timing),
+          batch(driver.State()) {
         choices.SetShowOutputDirectory(false);
         progress.SetObserver([this, &events] {
             stateHistory.push_back(progress);
@@ -76,7 +83,9 @@ public:
     RecordingShell shell;
     RecordingPower power;
     TAppFunc log{dir.Folder()};
+    std::unique_ptr<BatchSupervision> supervision;
     BatchDriver driver;
+    BatchState& batch;
     std::vector<ConvertingState> stateHistory;
 
 private:

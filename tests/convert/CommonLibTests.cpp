@@ -78,40 +78,44 @@ protected:
 
 TEST_F(Convert_CommonLibTests, WorkedExampleRmVideo) {
     AddRow("/home/user/Clips/party.avi");
-    const std::string commandLine = lib.BuildCommandLine("/home/user/Clips/party.avi");
+    const ConvertCommand command = lib.BuildCommandLine("/home/user/Clips/party.avi");
+    const std::string& commandLine = command.CommandLine;
     RecordProperty("command_line", commandLine);
 
     EXPECT_EQ(commandLine, program.Folder() + "trenc -y -i \"/home/user/Clips/party.avi\"" + WorkedOptions +
                                " \"" + OutputFolder() + "party.rm\"");
-    EXPECT_EQ(customProc.StartText, "00:01:10");
-    EXPECT_EQ(customProc.DurationText, "110");
-    EXPECT_EQ(lib.ConvertParameter.FormatOption, "");
-    EXPECT_EQ(lib.ConvertParameter.ReservedOption, "");
-    EXPECT_EQ(lib.ConvertParameter.OutputFolder, OutputFolder());
+    EXPECT_EQ(command.StartText, "00:01:10");
+    EXPECT_EQ(command.DurationText, "110");
+    EXPECT_EQ(command.OutputPath, OutputFolder() + "party.rm");
+    EXPECT_EQ(command.parameters.FormatOption, "");
+    EXPECT_EQ(command.parameters.ReservedOption, "");
+    EXPECT_EQ(command.parameters.OutputFolder, OutputFolder());
     EXPECT_TRUE(fs::is_directory(OutputFolder()));
     EXPECT_NE(Log().find("|Output directory " + OutputFolder() + "\r\n"), std::string::npos) << Log();
     // The script is written for every source, RealMedia or not.
     EXPECT_EQ(Script(), "DirectShowSource(\"/home/user/Clips/party.avi\"" + ScriptLineTail);
 
     home.WriteFile("Rivamo/party.rm", "taken");
-    EXPECT_EQ(SplitCommandLine(lib.BuildCommandLine("/home/user/Clips/party.avi")).back(),
+    EXPECT_EQ(SplitCommandLine(lib.BuildCommandLine("/home/user/Clips/party.avi").CommandLine).back(),
               OutputFolder() + "party_1.rm");
 }
 
 TEST_F(Convert_CommonLibTests, WorkedExampleRealMediaSourceGoesThroughTheScript) {
     AddRow("/home/user/Clips/show.rmvb");
-    const std::string commandLine = lib.BuildCommandLine("/home/user/Clips/show.rmvb");
+    const ConvertCommand command = lib.BuildCommandLine("/home/user/Clips/show.rmvb");
+    const std::string& commandLine = command.CommandLine;
 
     EXPECT_EQ(commandLine, program.Folder() + "rtrenc -y -i \"" + program.Folder() + "VideoFile.avs\"" +
                                WorkedOptions + " \"" + OutputFolder() + "show.rm\"");
-    EXPECT_EQ(lib.ConvertParameter.InputPath, program.Folder() + "VideoFile.avs");
+    EXPECT_EQ(command.parameters.InputPath, program.Folder() + "VideoFile.avs");
     EXPECT_EQ(Script(), "DirectShowSource(\"/home/user/Clips/show.rmvb\"" + ScriptLineTail);
 }
 
 TEST_F(Convert_CommonLibTests, WorkedExampleMp3) {
     options.cbbOutputFiletype.Select(1);
     AddRow("/home/user/Clips/party.avi");
-    const std::string commandLine = lib.BuildCommandLine("/home/user/Clips/party.avi");
+    const ConvertCommand command = lib.BuildCommandLine("/home/user/Clips/party.avi");
+    const std::string& commandLine = command.CommandLine;
 
     EXPECT_EQ(commandLine,
               program.Folder() +
@@ -119,16 +123,17 @@ TEST_F(Convert_CommonLibTests, WorkedExampleMp3) {
                   "-ar 44100 -ss 00:01:10 -t 110 \"" +
                   OutputFolder() + "party.mp3\"");
     // The video fragments are computed though the audio form leaves them out.
-    EXPECT_EQ(lib.ConvertParameter.VideoSizeOption, " -s 320x240");
+    EXPECT_EQ(command.parameters.VideoSizeOption, " -s 320x240");
 
     AddRow("/home/user/Clips/song.rm");
-    EXPECT_EQ(lib.BuildCommandLine("/home/user/Clips/song.rm").substr(0, program.Folder().size() + 6),
-              program.Folder() + "rtrenc");
+    EXPECT_EQ(
+        lib.BuildCommandLine("/home/user/Clips/song.rm").CommandLine.substr(0, program.Folder().size() + 6),
+        program.Folder() + "rtrenc");
 }
 
 TEST_F(Convert_CommonLibTests, UpperCaseRealMediaExtensionRunsTheTranscoderOnTheFileItself) {
     AddRow("/home/user/Clips/MOVIE.RM");
-    const std::string commandLine = lib.BuildCommandLine("/home/user/Clips/MOVIE.RM");
+    const std::string commandLine = lib.BuildCommandLine("/home/user/Clips/MOVIE.RM").CommandLine;
     EXPECT_EQ(commandLine.rfind(program.Folder() + "trenc -y -i \"/home/user/Clips/MOVIE.RM\" ", 0), 0u)
         << commandLine;
     EXPECT_EQ(SplitCommandLine(commandLine).back(), OutputFolder() + "MOVIE.rm");
@@ -139,11 +144,11 @@ TEST_F(Convert_CommonLibTests, TrimFollowsTheRowTimes) {
     AddRow("/c/zero.avi", "00:01:00", "00:01:00");
     AddRow("/c/bad.avi", "00:x:10", "00:03:00");
 
-    EXPECT_EQ(lib.BuildCommandLine("/c/whole.avi").find(" -ss"), std::string::npos);
-    EXPECT_EQ(lib.ConvertParameter.TrimOption, "");
+    const ConvertCommand whole = lib.BuildCommandLine("/c/whole.avi");
+    EXPECT_EQ(whole.CommandLine.find(" -ss"), std::string::npos);
+    EXPECT_EQ(whole.parameters.TrimOption, "");
 
-    lib.BuildCommandLine("/c/zero.avi");
-    EXPECT_EQ(lib.ConvertParameter.TrimOption, " -ss 00:01:00 -t 0");
+    EXPECT_EQ(lib.BuildCommandLine("/c/zero.avi").parameters.TrimOption, " -ss 00:01:00 -t 0");
 
     EXPECT_THROW(lib.BuildCommandLine("/c/bad.avi"), std::invalid_argument);
 }
@@ -151,21 +156,19 @@ TEST_F(Convert_CommonLibTests, TrimFollowsTheRowTimes) {
 TEST_F(Convert_CommonLibTests, SamePathInAnotherLetterCaseUsesTheLaterRow) {
     AddRow("/c/Party.AVI", "00:00:10", "00:00:50");
     AddRow("/c/party.avi", "00:00:20", "00:01:20");
-    for (const std::string path : {"/c/Party.AVI", "/c/party.avi"}) {
-        lib.BuildCommandLine(path);
-        EXPECT_EQ(lib.ConvertParameter.TrimOption, " -ss 00:00:20 -t 60") << path;
-    }
+    for (const std::string path : {"/c/Party.AVI", "/c/party.avi"})
+        EXPECT_EQ(lib.BuildCommandLine(path).parameters.TrimOption, " -ss 00:00:20 -t 60") << path;
     // Only a-z are folded: "é" and "É" stay different.
     AddRow("/c/été.avi", "00:00:30", "00:00:40");
-    lib.BuildCommandLine("/c/ÉTÉ.avi");
-    EXPECT_EQ(customProc.StartText, "");
-    EXPECT_EQ(customProc.DurationText, "");
+    const ConvertCommand folded = lib.BuildCommandLine("/c/ÉTÉ.avi");
+    EXPECT_EQ(folded.StartText, "");
+    EXPECT_EQ(folded.DurationText, "");
 }
 
 TEST_F(Convert_CommonLibTests, NoVolumeLeavesOneBlankSoTwoStandBeforeTheChannels) {
     options.cbbAudioVolumeGain.Select(-1);
     AddRow("/c/party.avi");
-    EXPECT_NE(lib.BuildCommandLine("/c/party.avi").find(" -ab 64  -ac 2 "), std::string::npos);
+    EXPECT_NE(lib.BuildCommandLine("/c/party.avi").CommandLine.find(" -ab 64  -ac 2 "), std::string::npos);
 }
 
 TEST_F(Convert_CommonLibTests, FragmentsFallBackWhenAListHasNoSelection) {
@@ -260,8 +263,9 @@ TEST_F(Convert_CommonLibTests, NoFileNameCanInjectAnOption) {
     };
     for (const Case& c : cases) {
         AddRow(c.path);
-        const std::string commandLine = blankLib.BuildCommandLine(c.path);
-        EXPECT_EQ(blankLib.ConvertParameter.TranscoderPath, folder + "trenc");
+        const ConvertCommand command = blankLib.BuildCommandLine(c.path);
+        const std::string& commandLine = command.CommandLine;
+        EXPECT_EQ(command.parameters.TranscoderPath, folder + "trenc");
         const auto arguments = ArgumentsAfter(folder + "trenc", commandLine);
         ASSERT_TRUE(arguments.has_value()) << commandLine;
         std::vector<std::string> expected = {"-y", "-i", c.path};
@@ -281,8 +285,8 @@ TEST_F(Convert_CommonLibTests, CustomProfileOverridesTheProfileListsEveryTime) {
     const std::string expected = " -vcodec rv20 -b 1500 -s 160x112 -r 30 -aspect 4:3 -ab 224 -vol 100 -ac 1 "
                                  "-ar 48000 -ss 00:01:10 -t 110";
 
-    EXPECT_NE(lib.BuildCommandLine("/c/party.avi").find(expected), std::string::npos);
+    EXPECT_NE(lib.BuildCommandLine("/c/party.avi").CommandLine.find(expected), std::string::npos);
     Fill(options.cbbVideoSize, CatalogueTable::cstVideoSizes, "368x208");
     Fill(options.cbbAudioSample, CatalogueTable::cstAudioSampleRates, "22050");
-    EXPECT_NE(lib.BuildCommandLine("/c/party.avi").find(expected), std::string::npos);
+    EXPECT_NE(lib.BuildCommandLine("/c/party.avi").CommandLine.find(expected), std::string::npos);
 }

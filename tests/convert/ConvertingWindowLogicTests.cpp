@@ -48,8 +48,8 @@ protected:
 };
 
 TEST_F(Convert_ConvertingWindowLogicTests, ShowRunsFormShowOnlyWhenTheWindowWasHidden) {
-    world.proc.CheckedCount = 3;
-    world.proc.SourcePath = "/v/a.avi";
+    world.batch.CheckedCount = 3;
+    world.batch.SourcePath = "/v/a.avi";
     window.Show();
     EXPECT_EQ(state.lblPersent, "Current: 1, Total: 3");
     EXPECT_EQ(state.lblCurFileName, "/v/a.avi");
@@ -63,8 +63,8 @@ TEST_F(Convert_ConvertingWindowLogicTests, ShowRunsFormShowOnlyWhenTheWindowWasH
 }
 
 TEST_F(Convert_ConvertingWindowLogicTests, TheFirstChunkOfAFileChangesNothing) {
-    world.proc.CheckedCount = 3;
-    world.proc.DurationText = "20";
+    world.batch.CheckedCount = 3;
+    world.batch.command.DurationText = "20";
     window.Show();
     Chunk("frame=  250 q=2.0 size=  512kB time=12.84 bitrate= 326.7kbits/s");
     EXPECT_EQ(state.ProgressBar1.position, 0);
@@ -73,9 +73,9 @@ TEST_F(Convert_ConvertingWindowLogicTests, TheFirstChunkOfAFileChangesNothing) {
 }
 
 TEST_F(Convert_ConvertingWindowLogicTests, TheBatchBarUsesThePreviousChunksFilePosition) {
-    world.proc.CheckedCount = 3;
-    world.proc.FilesDone = 1;
-    world.proc.DurationText = "20";
+    world.batch.CheckedCount = 3;
+    world.batch.FilesDone = 1;
+    world.batch.command.DurationText = "20";
     window.Show();
     Chunk("banner");
     Chunk("frame=  250 q=2.0 size=  512kB time=9.84 bitrate= 326.7kbits/s");
@@ -96,9 +96,9 @@ TEST_F(Convert_ConvertingWindowLogicTests, TheBatchBarUsesThePreviousChunksFileP
 }
 
 TEST_F(Convert_ConvertingWindowLogicTests, AFileOfLengthZeroLeavesTheFileBarAtZero) {
-    world.proc.CheckedCount = 2;
-    world.proc.FilesDone = 1;
-    world.proc.DurationText = "0";
+    world.batch.CheckedCount = 2;
+    world.batch.FilesDone = 1;
+    world.batch.command.DurationText = "0";
     window.Show();
     for (int i = 0; i < 3; ++i)
         Chunk("frame=  250 q=2.0 size=  512kB time=9.84 bitrate= 326.7kbits/s");
@@ -122,21 +122,21 @@ TEST_F(Convert_ConvertingWindowLogicTests, TheSpinnerCyclesFiveCharactersAndSays
 }
 
 TEST_F(Convert_ConvertingWindowLogicTests, StopAndCloseOutsideABatchFindNothingToKill) {
-    world.proc.CheckedCount = 2;
+    world.batch.CheckedCount = 2;
     world.AddRow("/v/a.avi", true);
     window.Show();
     world.boxes.QueueAnswer(IdYes);
     world.boxes.QueueAnswer(IdYes);
     window.btnStop1Click();
-    EXPECT_TRUE(world.proc.Stopped);
-    EXPECT_EQ(world.proc.RowIndex, 11);
+    EXPECT_TRUE(world.batch.Stopped);
+    EXPECT_EQ(world.batch.RowIndex, 11);
     EXPECT_FALSE(state.visible);
     EXPECT_EQ(state.lblPersent, "Current: 1, Total: ...");
 
-    world.proc.Stopped = false;
+    world.batch.Stopped = false;
     window.Show();
     window.FormClose();
-    EXPECT_FALSE(world.proc.Stopped);
+    EXPECT_FALSE(world.batch.Stopped);
     EXPECT_FALSE(state.visible);
     EXPECT_THAT(events.Events(), ElementsAre("show progress", "hide progress", "enable main", "show progress",
                                              "hide progress", "enable main"));

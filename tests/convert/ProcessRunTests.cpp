@@ -9,7 +9,6 @@
 #include "convert/AdvanceSystem.h"
 #include "convert/TranscoderRunner.h"
 #include "support/CommandLine.h"
-#include "support/LinuxProcessTable.h"
 #include "support/SteadyClock.h"
 #include "tests/convert/RealProcesses.h"
 
@@ -32,7 +31,7 @@ std::string ReadToEnd(ChildProcess& child) {
 }
 
 std::optional<ProcessEntry> Listed(int64_t pid) {
-    const auto snapshot = LinuxProcessTable().Snapshot();
+    const auto snapshot = OwnChildrenTable().Snapshot();
     for (const ProcessEntry& entry : snapshot.value())
         if (entry.pid == pid)
             return entry;
@@ -123,25 +122,4 @@ TEST_F(Convert_ProcessRunTests, ARunGoesOnUntilItsChildIsKilled) {
     worker.WaitFor();
     EXPECT_FALSE(chunks.empty());
     EXPECT_FALSE(Listed(child->pid));
-}
-
-TEST_F(Convert_ProcessRunTests, TheTableNamesAProcessByItsExecutableAndSkipsItOnceItHasEnded) {
-    const auto self = Listed(getpid());
-    ASSERT_TRUE(self);
-    EXPECT_EQ(self->exeName, "convert_process_tests");
-
-    auto child = launcher.Start(program.Folder() + "rtrenc", " forever 50", program.WorkingFolder());
-    ASSERT_NE(child, nullptr);
-    const auto listed = own.Snapshot().value();
-    ASSERT_EQ(listed.size(), 1u);
-    EXPECT_EQ(listed[0].exeName, "rtrenc");
-    EXPECT_EQ(Listed(listed[0].pid)->exeName, "rtrenc");
-
-    ASSERT_TRUE(LinuxProcessTable().Terminate(listed[0].pid));
-    // Killed but not yet reaped: a zombie, which runs no more and is not listed.
-    while (OwnChildrenTable::ParentOf(listed[0].pid) == getpid() && Listed(listed[0].pid))
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    EXPECT_FALSE(Listed(listed[0].pid));
-    EXPECT_FALSE(child->IsRunning());
-    EXPECT_FALSE(LinuxProcessTable().Terminate(listed[0].pid));
 }

@@ -2,17 +2,22 @@
 
 #include <gtest/gtest.h>
 
+#include <utility>
+
 #include "tests/common/RecordingMessageBoxes.h"
 
 TEST(Support_MessageBoxesTests, EachKindShowsItsIconWithAnOkButton) {
     RecordingMessageBoxes boxes;
-    const MessageIcon icons[] = {MessageIcon::Error, MessageIcon::Warning, MessageIcon::Question,
-                                 MessageIcon::Information};
-    for (int kind = 0; kind < 4; ++kind) {
+    const std::pair<MessageKind, MessageIcon> kinds[] = {
+        {MessageKind::Error, MessageIcon::Error},
+        {MessageKind::Warning, MessageIcon::Warning},
+        {MessageKind::Question, MessageIcon::Question},
+        {MessageKind::Information, MessageIcon::Information}};
+    for (const auto& [kind, icon] : kinds) {
         EXPECT_TRUE(ShowMessageKind(boxes, "The path is invalid.", kind));
         ASSERT_EQ(boxes.Boxes().size(), 1u);
         EXPECT_EQ(boxes.Boxes()[0].text, "The path is invalid.");
-        EXPECT_EQ(boxes.Boxes()[0].icon, icons[kind]);
+        EXPECT_EQ(boxes.Boxes()[0].icon, icon);
         EXPECT_EQ(boxes.Boxes()[0].buttons, MessageButtons::Ok);
         boxes.Clear();
     }
@@ -20,12 +25,12 @@ TEST(Support_MessageBoxesTests, EachKindShowsItsIconWithAnOkButton) {
 
 TEST(Support_MessageBoxesTests, UnknownKindOrABoxNotShownGivesFalse) {
     RecordingMessageBoxes boxes;
-    EXPECT_FALSE(ShowMessageKind(boxes, "x", 4));
-    EXPECT_FALSE(ShowMessageKind(boxes, "x", -1));
+    EXPECT_FALSE(ShowMessageKind(boxes, "x", static_cast<MessageKind>(4)));
+    EXPECT_FALSE(ShowMessageKind(boxes, "x", static_cast<MessageKind>(-1)));
     EXPECT_TRUE(boxes.Boxes().empty());
 
     boxes.QueueAnswer(0);
-    EXPECT_FALSE(ShowMessageKind(boxes, "x", 1));
+    EXPECT_FALSE(ShowMessageKind(boxes, "x", MessageKind::Warning));
 }
 
 TEST(Support_MessageBoxesTests, ButtonTypesShowTheirSetAndReturnThePressedButton) {
