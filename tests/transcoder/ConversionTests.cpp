@@ -184,6 +184,12 @@ TEST_F(Transcoder_ConversionTests, MistakesEndWithOneLineAndNoOutputFile) {
         {"-y", "-i", m_dir.WriteFile("empty.avi", ""), output},
         {"-y", "-i", m_dir.WriteFile("text.avi", "just some words, no media at all\n"), output},
         {"-y", "-i", m_dir.WriteFile("bad.avs", "Import(\"x.avs\")\r\n"), output},
+        // Options of the modern outputs that this output cannot take, and a graph that would read a file.
+        {"-y", "-i", TestClips::Short(), "-vf", "movie=/etc/passwd", output},
+        {"-y", "-i", TestClips::Short(), "-vf", "scale=64:48[x];[x]null", output},
+        {"-y", "-i", TestClips::Short(), "-tag:v", "hvc1", output},
+        {"-y", "-i", TestClips::Short(), "-movflags", "+faststart", output},
+        {"-y", "-i", TestClips::Short(), "-vcodec", "rv20", "-pix_fmt", "yuv444p", output},
     };
     for (const auto& arguments : mistakes) {
         const auto run = RunChild(TrencPath(), arguments);

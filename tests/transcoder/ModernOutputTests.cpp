@@ -84,21 +84,16 @@ const std::vector<Source>& Sources() {
             made.push_back({MakeClip(TestClips::Folder(), std::string("shape") + size + ".mov",
                                      {2.0, size, 25, 44100, tagged, ClipPicture::TestSource}),
                             width, height});
+        const std::string stored = TestClips::Folder().Path() / "stored.mov";
         const std::string phone = TestClips::Folder().Path() / "phone.mov";
         std::vector<std::string> arguments{
-            "-f",
-            "lavfi",
-            "-i",
-            "color=black:s=320x180:r=25:d=2,drawbox=w=320:h=90:color=white:t=fill",
-            "-f",
-            "lavfi",
-            "-i",
-            "sine=d=2",
-            "-metadata:s:v:0",
-            "rotate=90"};
+            "-f", "lavfi", "-i", "color=black:s=320x180:r=25:d=2,drawbox=w=320:h=90:color=white:t=fill",
+            "-f", "lavfi", "-i", "sine=d=2"};
         arguments.insert(arguments.end(), tagged.begin(), tagged.end());
-        arguments.push_back(phone);
-        if (RunFfmpeg(arguments) != 0)
+        arguments.push_back(stored);
+        // The muxer writes the display matrix of a "rotate" tag for copied streams only.
+        if (RunFfmpeg(arguments) != 0 ||
+            RunFfmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", phone}) != 0)
             throw std::runtime_error("ffmpeg could not make the phone clip");
         made.push_back({phone, 180, 320});
         return made;
