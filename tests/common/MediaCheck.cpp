@@ -200,7 +200,11 @@ MediaReport CheckMedia(const std::string& path) {
     }
     report.opened = true;
     report.format = input->iformat->name;
-    if (const AVDictionaryEntry* created = av_dict_get(input->metadata, "creation_time", nullptr, 0))
+    // Ogg keeps its tags with the stream, others with the file.
+    const AVDictionaryEntry* created = av_dict_get(input->metadata, "creation_time", nullptr, 0);
+    for (unsigned i = 0; !created && i < input->nb_streams; ++i)
+        created = av_dict_get(input->streams[i]->metadata, "creation_time", nullptr, 0);
+    if (created)
         report.creationTime = created->value;
     Decoding video = OpenBest(*input, AVMEDIA_TYPE_VIDEO, report);
     Decoding audio = OpenBest(*input, AVMEDIA_TYPE_AUDIO, report);
