@@ -276,8 +276,13 @@ void ProgramShell::ConvertBatch() {
                 shell.MainFormClose();
         }
     } closeWhenAsked{*this};
-    // The batch reads the durations and times of the rows it converts.
+    // The batch reads the durations and times of the rows it converts. Convert pressed again while
+    // the first press waits is the same command.
+    if (m_waitingToConvert)
+        return;
+    m_waitingToConvert = true;
     m_sourceController.WaitForMeasurements();
+    m_waitingToConvert = false;
     m_batch->ConvertBatch();
 }
 

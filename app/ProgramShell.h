@@ -131,7 +131,8 @@ private:
     bool m_terminateRequested = false;
     MessageBoxPresenter& m_boxes;
     const std::function<void()> m_endProcess;
-    bool m_closeAfterBatch = false; // the main window was closed during a batch, and confirmed
+    bool m_closeAfterBatch = false;  // the main window was closed during a batch, and confirmed
+    bool m_waitingToConvert = false; // Convert waits for the rows' durations
 
     // The core state the windows show.
     MainChoices m_choices;

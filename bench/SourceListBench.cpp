@@ -115,6 +115,7 @@ void Measure(ProgramShell& program, const char* what, const std::function<void()
 
 int main(int argc, char* argv[]) {
     RivamoApplication app(argc, argv);
+    std::setvbuf(stdout, nullptr, _IOLBF, 0); // each figure as soon as it is measured
     const int count = argc > 1 ? std::atoi(argv[1]) : DefaultCount;
     const fs::path work = fs::temp_directory_path() / ("rivamo-list-bench-" + std::to_string(getpid()));
     const std::vector<std::string> files = MakeFiles(work / "clips", count);
@@ -129,9 +130,7 @@ int main(int argc, char* argv[]) {
                       work / "program" / name);
     QtMessageBoxes boxes;
     {
-        ProgramOptions options;
-        options.splashTicks = 0;
-        ProgramShell program((work / "program").string() + "/", boxes, [] {}, options);
+        ProgramShell program((work / "program").string() + "/", boxes, [] {});
         program.Start();
         std::printf("before: %s\n", StatusLine("VmRSS").c_str());
         Measure(program, "files", [&] { program.SourceController().StartAddingSourceFiles(files); });
