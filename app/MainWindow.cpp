@@ -86,6 +86,7 @@ TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainCh
     resize(Layout::MinimumSize);
 
     SetShortcutCommand(ShortcutCommand::OpenFile, [this] { btnOpenFileClick(); });
+    SetShortcutCommand(ShortcutCommand::AddFolder, [this] { btnAddFolderClick(); });
     SetShortcutCommand(ShortcutCommand::RemoveFile, [this] { btnRemoveFileClick(); });
     SetShortcutCommand(ShortcutCommand::ClearFile, [this] { btnClearFileClick(); });
     SetShortcutCommand(ShortcutCommand::Convert, [this] { btnConvertClick(); });
@@ -233,6 +234,9 @@ void TFrmMainForm::BuildListButtons(QWidget* client) {
     btnOpenFile = CommandButton(client, "btnOpenFile", ButtonArt::Command, "Add Files...", "Ctrl + O",
                                 &TFrmMainForm::btnOpenFileClick);
     btnOpenFile->setGeometry(Layout::btnOpenFile);
+    btnAddFolder = CommandButton(client, "btnAddFolder", ButtonArt::Command, "Add Folder...", "Ctrl + D",
+                                 &TFrmMainForm::btnAddFolderClick);
+    btnAddFolder->setGeometry(Layout::btnAddFolder);
     btnRemoveFile = CommandButton(client, "btnRemoveFile", ButtonArt::HalfCommand, "Remove", "Ctrl + R",
                                   &TFrmMainForm::btnRemoveFileClick);
     btnRemoveFile->setGeometry(Layout::btnRemoveFile);
@@ -298,6 +302,10 @@ void TFrmMainForm::btnConvertClick() {
 
 void TFrmMainForm::btnOpenFileClick() {
     RunIfSet(m_sourceListCommands.openFiles);
+}
+
+void TFrmMainForm::btnAddFolderClick() {
+    RunIfSet(m_sourceListCommands.addFolder);
 }
 
 void TFrmMainForm::btnRemoveFileClick() {

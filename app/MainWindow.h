@@ -26,6 +26,7 @@ class SourceListModel;
 // The source list's commands on the main window, given by the window's owner.
 struct SourceListCommands {
     std::function<void()> openFiles;     // btnOpenFile, Ctrl+O
+    std::function<void()> addFolder;     // btnAddFolder, Ctrl+D
     std::function<void()> removeFiles;   // btnRemoveFile, Ctrl+R
     std::function<void()> clearFiles;    // btnClearFile, Ctrl+L
     std::function<void()> downloadCodec; // the label Label3
@@ -95,6 +96,7 @@ public:
     // The Convert command: the batch, which starts its counters at 0.
     void btnConvertClick();
     void btnOpenFileClick();
+    void btnAddFolderClick();
     void btnRemoveFileClick();
     void btnClearFileClick();
     void ActSysHomePageExecute();
@@ -124,6 +126,7 @@ public:
     BitmapButton* btnHelp = nullptr;
     SourceGridView* dxTreeSourceFileInfo = nullptr;
     BitmapButton* btnOpenFile = nullptr;
+    BitmapButton* btnAddFolder = nullptr;
     BitmapButton* btnRemoveFile = nullptr;
     BitmapButton* btnClearFile = nullptr;
     QComboBox* cbbOutputFiletype = nullptr;

@@ -48,5 +48,6 @@ inline constexpr QRect btnOpenFile(555, 334, 110, 24);
 inline constexpr QRect btnRemoveFile(555, 362, 53, 24);
 inline constexpr QRect btnClearFile(612, 362, 53, 24);
 inline constexpr QRect btnConvert(555, 391, 110, 40);
+inline constexpr QRect btnAddFolder(555, 435, 110, 24);
 
 } // namespace MainWindowLayout

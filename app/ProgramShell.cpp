@@ -22,7 +22,12 @@
 #include "sources/CodeErrorForm.h"
 #include "sources/CodecDownload.h"
 #include "sources/PreviewPanel.h"
+#include "sources/QtDurationMeasurer.h"
+#include "sources/SourceGridView.h"
 #include "sources/SourceListBinding.h"
+#include "sources/SourceListKeeper.h"
+#include "sources/SourceListModel.h"
+#include "sources/SourceThumbnails.h"
 #include "support/QtFolderBrowser.h"
 #include "support/UserDataFolder.h"
 
@@ -128,12 +133,20 @@ void ProgramShell::SelectOutputFolder() {
 }
 
 void ProgramShell::BindSourceList() {
+    m_measurer = std::make_unique<QtDurationMeasurer>(m_probe);
+    m_sourceController.SetMeasurer(m_measurer.get());
+    m_thumbnails = std::make_unique<SourceThumbnails>();
+    SourceGridView& grid = *m_mainForm->dxTreeSourceFileInfo;
+    if (auto* model = qobject_cast<SourceListModel*>(grid.model()))
+        model->SetThumbnails(m_thumbnails.get());
+    grid.setIconSize(QSize(SourceThumbnails::Width, SourceThumbnails::Height));
     m_sourceListBinding = std::make_unique<TSourceListBinding>(*m_mainForm, *m_mainForm->dxTreeSourceFileInfo,
                                                                m_sourceController, m_initDir, m_pump,
                                                                &RivamoApplication::RunCommand);
     TSourceListBinding& binding = *m_sourceListBinding;
     m_mainForm->SetSourceListCommands({
         .openFiles = [&binding] { binding.btnOpenFileClick(); },
+        .addFolder = [&binding] { binding.btnAddFolderClick(); },
         .removeFiles = [&binding] { binding.btnRemoveFileClick(); },
         .clearFiles = [&binding] { binding.btnClearFileClick(); },
         .downloadCodec = [this] { OpenCodecDownload(m_shell); },
@@ -184,10 +197,22 @@ void ProgramShell::MainFormShow() {
     ShowSplash();
     m_customProc.FillOptionLists(); // ends with LoadUserSettings
     m_customProc.ApplySelectedProfile();
+    RestoreSourceList();
     // A missing companion ends the program once control is back in the main loop; the close
     // handler does not run then.
     if (m_terminateRequested)
         QTimer::singleShot(0, m_mainForm.get(), [this] { m_endProcess(); });
+}
+
+// The rows of the last run come back (their files measured again), and from now on every change
+// of the rows is kept.
+void ProgramShell::RestoreSourceList() {
+    m_listKeeper =
+        std::make_unique<SourceListKeeper>(m_sources, m_dataFolder, [this](const std::string& reason) {
+            m_appFunc.WriteLog(reason);
+            ShowMessageKind(m_boxes, reason, WarningKind);
+        });
+    m_sourceController.RestoreRows(m_listKeeper->Load());
 }
 
 // The splash needs Branding.so for its picture. Without it (or without a picture in it) the
@@ -248,6 +273,13 @@ void ProgramShell::ConvertBatch() {
                 shell.MainFormClose();
         }
     } closeWhenAsked{*this};
+    // The batch reads the durations and times of the rows it converts. Convert pressed again while
+    // the first press waits is the same command.
+    if (m_waitingToConvert)
+        return;
+    m_waitingToConvert = true;
+    m_sourceController.WaitForMeasurements();
+    m_waitingToConvert = false;
     m_batch->ConvertBatch();
 }
 
@@ -268,6 +300,8 @@ bool ProgramShell::MainFormCloseQuery() {
 // quit and is told what was not saved.
 void ProgramShell::MainFormClose() {
     m_previewPlayer.StopPreview();
+    if (m_listKeeper)
+        m_listKeeper->SaveNow();
     try {
         m_customProc.SaveUserSettings();
     } catch (const std::exception& error) {

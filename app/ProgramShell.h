@@ -35,7 +35,10 @@
 #include "support/SteadyClock.h"
 
 class OptionWindowLogic;
+class QtDurationMeasurer;
 class QtFolderBrowser;
+class SourceListKeeper;
+class SourceThumbnails;
 class QtProfileNamePrompt;
 class TFrmMainForm;
 class TfrmBatchSummary;
@@ -101,6 +104,7 @@ public:
 
 private:
     void BindSourceList();
+    void RestoreSourceList();
     void BindPreview();
     void BuildSupervisor(DesktopSession* desktop);
     void BuildOptionForm();
@@ -127,7 +131,8 @@ private:
     bool m_terminateRequested = false;
     MessageBoxPresenter& m_boxes;
     const std::function<void()> m_endProcess;
-    bool m_closeAfterBatch = false; // the main window was closed during a batch, and confirmed
+    bool m_closeAfterBatch = false;  // the main window was closed during a batch, and confirmed
+    bool m_waitingToConvert = false; // Convert waits for the rows' durations
 
     // The core state the windows show.
     MainChoices m_choices;
@@ -159,6 +164,10 @@ private:
     TrimBar m_trimBarLogic;
     SourceListController m_sourceController;
     TInitDir m_initDir;
+    // Goes before the controller: no measurement reaches it after it has gone.
+    std::unique_ptr<QtDurationMeasurer> m_measurer;
+    std::unique_ptr<SourceThumbnails> m_thumbnails;
+    std::unique_ptr<SourceListKeeper> m_listKeeper; // from the first show on
 
     std::unique_ptr<TFrmMainForm> m_mainForm;
     std::unique_ptr<TfrmConverting> m_progressForm;

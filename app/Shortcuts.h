@@ -17,8 +17,9 @@ enum class ShortcutCommand {
     Convert,            // btnConvert
     Help,               // OpenHelp
     SelectOutputFolder, // the hidden btnSelectOutputFolder
+    AddFolder,          // btnAddFolder
 };
-inline constexpr std::size_t ShortcutCommandCount = 10;
+inline constexpr std::size_t ShortcutCommandCount = 11;
 
 // The modifier keys held with a key press.
 struct KeyModifiers {
@@ -43,7 +44,7 @@ struct ShortcutEntry {
 inline constexpr int VirtualKeyF1 = 112;
 
 // The key handler's table, tested in this order.
-inline constexpr std::array<ShortcutEntry, 11> ShortcutTable = {{
+inline constexpr std::array<ShortcutEntry, 12> ShortcutTable = {{
     {'O', ShortcutModifiers::CtrlOnly, ShortcutCommand::OpenFile},
     {'R', ShortcutModifiers::CtrlOnly, ShortcutCommand::RemoveFile},
     {'L', ShortcutModifiers::CtrlOnly, ShortcutCommand::ClearFile},
@@ -56,6 +57,7 @@ inline constexpr std::array<ShortcutEntry, 11> ShortcutTable = {{
     // Ctrl+N converts like Ctrl+S, although two buttons' hints read "Ctrl + N".
     {'N', ShortcutModifiers::CtrlOnly, ShortcutCommand::Convert},
     {'B', ShortcutModifiers::CtrlOnly, ShortcutCommand::SelectOutputFolder},
+    {'D', ShortcutModifiers::CtrlOnly, ShortcutCommand::AddFolder},
 }};
 
 // The command a key press reaches, or none.

@@ -23,6 +23,7 @@ constexpr const char* ErrorText = "Files reading error! Please check your files 
                                   "You can click the link to download the lastest codec.";
 constexpr const char* LinkText = "(Click here to down)";
 constexpr const char* OkText = "OK";
+constexpr const char* MoreFilesText = " and %1 more";
 
 constexpr const char* BackgroundPicture = "error-background";
 constexpr const char* WarningPicture = "warning-sign";
@@ -85,7 +86,8 @@ TFrmCodeErrorForm::TFrmCodeErrorForm(QWidget* owner, Shell& shell, const std::st
     lblDownload->setCursor(Qt::PointingHandCursor);
     lblDownload->installEventFilter(this);
 
-    // The whole path, elided in the middle when it is too long for one line; the tip holds it all.
+    // The whole path (or paths, one a line), elided in the middle when it is too long for one line; the tip
+    // holds it all.
     const QString fileName = QFile::decodeName(QByteArray::fromStdString(path));
     lblFileName = new QLabel(this);
     lblFileName->setObjectName("lblFileName");
@@ -116,8 +118,13 @@ void TFrmCodeErrorForm::LayOutText() {
 
     int below = std::max(lblDownload->geometry().bottom(), lblErrorInfo->geometry().bottom()) + 1;
     if (lblFileName->isVisibleTo(this)) {
-        lblFileName->setText(lblFileName->fontMetrics().elidedText(lblFileName->toolTip(), Qt::ElideMiddle,
-                                                                   ErrorTextRect.width()));
+        // Several files (one per line) show as the first and how many more; the tip names them all.
+        const QStringList names = lblFileName->toolTip().split(QLatin1Char('\n'));
+        const QString more = names.size() > 1 ? QString(MoreFilesText).arg(names.size() - 1) : QString();
+        const QFontMetrics metrics = lblFileName->fontMetrics();
+        lblFileName->setText(metrics.elidedText(names.front(), Qt::ElideMiddle,
+                                                ErrorTextRect.width() - metrics.horizontalAdvance(more)) +
+                             more);
         lblFileName->setGeometry(QRect(QPoint(ErrorTextRect.left(), below + FileNameGap),
                                        QSize(ErrorTextRect.width(), lblFileName->sizeHint().height())));
         below = lblFileName->geometry().bottom() + 1;

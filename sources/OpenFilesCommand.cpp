@@ -21,6 +21,14 @@ void TOpenFilesCommand::btnOpenFileClick() {
     StoreDialogFolder();
 }
 
+void TOpenFilesCommand::btnAddFolderClick() {
+    const std::optional<std::string> folder = m_picker.PickFolder(m_initDir.Read());
+    if (!folder || folder->empty())
+        return;
+    m_addSourceFiles(SourceListController::WithFolderContents({*folder}));
+    m_initDir.Write(folder->back() == '/' ? *folder : *folder + "/");
+}
+
 void TOpenFilesCommand::StoreDialogFolder() {
     if (const std::string folder = FolderPartOf(m_dialogFileName); !folder.empty())
         m_initDir.Write(folder);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -13,6 +14,8 @@ public:
     // Shows the dialog starting in the folder; the chosen paths in the dialog's order, none when
     // it was cancelled.
     virtual std::vector<std::string> Pick(const std::string& folder) = 0;
+    // Shows a folder chooser starting in the folder; the chosen folder (none when cancelled).
+    virtual std::optional<std::string> PickFolder(const std::string& folder) = 0;
 };
 
 // The busy popup: shown modally while the work runs. The work runs once, shortly after the popup
@@ -33,6 +36,9 @@ public:
                       AddSourceFiles addSourceFiles);
 
     void btnOpenFileClick();
+    // The Add Folder command (Ctrl+D): pick a folder from the remembered one, add the accepted
+    // files below it, remember it.
+    void btnAddFolderClick();
 
     // The file name the dialog last reported as chosen (the first path); kept when it is cancelled.
     const std::string& DialogFileName() const { return m_dialogFileName; }

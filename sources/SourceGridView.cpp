@@ -39,6 +39,7 @@ void SourceGridView::ConfigureGrid() {
     m_endTimeDelegate = new TimeEditDelegate(false, this);
     setItemDelegateForColumn(colStartTime, m_startTimeDelegate);
     setItemDelegateForColumn(colEndTime, m_endTimeDelegate);
+    connect(m_startTimeDelegate, &TimeEditDelegate::ChangedWhileEditing, this, &SourceGridView::Edited);
 }
 
 void SourceGridView::SetSourceList(SourceList* rows) {

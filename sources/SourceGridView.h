@@ -14,8 +14,9 @@ class TimeEditDelegate;
 // row into the SourceList, and follows the list when the logic selects rows (FollowListSelection;
 // a model signal listSelectionChanged() is connected to it by setModel).
 // A single click on an editable cell opens its editor; the two time columns get a time editor, the
-// start time's ending the edit at every change. Columns can be resized and reordered. Dragging the
-// mouse on rows drags them; released anywhere but on the grid they are removed (RowsDraggedOut).
+// start time's writing every change to the cell (and reporting it as Edited) while it stays open. Columns can
+// be resized and reordered. Dragging the mouse on rows drags them; released anywhere but on the grid they are
+// removed (RowsDraggedOut).
 class SourceGridView final : public QTreeView {
     Q_OBJECT
 
@@ -44,7 +45,8 @@ signals:
     void KeyUp();
     // actDxTreeListOnClickExecute: a click on the grid, after the selection followed it.
     void Clicked();
-    // dxTreeSourceFileInfoEdited: an in-place edit ended (committed or not).
+    // dxTreeSourceFileInfoEdited: an in-place edit ended (committed or not), or the start time's
+    // editor wrote a change.
     void Edited();
     // Rows were dragged off the grid: remove the selected rows (btnRemoveFileClick).
     void RowsDraggedOut();

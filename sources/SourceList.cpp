@@ -10,6 +10,12 @@ void SourceList::SetCell(std::size_t row, std::size_t column, const std::string&
     m_rows.at(row).cells.at(column) = text;
     if (m_observer)
         m_observer->CellChanged(row, column);
+    ContentChanged();
+}
+
+void SourceList::ContentChanged() const {
+    if (m_contentChanged)
+        m_contentChanged();
 }
 
 std::size_t SourceList::AppendRow() {
@@ -17,6 +23,7 @@ std::size_t SourceList::AppendRow() {
     const std::size_t row = m_rows.size() - 1;
     if (m_observer)
         m_observer->RowsInserted(row, 1);
+    ContentChanged();
     return row;
 }
 
@@ -32,6 +39,7 @@ void SourceList::DeleteRow(std::size_t row) {
     }
     if (m_observer)
         m_observer->RowsRemoved(row, 1);
+    ContentChanged();
 }
 
 void SourceList::Clear() {
@@ -40,6 +48,7 @@ void SourceList::Clear() {
     m_focused.reset();
     if (m_observer && count > 0)
         m_observer->RowsRemoved(0, count);
+    ContentChanged();
 }
 
 void SourceList::SetSelected(std::size_t row, bool selected) {

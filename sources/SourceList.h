@@ -21,6 +21,8 @@ inline constexpr std::size_t SourceColumnCount = 7;
 
 inline constexpr const char* CheckedText = "True";
 inline constexpr const char* UncheckedText = "False";
+// The duration cell of a row whose file is still being measured.
+inline constexpr const char* MeasuringText = "measuring\u2026";
 
 // One row of the source list: seven text cells plus the grid's per-row selection flag.
 struct SourceItem {
@@ -62,9 +64,15 @@ public:
 
     // One observer at most (the grid's model); null to detach.
     void SetObserver(SourceListObserver* observer) { m_observer = observer; }
+    // Called after every change of the rows or their cells (not of the selection), so the rows can
+    // be kept elsewhere; empty to stop.
+    void SetContentHandler(std::function<void()> changed) { m_contentChanged = std::move(changed); }
 
 private:
     std::vector<SourceItem> m_rows;
     std::optional<std::size_t> m_focused;
+    void ContentChanged() const;
+
     SourceListObserver* m_observer = nullptr;
+    std::function<void()> m_contentChanged;
 };

@@ -17,7 +17,7 @@ TSourceListBinding::TSourceListBinding(QWidget& mainWindow, SourceGridView& grid
       m_initFileForm(new TFrmInitFileForm(&mainWindow, pump)),
       m_fileDrops(new FileDropFilter([this](const auto& paths) { FilesDropped(paths); }, this)),
       m_openFiles(initDir, *m_picker, *m_initFileForm, [&controller](const std::vector<std::string>& paths) {
-          controller.AddSourceFiles(paths);
+          controller.StartAddingSourceFiles(paths);
       }) {
     m_fileDrops->Watch(&mainWindow);
     // The grid's viewport takes drags of its own rows; files dropped on it go to the same handler.
@@ -47,11 +47,15 @@ void TSourceListBinding::Run(const std::function<void()>& command) const {
 }
 
 void TSourceListBinding::FilesDropped(const std::vector<std::string>& paths) {
-    Run([&] { m_controller.AddSourceFiles(paths); });
+    Run([&] { m_controller.StartAddingSourceFiles(SourceListController::WithFolderContents(paths)); });
 }
 
 void TSourceListBinding::btnOpenFileClick() {
     Run([this] { m_openFiles.btnOpenFileClick(); });
+}
+
+void TSourceListBinding::btnAddFolderClick() {
+    Run([this] { m_openFiles.btnAddFolderClick(); });
 }
 
 void TSourceListBinding::btnRemoveFileClick() {

@@ -18,8 +18,10 @@ class TFrmInitFileForm;
 class TInitDir;
 
 // Connects the source list's windows on the main window to the list's commands: the grid's events
-// (keys, click, ended edits, rows dragged out), files dropped on the window or the grid, and the
-// open command with its dialog and busy popup. Its owner keeps it no longer than the main window.
+// (keys, click, ended edits, rows dragged out), files and folders dropped on the window or the
+// grid, the open command with its dialog and busy popup, and the Add Folder command. Rows appear at
+// once; their durations are measured by the controller's measurer. Its owner keeps it no longer than the main
+// window.
 class TSourceListBinding final : public QObject {
     Q_OBJECT
 
@@ -33,8 +35,9 @@ public:
                        std::unique_ptr<SourceFilePicker> picker = nullptr);
     ~TSourceListBinding() override;
 
-    // The commands behind the buttons and Ctrl+O, Ctrl+R and Ctrl+L.
+    // The commands behind the buttons and Ctrl+O, Ctrl+D, Ctrl+R and Ctrl+L.
     void btnOpenFileClick();
+    void btnAddFolderClick();
     void btnRemoveFileClick();
     void btnClearFileClick();
 
@@ -42,7 +45,8 @@ public:
 
 private:
     void ConnectGrid();
-    // The dropped-files handler: the paths go to the add directly, without the popup.
+    // The dropped-files handler: the paths (a folder by the files below it) go to the add
+    // directly, without the popup.
     void FilesDropped(const std::vector<std::string>& paths);
     void Run(const std::function<void()>& command) const;
 

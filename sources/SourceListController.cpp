@@ -3,11 +3,15 @@
 #include <algorithm>
 #include <array>
 #include <cerrno>
+#include <chrono>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <stdexcept>
+#include <thread>
 #include <unordered_set>
+#include <utility>
 
 #include "sources/DurationProbe.h"
 #include "support/Text.h"
@@ -19,7 +23,12 @@ constexpr std::array<const char*, 21> AcceptedExtensions = {
     ".rmvb", ".flv", ".swf", ".mp4", ".mkv",  ".webm", ".ts",  ".m2ts", ".mts", ".ogv"};
 constexpr const char* SkippedFilesHead =
     "These files were not added: Rivamo does not convert files of their type.";
+constexpr const char* GoneFilesHead = "These files of the last list are no longer there and were left out:";
 constexpr const char* ZeroTime = "00:00:00";
+// Rows added between two turns of the window's events.
+constexpr std::size_t RowsBetweenPumps = 50;
+// How long a wait for measurements sleeps between two turns of the window's events.
+constexpr std::chrono::milliseconds MeasurementPoll{5};
 
 // The part of the file name from its last dot on, dot included; empty without a dot.
 std::string ExtensionOf(const std::string& path) {
@@ -61,7 +70,7 @@ SourceListController::SourceListController(SourceList& rows, MediaProbe& probe, 
                                            TrimBarState& trimBar, EventPump& pump,
                                            std::function<void(const std::string& path)> showCodecError)
     : m_rows(rows), m_probe(probe), m_preview(preview), m_trimBar(trimBar), m_pump(pump),
-      m_showCodecError(std::move(showCodecError)) {}
+      m_showCodecError(std::move(showCodecError)), m_probeNow(std::make_unique<ProbeNowMeasurer>(probe)) {}
 
 bool SourceListController::IsAcceptedSource(const std::string& path) {
     const std::string extension = AsciiLower(ExtensionOf(path));
@@ -85,22 +94,115 @@ bool SourceListController::IsListed(const std::string& path) const {
     return false;
 }
 
-void SourceListController::AppendRow(const std::string& path, const std::string& durationText) {
-    // The size is read first, so a file that cannot be read leaves no half-filled row behind.
-    const std::string sizeText = SizeText(ReadableFileSize(path));
-    const std::size_t row = m_rows.AppendRow();
-    m_rows.SetCell(row, colCheck, CheckedText);
-    m_rows.SetCell(row, colFileName, path);
-    m_rows.SetCell(row, colFileSize, sizeText);
-    m_rows.SetCell(row, colDuration, durationText);
-    m_rows.SetCell(row, colStartTime, ZeroTime);
-    m_rows.SetCell(row, colEndTime, durationText);
-    m_rows.SetCell(row, colCutTime, durationText);
+std::optional<std::size_t> SourceListController::MeasuringRowOf(const std::string& path) const {
+    for (std::size_t row = 0; row < m_rows.RowCount(); ++row)
+        if (m_rows.Cell(row, colDuration) == MeasuringText && m_rows.Cell(row, colFileName) == path)
+            return row;
+    return std::nullopt;
 }
 
-void SourceListController::AddSourceFiles(const std::vector<std::string>& paths) {
-    const auto graph = m_probe.NewGraph();
+std::vector<std::string> SourceListController::WithFolderContents(const std::vector<std::string>& paths) {
+    namespace fs = std::filesystem;
+    std::vector<std::string> expanded;
+    for (const auto& path : paths) {
+        std::error_code error;
+        if (!fs::is_directory(fs::symlink_status(path, error))) {
+            expanded.push_back(path);
+            continue;
+        }
+        std::vector<std::string> found;
+        for (fs::recursive_directory_iterator it(path, fs::directory_options::skip_permission_denied, error),
+             end;
+             !error && it != end; it.increment(error))
+            if (it->is_regular_file(error) && IsAcceptedSource(it->path().string()))
+                found.push_back(it->path().string());
+        std::sort(found.begin(), found.end());
+        expanded.insert(expanded.end(), found.begin(), found.end());
+    }
+    return expanded;
+}
+
+// The work of one add: how many of its files are still measured, and which could not be.
+struct SourceListController::AddBatch {
+    std::size_t pending = 0;
+    bool allQueued = false;
+    std::vector<std::string> unmeasurable;
+};
+
+class SourceListController::ProbeNowMeasurer final : public DurationMeasurer {
+public:
+    explicit ProbeNowMeasurer(MediaProbe& probe) : m_probe(probe) {}
+    void Measure(const std::string& path, Done done) override {
+        done(ProbeDuration(path, *m_probe.NewGraph()));
+    }
+
+private:
+    MediaProbe& m_probe;
+};
+
+SourceListController::~SourceListController() = default;
+
+// The size is read first, so a file that cannot be read leaves no half-filled row behind.
+void SourceListController::AppendRow(const SavedSourceRow& saved, const std::shared_ptr<AddBatch>& batch) {
+    const std::string sizeText = SizeText(ReadableFileSize(saved.path));
+    const std::size_t row = m_rows.AppendRow();
+    m_rows.SetCell(row, colCheck, saved.checked ? CheckedText : UncheckedText);
+    m_rows.SetCell(row, colFileName, saved.path);
+    m_rows.SetCell(row, colFileSize, sizeText);
+    m_rows.SetCell(row, colDuration, MeasuringText);
+    m_rows.SetCell(row, colStartTime, saved.startTime);
+    m_rows.SetCell(row, colEndTime, saved.endTime);
+    ++batch->pending;
+    ++m_measuring;
+    DurationMeasurer& measurer = m_measurer ? *m_measurer : *m_probeNow;
+    measurer.Measure(saved.path,
+                     [this, path = saved.path, batch](int64_t seconds) { Measured(path, seconds, *batch); });
+}
+
+void SourceListController::Measured(const std::string& path, int64_t seconds, AddBatch& batch) {
+    --batch.pending;
+    --m_measuring;
+    // The row may have been removed, or removed and added again, while its file was measured.
+    if (const auto row = MeasuringRowOf(path)) {
+        if (seconds <= 0) {
+            batch.unmeasurable.push_back(path);
+            m_rows.DeleteRow(*row);
+        } else {
+            const std::string durationText = SecondsToTimeText(seconds);
+            m_rows.SetCell(*row, colDuration, durationText);
+            if (m_rows.Cell(*row, colEndTime).empty())
+                m_rows.SetCell(*row, colEndTime, durationText);
+            CorrectTimes(*row, false);
+            if (m_rows.FocusedRow() == row)
+                m_preview.ShowRowOnTrimBar();
+        }
+    }
+    FinishWhenMeasured(batch);
+}
+
+void SourceListController::FinishWhenMeasured(AddBatch& batch) {
+    if (!batch.allQueued || batch.pending > 0 || batch.unmeasurable.empty())
+        return;
+    std::string names;
+    for (const auto& path : std::exchange(batch.unmeasurable, {}))
+        names += (names.empty() ? "" : "\n") + path;
+    if (m_showCodecError)
+        m_showCodecError(names);
+}
+
+void SourceListController::StartAddingSourceFiles(const std::vector<std::string>& paths) {
+    const auto batch = std::make_shared<AddBatch>();
+    // Also when a file cannot be read: the files queued before it are reported when measured.
+    struct Queued {
+        SourceListController& self;
+        AddBatch& batch;
+        ~Queued() {
+            batch.allQueued = true;
+            self.FinishWhenMeasured(batch);
+        }
+    } queued{*this, *batch};
     std::string skipped;
+    std::size_t added = 0;
     for (const auto& path : paths) {
         if (IsListed(path))
             continue;
@@ -108,16 +210,10 @@ void SourceListController::AddSourceFiles(const std::vector<std::string>& paths)
             skipped += "\n" + path;
             continue;
         }
-        const std::string durationText = SecondsToTimeText(ProbeDuration(path, *graph));
-        if (durationText == ZeroTime) {
-            if (m_showCodecError)
-                m_showCodecError(path);
-        } else {
-            AppendRow(path, durationText);
-        }
-        // Measuring runs on the user-interface thread: between files the window repaints, the busy
-        // popup's spinner turns and a click is served.
-        m_pump.Pump();
+        AppendRow({path, true, ZeroTime, ""}, batch);
+        // Between a few rows the window repaints and a click is served.
+        if (++added % RowsBetweenPumps == 0)
+            m_pump.Pump();
     }
     if (!m_rows.IsEmpty()) {
         m_rows.SelectOnly(0);
@@ -125,6 +221,38 @@ void SourceListController::AddSourceFiles(const std::vector<std::string>& paths)
     }
     if (!skipped.empty() && m_warn)
         m_warn(SkippedFilesHead + skipped);
+}
+
+void SourceListController::AddSourceFiles(const std::vector<std::string>& paths) {
+    StartAddingSourceFiles(paths);
+    WaitForMeasurements();
+}
+
+void SourceListController::WaitForMeasurements() {
+    while (IsMeasuring()) {
+        m_pump.Pump();
+        if (IsMeasuring())
+            std::this_thread::sleep_for(MeasurementPoll);
+    }
+}
+
+void SourceListController::RestoreRows(const std::vector<SavedSourceRow>& saved) {
+    const auto batch = std::make_shared<AddBatch>();
+    std::string gone;
+    for (const auto& row : saved) {
+        std::error_code error;
+        if (IsListed(row.path))
+            continue;
+        if (!std::filesystem::is_regular_file(row.path, error)) {
+            gone += "\n" + row.path;
+            continue;
+        }
+        AppendRow(row, batch);
+    }
+    batch->allQueued = true;
+    FinishWhenMeasured(*batch);
+    if (!gone.empty() && m_warn)
+        m_warn(GoneFilesHead + gone);
 }
 
 void SourceListController::RemoveSelectedRows() {
@@ -194,31 +322,38 @@ void SourceListController::actDxTreeListOnClickExecute() {
 }
 
 void SourceListController::dxTreeSourceFileInfoEdited() {
-    for (const std::size_t row : m_rows.SelectedRows()) {
-        const std::string d = m_rows.Cell(row, colDuration);
-        std::string s = m_rows.Cell(row, colStartTime);
-        std::string e = m_rows.Cell(row, colEndTime);
-        if (s.empty()) {
-            s = ZeroTime;
-            m_rows.SetCell(row, colStartTime, s);
-        }
-        if (e.empty()) {
-            e = d;
-            m_rows.SetCell(row, colEndTime, e);
-        }
-        const int64_t duration = FixedPositionSeconds(d);
-        const int64_t start = FixedPositionSeconds(s);
-        const int64_t end = FixedPositionSeconds(e);
+    for (const std::size_t row : m_rows.SelectedRows())
+        CorrectTimes(row, true);
+}
 
-        // Every comparison below uses the values read above, not the cells as corrected on the way.
-        if (start >= duration)
-            m_rows.SetCell(row, colStartTime, d.substr(0, 8));
-        if (start >= end)
-            m_rows.SetCell(row, colEndTime, s.substr(0, 8));
-        if (m_trimBar.TrimBarSynced && m_preview.IsPreviewActive())
-            m_preview.SeekPreview(FixedPositionSeconds(m_rows.Cell(row, colStartTime)) * 1000);
-        if (end >= duration)
-            m_rows.SetCell(row, colEndTime, d);
-        m_rows.SetCell(row, colCutTime, SecondsToTimeText(std::min(end, duration) - start));
+// A row still being measured has no duration to check its times against yet; its check runs when
+// the duration is known.
+void SourceListController::CorrectTimes(std::size_t row, bool seekPreview) {
+    const std::string d = m_rows.Cell(row, colDuration);
+    if (d == MeasuringText)
+        return;
+    std::string s = m_rows.Cell(row, colStartTime);
+    std::string e = m_rows.Cell(row, colEndTime);
+    if (s.empty()) {
+        s = ZeroTime;
+        m_rows.SetCell(row, colStartTime, s);
     }
+    if (e.empty()) {
+        e = d;
+        m_rows.SetCell(row, colEndTime, e);
+    }
+    const int64_t duration = FixedPositionSeconds(d);
+    const int64_t start = FixedPositionSeconds(s);
+    const int64_t end = FixedPositionSeconds(e);
+
+    // Every comparison below uses the values read above, not the cells as corrected on the way.
+    if (start >= duration)
+        m_rows.SetCell(row, colStartTime, d.substr(0, 8));
+    if (start >= end)
+        m_rows.SetCell(row, colEndTime, s.substr(0, 8));
+    if (seekPreview && m_trimBar.TrimBarSynced && m_preview.IsPreviewActive())
+        m_preview.SeekPreview(FixedPositionSeconds(m_rows.Cell(row, colStartTime)) * 1000);
+    if (end >= duration)
+        m_rows.SetCell(row, colEndTime, d);
+    m_rows.SetCell(row, colCutTime, SecondsToTimeText(std::min(end, duration) - start));
 }

@@ -2,6 +2,11 @@
 
 #include <array>
 
+#include <QFileInfo>
+
+#include "sources/SourceThumbnails.h"
+#include "support/Text.h"
+
 namespace {
 
 const std::array<const char*, SourceColumnCount> ColumnCaptions = {
@@ -52,11 +57,50 @@ QVariant SourceListModel::data(const QModelIndex& index, int role) const {
             return QString::fromLocal8Bit(text);
         return {};
     }
+    if (column == colFileName)
+        return FileNameData(row, role);
     if (role == Qt::ToolTipRole && column == colCutTime && m_cutTimeToolTip)
         return QString::fromLocal8Bit(m_cutTimeToolTip(row));
     if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
         return QString::fromLocal8Bit(text);
     return {};
+}
+
+QVariant SourceListModel::FileNameData(std::size_t row, int role) const {
+    const std::string& path = m_list.Cell(row, colFileName);
+    switch (role) {
+    case Qt::DisplayRole:
+        return QFileInfo(QString::fromLocal8Bit(path)).fileName();
+    case Qt::EditRole:
+    case Qt::ToolTipRole:
+        return QString::fromLocal8Bit(path);
+    case Qt::DecorationRole: {
+        if (!m_thumbnails)
+            return {};
+        const int64_t start = TryTimeTextToSeconds(m_list.Cell(row, colStartTime)).value_or(0);
+        const QImage picture = m_thumbnails->Thumbnail(path, start);
+        return picture.isNull() ? QVariant() : QVariant(picture);
+    }
+    default:
+        return {};
+    }
+}
+
+void SourceListModel::SetThumbnails(SourceThumbnails* thumbnails) {
+    if (m_thumbnails)
+        disconnect(m_thumbnails, nullptr, this, nullptr);
+    m_thumbnails = thumbnails;
+    if (m_thumbnails)
+        connect(m_thumbnails, &SourceThumbnails::Ready, this, &SourceListModel::ThumbnailReady);
+}
+
+void SourceListModel::ThumbnailReady(const QString& path) {
+    const std::string key = path.toLocal8Bit().toStdString();
+    for (std::size_t row = 0; row < m_list.RowCount() && ToInt(row) < m_shownRows; ++row)
+        if (m_list.Cell(row, colFileName) == key) {
+            const QModelIndex cell = index(ToInt(row), ToInt(colFileName));
+            emit dataChanged(cell, cell, {Qt::DecorationRole});
+        }
 }
 
 // The list tells this model about every change it makes, which repaints the cell.
@@ -83,7 +127,9 @@ Qt::ItemFlags SourceListModel::flags(const QModelIndex& index) const {
     Qt::ItemFlags flags = Qt::ItemIsEnabled | Qt::ItemIsSelectable | Qt::ItemNeverHasChildren;
     if (index.column() == colCheck)
         flags |= Qt::ItemIsUserCheckable;
-    if (IsTimeColumn(index.column()))
+    // A row's times are checked against its duration, so they wait for it to be measured.
+    if (IsTimeColumn(index.column()) && HasRow(index.row()) &&
+        m_list.Cell(static_cast<std::size_t>(index.row()), colDuration) != MeasuringText)
         flags |= Qt::ItemIsEditable;
     return flags;
 }
@@ -114,6 +160,11 @@ void SourceListModel::RowsRemoved(std::size_t first, std::size_t count) {
 void SourceListModel::CellChanged(std::size_t row, std::size_t column) {
     const QModelIndex cell = index(ToInt(row), ToInt(column));
     emit dataChanged(cell, cell);
+    // The picture shows the file at its start time.
+    if (column == colStartTime && m_thumbnails) {
+        const QModelIndex name = index(ToInt(row), ToInt(colFileName));
+        emit dataChanged(name, name, {Qt::DecorationRole});
+    }
 }
 
 void SourceListModel::SelectionChanged() {

@@ -8,9 +8,13 @@
 #include "sources/SourceList.h"
 
 // The grid dxTreeSourceFileInfo's view of the source list: one row per SourceItem, the seven
-// columns with their captions. The check column shows "True"/"False" as a check box and writes
+// columns with their captions. The file name column shows the file's name, with its full path (the
+// cell's text, also its edit value) in the tooltip and, when pictures are given, a small picture
+// of the file at the row's start time. The check column shows "True"/"False" as a check box and writes
 // the text back when the user toggles it; the start and end times are edited as text. The model
 // follows the list's change notifications.
+class SourceThumbnails;
+
 class SourceListModel final : public QAbstractTableModel, private SourceListObserver {
     Q_OBJECT
 
@@ -30,6 +34,9 @@ public:
         m_cutTimeToolTip = std::move(toolTip);
     }
 
+    // The pictures shown in the file name column; null for none. Not owned.
+    void SetThumbnails(SourceThumbnails* thumbnails);
+
 signals:
     // The list's selection or focused row changed (not through this model).
     void listSelectionChanged();
@@ -41,9 +48,12 @@ private:
     void SelectionChanged() override;
 
     bool HasRow(int row) const;
+    QVariant FileNameData(std::size_t row, int role) const;
+    void ThumbnailReady(const QString& path);
 
     SourceList& m_list;
     std::function<std::string(std::size_t row)> m_cutTimeToolTip;
+    SourceThumbnails* m_thumbnails = nullptr;
     // The row count the views have been told about. The list reports a change after making it,
     // so during a begin/end pair the views still see the old count.
     int m_shownRows = 0;

@@ -10,9 +10,10 @@ class TimeEditDelegate final : public QStyledItemDelegate {
     Q_OBJECT
 
 public:
-    // endsOnChange: every change of the value commits it and ends the edit at once (the start
-    // time's dxtrlSourceFileStartTimeChange).
-    TimeEditDelegate(bool endsOnChange, QObject* parent = nullptr);
+    // commitsOnChange: every change of the value is written to the cell at once and reported
+    // (ChangedWhileEditing), so the times are checked while the user types (the start time's
+    // dxtrlSourceFileStartTimeChange); the edit itself ends only when the user ends it.
+    TimeEditDelegate(bool commitsOnChange, QObject* parent = nullptr);
 
     static constexpr const char* DisplayFormat = "HH:mm:ss";
 
@@ -21,8 +22,12 @@ public:
     void setEditorData(QWidget* editor, const QModelIndex& index) const override;
     void setModelData(QWidget* editor, QAbstractItemModel* model, const QModelIndex& index) const override;
 
+signals:
+    // A change of the value was written to the cell while the editor stays open.
+    void ChangedWhileEditing();
+
 private:
     void dxtrlSourceFileStartTimeChange(QWidget* editor);
 
-    bool m_endsOnChange;
+    bool m_commitsOnChange;
 };

@@ -27,12 +27,14 @@
 #include "app/RivamoApplication.h"
 #include "convert/ConvertingWindow.h"
 #include "convert/PosixProcessLauncher.h"
+#include "sources/SavedSourceList.h"
 #include "support/SingleInstance.h"
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/MediaCheck.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TestClip.h"
+#include "tests/common/XDesktop.h"
 #include "tests/convert/RealProcesses.h"
 
 namespace fs = std::filesystem;
@@ -415,6 +417,109 @@ TEST_F(App_SingleInstanceTests, ASecondStartSaysSoBringsTheFirstForwardAndEnds) 
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(Stacking({firstWindow, otherWindow}), (QStringList{firstWindow, otherWindow}));
     EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+} // namespace
+
+namespace {
+
+// The list of files kept across runs of the real program: after a normal close, and after the
+// program was killed during a batch.
+class App_KeptSourceListTests : public App_SingleInstanceTests {
+protected:
+    void SetUp() override {
+        App_SingleInstanceTests::SetUp();
+        if (IsSkipped())
+            return;
+        m_folder = ProgramFolder("prog");
+        fs::copy_file(fs::path(ProgramDir()) / "trenc", m_folder + "trenc");
+        fs::create_directories(root.Path() / "home" / "Rivamo");
+    }
+    void TearDown() override {
+        if (m_program) {
+            m_program->kill();
+            m_program->waitForFinished();
+        }
+    }
+    QProcess& Start() {
+        m_program = std::make_unique<QProcess>();
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("QT_QPA_PLATFORM", "xcb");
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        environment.insert("HOME", QString::fromStdString((root.Path() / "home").string()));
+        m_program->setProcessEnvironment(environment);
+        m_program->start(QString::fromStdString(m_folder + "rivamo"), {});
+        EXPECT_TRUE(m_program->waitForStarted());
+        return *m_program;
+    }
+    fs::path ListFile() const { return m_folder + "SourceList.txt"; }
+    std::vector<SavedSourceRow> Kept() const {
+        return fs::exists(ListFile()) ? ParseSavedSourceList(TempDir::ReadFile(ListFile()))
+                                      : std::vector<SavedSourceRow>{};
+    }
+    // Waits until the program has written the list anew (a new file replaces the old one).
+    bool WaitForNewList(ino_t old) const {
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        struct stat info {};
+        while (std::chrono::steady_clock::now() < until) {
+            if (::stat(ListFile().c_str(), &info) == 0 && info.st_ino != old)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+        }
+        return false;
+    }
+    ino_t ListInode() const {
+        struct stat info {};
+        return ::stat(ListFile().c_str(), &info) == 0 ? info.st_ino : 0;
+    }
+    void CloseNormally(QProcess& program) {
+        const QString main = WindowOf(program, MainCaption);
+        XDesktop().RequestClose(main.toULong());
+        ASSERT_TRUE(program.waitForFinished(60000));
+    }
+
+    std::string m_folder;
+    std::unique_ptr<QProcess> m_program;
+};
+
+TEST_F(App_KeptSourceListTests, TheListComesBackAfterACloseAndAfterAKillDuringABatch) {
+    TempDir clips;
+    const ClipRecipe recipe{4, "64x48", 5, 0, {"-c:v", "mpeg4"}};
+    const std::string a = MakeClip(clips, "a.avi", recipe);
+    const std::string b = MakeClip(clips, "b c.avi", recipe);
+    const std::vector<SavedSourceRow> expected = {{a, true, "00:00:01", "00:00:04"},
+                                                  {b, false, "00:00:00", "00:00:04"}};
+    fs::copy_file(clips.WriteFile("list", "Rivamo source list 1\nTrue\t00:00:01\t00:00:04\t" + a +
+                                              "\nFalse\t00:00:00\t\t" + b + "\nTrue\t00:00:00\t\t" +
+                                              clips.Folder() + "gone.avi\n"),
+                  ListFile());
+
+    // The gone file is named in a box; the others are measured again and kept.
+    QProcess& first = Start();
+    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+    while (Kept() != expected && std::chrono::steady_clock::now() < until)
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    ASSERT_EQ(Kept(), expected);
+    Tool("xdotool", {"windowfocus", "--sync", WindowOf(first, "^Rivamo$"), "key", "Return"});
+    CloseNormally(first);
+    EXPECT_EQ(first.exitCode(), 0);
+    EXPECT_EQ(Kept(), expected);
+
+    // Killed while the batch waits before its first file.
+    const ino_t closed = ListInode();
+    QProcess& second = Start();
+    ASSERT_TRUE(WaitForNewList(closed)) << "the list was restored and kept again";
+    Tool("xdotool", {"windowfocus", "--sync", WindowOf(second, MainCaption), "key", "ctrl+s"});
+    ASSERT_FALSE(WindowOf(second, "^Converting$").isEmpty());
+    second.kill();
+    ASSERT_TRUE(second.waitForFinished(30000));
+    EXPECT_EQ(Kept(), expected);
+
+    const ino_t killed = ListInode();
+    QProcess& third = Start();
+    ASSERT_TRUE(WaitForNewList(killed));
+    CloseNormally(third);
+    EXPECT_EQ(Kept(), expected);
 }
 
 } // namespace

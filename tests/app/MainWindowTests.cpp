@@ -54,6 +54,7 @@ protected:
         window.SetConvertBatch([this] { ++conversions; });
         window.SetSourceListCommands({
             .openFiles = [this] { commands.push_back("open"); },
+            .addFolder = [this] { commands.push_back("add folder"); },
             .removeFiles = [this] { commands.push_back("remove"); },
             .clearFiles = [this] { commands.push_back("clear"); },
             .downloadCodec = [this] { commands.push_back("download"); },
@@ -238,11 +239,16 @@ TEST_F(App_MainWindowTests, ListButtonsAndTheDownloadLabelRunTheirCommands) {
     EXPECT_EQ(window.btnOpenFile->toolTip(), "Ctrl + O");
     EXPECT_EQ(window.btnRemoveFile->toolTip(), "Ctrl + R");
     EXPECT_EQ(window.btnClearFile->toolTip(), "Ctrl + L");
+    EXPECT_EQ(window.btnAddFolder->toolTip(), "Ctrl + D");
+    EXPECT_EQ(window.btnAddFolder->accessibleName(), "Add Folder...");
     QTest::mouseClick(window.btnOpenFile, Qt::LeftButton);
     QTest::mouseClick(window.btnRemoveFile, Qt::LeftButton);
     QTest::mouseClick(window.btnClearFile, Qt::LeftButton);
     QTest::mouseClick(window.Label3, Qt::LeftButton);
-    EXPECT_EQ(commands, (std::vector<std::string>{"open", "remove", "clear", "download"}));
+    QTest::mouseClick(window.btnAddFolder, Qt::LeftButton);
+    PressKey(Qt::Key_D, Qt::ControlModifier);
+    EXPECT_EQ(commands,
+              (std::vector<std::string>{"open", "remove", "clear", "download", "add folder", "add folder"}));
 
     EXPECT_EQ(window.Label3->text(), "Click here to download the coder");
     EXPECT_TRUE(window.Label3->font().underline());

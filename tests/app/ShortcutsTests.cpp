@@ -35,6 +35,7 @@ TEST(App_ShortcutsTests, KeysReachTheirCommandsWithCtrlAloneAndF1WithAnything) {
         {'S', Ctrl, Convert},
         {'N', Ctrl, Convert}, // not the Options dialog, whatever the hints say
         {'B', Ctrl, SelectOutputFolder},
+        {'D', Ctrl, AddFolder},
         {112, None, Help},
         {112, Shift, Help},
         {112, Ctrl, Help},
@@ -47,7 +48,7 @@ TEST(App_ShortcutsTests, KeysReachTheirCommandsWithCtrlAloneAndF1WithAnything) {
         {'O', Shift, std::nullopt},
         {'O', Alt, std::nullopt},
         // Keys outside the table, and the letters' lower-case codes.
-        {'D', Ctrl, std::nullopt},
+        {'E', Ctrl, std::nullopt},
         {'s', Ctrl, std::nullopt},
         {113, None, std::nullopt},
         {0, Ctrl, std::nullopt},

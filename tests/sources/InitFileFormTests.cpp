@@ -91,6 +91,7 @@ TEST_F(Sources_InitFileFormTests, OpenCommandAddsThroughThePopup) {
         std::vector<std::string> Pick(const std::string&) override {
             return {"/d/b.avi", "/d/a.avi", "/d/b.avi"};
         }
+        std::optional<std::string> PickFolder(const std::string&) override { return std::nullopt; }
     } picker;
     TempDir dir;
     dir.WriteFile("Config/UserSettings.ini", "");

@@ -18,6 +18,7 @@ struct ScriptedPicker final : SourceFilePicker {
         Paths answer = answers.at(folders.size() - 1);
         return answer;
     }
+    std::optional<std::string> PickFolder(const std::string&) override { return std::nullopt; }
 };
 
 struct RecordingPopup final : BusyPopup {

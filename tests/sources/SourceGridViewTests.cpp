@@ -103,13 +103,13 @@ TEST_F(Sources_SourceGridViewTests, TimeEditorHandsBackTwoDigitFields) {
     EXPECT_EQ(edited.count(), 1);
 }
 
-TEST_F(Sources_SourceGridViewTests, ChangingTheStartTimeEndsTheEditAtOnce) {
+TEST_F(Sources_SourceGridViewTests, ChangingTheStartTimeWritesItAndKeepsTheEditOpen) {
     QSignalSpy edited(&m_grid, &SourceGridView::Edited);
     Click(2, colStartTime);
     QTimeEdit* editor = OpenEditor();
     ASSERT_NE(editor, nullptr);
     editor->setTime(QTime(0, 0, 7));
-    EXPECT_EQ(OpenEditor(), nullptr);
+    EXPECT_EQ(OpenEditor(), editor);
     EXPECT_EQ(m_list.Cell(2, colStartTime), "00:00:07");
     EXPECT_EQ(edited.count(), 1);
 }

@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QMimeData>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimeEdit>
 #include <QUrl>
@@ -13,6 +14,8 @@
 #include "sources/InitFileForm.h"
 #include "sources/SourceGridView.h"
 #include "sources/SourceListController.h"
+#include "sources/SourceListModel.h"
+#include "sources/SourceThumbnails.h"
 #include "support/QtEventPump.h"
 #include "tests/common/TempDir.h"
 #include "tests/common/TestClip.h"
@@ -30,9 +33,14 @@ std::string MakeClip(const TempDir& folder, const std::string& name, int seconds
 struct ScriptedPicker final : SourceFilePicker {
     Paths answer;
     Paths folders;
+    std::optional<std::string> chosenFolder;
     Paths Pick(const std::string& folder) override {
         folders.push_back(folder);
         return answer;
+    }
+    std::optional<std::string> PickFolder(const std::string& folder) override {
+        folders.push_back(folder);
+        return chosenFolder;
     }
 };
 
@@ -81,6 +89,14 @@ protected:
         for (std::size_t row = 0; row < m_list.RowCount(); ++row)
             cells.push_back(m_list.Cell(row, column));
         return cells;
+    }
+
+    // The time editor now open, if any (closed ones are deleted later).
+    QTimeEdit* OpenEditor() const {
+        for (QTimeEdit* editor : m_grid->viewport()->findChildren<QTimeEdit*>())
+            if (editor->isVisible())
+                return editor;
+        return nullptr;
     }
 
     static TempDir* s_clips;
@@ -145,6 +161,79 @@ TEST_F(Sources_SourceListBindingTests, TypedStartPastTheEndIsCorrectedWhenTheEdi
     EXPECT_EQ(m_list.Cell(0, colStartTime), "00:00:03");
     EXPECT_EQ(m_list.Cell(0, colEndTime), "00:00:03");
     EXPECT_EQ(m_list.Cell(0, colCutTime), "00:00:00");
+}
+
+TEST_F(Sources_SourceListBindingTests, ATimeTypedIntoTheGridIsTheTimeStoredWhicheverWayTheEditEnds) {
+    enum class End { Enter, Tab, ClickElsewhere };
+    const struct {
+        std::size_t column;
+        const char* typed;
+        End end;
+        const char* stored;
+    } cases[] = {
+        {colStartTime, "00:01:02", End::Enter, "00:01:02"},
+        {colStartTime, "01:30:00", End::Tab, "01:30:00"},
+        {colStartTime, "00:00:07", End::ClickElsewhere, "00:00:07"},
+        {colStartTime, "000102", End::Enter, "00:01:02"},
+        {colEndTime, "01:30:00", End::Enter, "01:30:00"},
+        {colEndTime, "000107", End::ClickElsewhere, "00:01:07"},
+    };
+    for (const auto& c : cases) {
+        m_list.Clear();
+        for (int rows = 0; rows < 2; ++rows) {
+            const std::size_t row = m_list.AppendRow();
+            for (const std::size_t column : {colDuration, colEndTime, colCutTime})
+                m_list.SetCell(row, column, "02:00:00");
+            m_list.SetCell(row, colStartTime, "00:00:00");
+        }
+        QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                          m_grid->visualRect(m_model.index(0, static_cast<int>(c.column))).center());
+        QTimeEdit* editor = OpenEditor();
+        ASSERT_NE(editor, nullptr) << c.typed;
+        QTest::keyClicks(editor, c.typed);
+        EXPECT_EQ(OpenEditor(), editor) << "the edit stays open: " << c.typed;
+        if (c.end == End::ClickElsewhere)
+            QTest::mouseClick(m_grid->viewport(), Qt::LeftButton, Qt::NoModifier,
+                              m_grid->visualRect(m_model.index(1, colFileName)).center());
+        else
+            QTest::keyClick(editor, c.end == End::Enter ? Qt::Key_Return : Qt::Key_Tab);
+        QApplication::processEvents();
+        EXPECT_EQ(m_list.Cell(0, c.column), c.stored) << c.typed;
+    }
+}
+
+TEST_F(Sources_SourceListBindingTests, AFolderDroppedOrChosenWithAddFolderAddsTheClipsBelowItInNameOrder) {
+    Drop(m_mainWindow, {s_clips->Path().string()});
+    EXPECT_EQ(Column(colFileName), (Paths{s_first, s_second}));
+    m_list.Clear();
+    m_picker->chosenFolder = s_clips->Path().string();
+    m_binding->btnAddFolderClick();
+    EXPECT_EQ(m_picker->folders, Paths{"/home/u/"});
+    EXPECT_EQ(Column(colFileName), (Paths{s_first, s_second}));
+    EXPECT_EQ(m_initDir.Read(), s_clips->Folder());
+}
+
+TEST_F(Sources_SourceListBindingTests, PicturesOfTheRowsAreMadeInTheBackgroundOnceEachAndShownByName) {
+    SourceThumbnails thumbnails;
+    QSignalSpy ready(&thumbnails, &SourceThumbnails::Ready);
+    const TempDir other;
+    const std::string text = other.WriteFile("readme.avi", "no video");
+    EXPECT_TRUE(thumbnails.Thumbnail(s_first, 1).isNull());
+    EXPECT_TRUE(thumbnails.Thumbnail(text, 0).isNull());
+    EXPECT_TRUE(thumbnails.Thumbnail(s_first, 1).isNull()) << "asked twice, made once";
+    QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 2, 30000);
+    const QImage picture = thumbnails.Thumbnail(s_first, 1);
+    ASSERT_FALSE(picture.isNull());
+    EXPECT_EQ(picture.size(), QSize(36, 27)) << "a 64x48 clip scaled into 48x27";
+    EXPECT_TRUE(thumbnails.Thumbnail(text, 0).isNull());
+
+    SourceList list;
+    SourceListModel model(list);
+    model.SetThumbnails(&thumbnails);
+    const std::size_t row = list.AppendRow();
+    list.SetCell(row, colFileName, s_first);
+    list.SetCell(row, colStartTime, "00:00:01");
+    EXPECT_EQ(model.data(model.index(0, colFileName), Qt::DecorationRole).value<QImage>(), picture);
 }
 
 TEST_F(Sources_SourceListBindingTests, DeleteKeyAndRowsDraggedOffTheGridRemoveTheSelectedRows) {

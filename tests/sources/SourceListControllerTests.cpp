@@ -48,6 +48,13 @@ struct CountingPump final : EventPump {
     void Pump() override { ++pumps; }
 };
 
+// Holds every measurement until the test hands its result back, as a worker would later.
+struct HeldMeasurer final : DurationMeasurer {
+    std::vector<std::pair<std::string, Done>> held;
+    void Measure(const std::string& path, Done done) override { held.emplace_back(path, std::move(done)); }
+    void Deliver(std::size_t index, int64_t seconds) { held.at(index).second(seconds); }
+};
+
 class Sources_SourceListControllerTests : public ::testing::Test {
 protected:
     std::string Clip(const std::string& name, int64_t durationMs, std::size_t bytes = 1536) {
@@ -76,8 +83,11 @@ protected:
     TrimBarState trimBar;
     CountingPump pump;
     int codecErrors = 0;
-    SourceListController controller{rows,    probe, preview,
-                                    trimBar, pump,  [this](const std::string&) { ++codecErrors; }};
+    std::string codecErrorNames;
+    SourceListController controller{rows, probe, preview, trimBar, pump, [this](const std::string& names) {
+                                        ++codecErrors;
+                                        codecErrorNames = names;
+                                    }};
 };
 
 } // namespace
@@ -115,13 +125,13 @@ TEST_F(Sources_SourceListControllerTests, DuplicatesAreSkippedSilentlyAndOtherTy
     EXPECT_FALSE(SourceListController::IsAcceptedSource("a.txt"));
 }
 
-TEST_F(Sources_SourceListControllerTests, UnmeasurableFilesShowTheCodecErrorOnceEachAndAddNoRow) {
+TEST_F(Sources_SourceListControllerTests, UnmeasurableFilesOfOneAddShowOneCodecErrorAndAddNoRow) {
     const std::string short_ = Clip("short.avi", 999);
     const std::string broken = dir.WriteFile("broken.mov", "not a movie");
     const std::string good = Clip("good.wmv", 1000);
     controller.AddSourceFiles({short_, broken, good});
-    EXPECT_EQ(codecErrors, 2);
-    EXPECT_EQ(pump.pumps, 3) << "the window is served after every measured file";
+    EXPECT_EQ(codecErrors, 1);
+    EXPECT_EQ(codecErrorNames, short_ + "\n" + broken);
     EXPECT_EQ(Column(colFileName), std::vector<std::string>{good});
     EXPECT_EQ(Column(colDuration), std::vector<std::string>{"00:00:01"});
 }
@@ -220,4 +230,58 @@ TEST_F(Sources_SourceListControllerTests, MalformedTimeEndsTheCheckAtThatRow) {
     AddRow("00:05:00", "00:09:00", "00:05:00");
     EXPECT_THROW(controller.dxTreeSourceFileInfoEdited(), std::invalid_argument);
     EXPECT_EQ(rows.Cell(1, colStartTime), "00:09:00") << "rows after the bad one are not checked";
+}
+
+TEST_F(Sources_SourceListControllerTests, RowsAppearAtOnceAndTheirDurationsFollowFromTheMeasurer) {
+    HeldMeasurer measurer;
+    controller.SetMeasurer(&measurer);
+    const std::string a = Clip("a.avi", 0), b = Clip("b.avi", 0), c = Clip("c.avi", 0), d = Clip("d.avi", 0);
+    controller.StartAddingSourceFiles({a, b, c, d});
+    EXPECT_EQ(Column(colDuration), std::vector<std::string>(4, MeasuringText));
+    EXPECT_TRUE(controller.IsMeasuring());
+    rows.SelectOnly(3);
+    controller.dxTreeSourceFileInfoEdited(); // no duration to check against yet: nothing changes
+    EXPECT_EQ(rows.Cell(3, colEndTime), "");
+    controller.btnRemoveFileClick(); // d goes before it is measured
+
+    measurer.Deliver(1, 0);  // b cannot be measured...
+    measurer.Deliver(0, 90); // ...a can
+    measurer.Deliver(3, 50); // d's row is gone: nothing happens
+    EXPECT_EQ(codecErrors, 0) << "the codec error waits for the last file of the add";
+    measurer.Deliver(2, 0);
+    EXPECT_FALSE(controller.IsMeasuring());
+    EXPECT_EQ(codecErrors, 1);
+    EXPECT_EQ(codecErrorNames, b + "\n" + c);
+    EXPECT_EQ(Column(colFileName), std::vector<std::string>{a});
+    EXPECT_EQ(rows.Row(0).cells, (std::array<std::string, 7>{"True", a, "1.5 KB", "00:01:30", "00:00:00",
+                                                             "00:01:30", "00:01:30"}));
+}
+
+TEST_F(Sources_SourceListControllerTests, RestoredRowsKeepTheirCheckAndTimesAndGoneFilesAreNamedOnce) {
+    std::vector<std::string> warnings;
+    controller.SetWarning([&](const std::string& message) { warnings.push_back(message); });
+    const std::string kept = Clip("kept.avi", 600000), measured = Clip("measured.avi", 60000);
+    const std::string longer = Clip("longer.avi", 60000);
+    controller.RestoreRows({{kept, false, "00:01:00", "00:04:00"},
+                            {dir.Folder() + "gone.avi", true, "00:00:00", "00:01:00"},
+                            {measured, true, "00:00:10", ""},
+                            {longer, true, "00:00:10", "00:09:00"}, // the file is shorter now
+                            {dir.Folder(), true, "00:00:00", ""}});
+    EXPECT_EQ(Column(colCheck), (std::vector<std::string>{"False", "True", "True"}));
+    EXPECT_EQ(Column(colStartTime), (std::vector<std::string>{"00:01:00", "00:00:10", "00:00:10"}));
+    EXPECT_EQ(Column(colEndTime), (std::vector<std::string>{"00:04:00", "00:01:00", "00:01:00"}));
+    EXPECT_EQ(Column(colCutTime), (std::vector<std::string>{"00:03:00", "00:00:50", "00:00:50"}));
+    EXPECT_EQ(warnings, std::vector<std::string>{"These files of the last list are no longer there and were "
+                                                 "left out:\n" +
+                                                 dir.Folder() + "gone.avi\n" + dir.Folder()});
+}
+
+TEST_F(Sources_SourceListControllerTests, AFolderGivesTheAcceptedFilesBelowItInNameOrder) {
+    for (const char* name : {"b/z.avi", "b/a.MOV", "a.mkv", "notes.txt", "c/d/deep.mp4", "c/d/.x"})
+        dir.WriteFile("top/" + std::string(name), "x");
+    const std::string top = dir.Folder() + "top";
+    const std::string file = dir.WriteFile("single.avi", "x");
+    EXPECT_EQ(SourceListController::WithFolderContents({file, top}),
+              (std::vector<std::string>{file, top + "/a.mkv", top + "/b/a.MOV", top + "/b/z.avi",
+                                        top + "/c/d/deep.mp4"}));
 }

@@ -56,8 +56,11 @@ struct ListUnderTest {
     TrimBarState trimBar;
     QtEventPump pump;
     int codecErrors = 0;
-    SourceListController controller{rows,    probe, preview,
-                                    trimBar, pump,  [this](const std::string&) { ++codecErrors; }};
+    std::string named; // the files the last codec error window named, one a line
+    SourceListController controller{rows, probe, preview, trimBar, pump, [this](const std::string& names) {
+                                        ++codecErrors;
+                                        named = names;
+                                    }};
 };
 
 struct DamagedFile {
@@ -153,7 +156,8 @@ TEST_F(Sources_SourceListDamagedFilesTests, EachDamagedFileAddsARowOrShowsTheCod
         codecErrors += error ? 1 : 0;
     }
 
-    // All in one add, as a drop of every file at once: the same files measure.
+    // All in one add, as a drop of every file at once: the same files measure, and one codec error
+    // window names all the others.
     ListUnderTest together;
     std::vector<std::string> paths;
     for (const DamagedFile& file : files)
@@ -163,7 +167,8 @@ TEST_F(Sources_SourceListDamagedFilesTests, EachDamagedFileAddsARowOrShowsTheCod
     for (std::size_t row = 0; row < together.rows.RowCount(); ++row)
         listed.push_back(together.rows.Cell(row, colFileName));
     EXPECT_EQ(listed, measured);
-    EXPECT_EQ(together.codecErrors, codecErrors);
+    EXPECT_EQ(together.codecErrors, 1);
+    EXPECT_EQ(std::count(together.named.begin(), together.named.end(), '\n') + 1, codecErrors);
 
     RecordProperty("files", static_cast<int>(files.size()));
     RecordProperty("rows", rowsAdded);

@@ -48,7 +48,10 @@ TEST_F(Sources_SourceListModelTests, FollowsInsertsRemovalsAndCellChanges) {
     AddRow(list, "/videos/d.flv");
     EXPECT_EQ(inserted.count(), 3);
     ASSERT_EQ(model.rowCount(), 3);
-    EXPECT_EQ(Text(model, 1, colFileName), "/videos/b c.mov");
+    // The name is shown, the whole path is the tip and the value edited.
+    EXPECT_EQ(Text(model, 1, colFileName), "b c.mov");
+    EXPECT_EQ(model.data(model.index(1, colFileName), Qt::ToolTipRole).toString(), "/videos/b c.mov");
+    EXPECT_EQ(model.data(model.index(1, colFileName), Qt::EditRole).toString(), "/videos/b c.mov");
     EXPECT_EQ(Text(model, 2, colCutTime), "00:01:00");
 
     changed.clear();
@@ -60,7 +63,7 @@ TEST_F(Sources_SourceListModelTests, FollowsInsertsRemovalsAndCellChanges) {
     list.DeleteRow(1);
     EXPECT_EQ(removed.count(), 1);
     ASSERT_EQ(model.rowCount(), 2);
-    EXPECT_EQ(Text(model, 1, colFileName), "/videos/d.flv");
+    EXPECT_EQ(Text(model, 1, colFileName), "d.flv");
 
     list.Clear();
     EXPECT_EQ(model.rowCount(), 0);
