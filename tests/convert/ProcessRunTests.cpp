@@ -18,16 +18,16 @@ using ::testing::HasSubstr;
 
 namespace {
 
+// Everything the child writes until it ends; a child that outlives the bound fails the test.
 std::string ReadToEnd(ChildProcess& child) {
     std::string all;
     bool running = true;
-    while (running) {
+    EXPECT_TRUE(Eventually([&] {
         running = child.IsRunning();
         while (child.BytesWaiting() > 0)
             all += child.Read(MaxChunkBytes);
-        if (running)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+        return !running;
+    })) << "the child is still running";
     return all;
 }
 
@@ -110,14 +110,19 @@ TEST_F(Convert_ProcessRunTests, ARunGoesOnUntilItsChildIsKilled) {
                           });
     worker.Start();
     std::optional<ProcessEntry> child;
-    while (!child) {
+    ASSERT_TRUE(Eventually([&] {
         const auto listed = own.Snapshot().value();
         if (!listed.empty())
             child = listed.front();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+        return child.has_value();
+    }));
     EXPECT_EQ(child->exeName, "trenc");
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    // Several pieces of output: the child keeps running and the run keeps reading.
+    const auto chunkCount = [&] {
+        const std::lock_guard lock(mutex);
+        return chunks.size();
+    };
+    EXPECT_TRUE(Eventually([&] { return chunkCount() >= 3; }));
     EXPECT_FALSE(worker.Finished());
     ASSERT_TRUE(own.Terminate(child->pid));
     worker.WaitFor();
@@ -139,8 +144,8 @@ TEST_F(Convert_ProcessRunTests, TheTableNamesAProcessByItsExecutableAndSkipsItOn
 
     ASSERT_TRUE(LinuxProcessTable().Terminate(listed[0].pid));
     // Killed but not yet reaped: a zombie, which runs no more and is not listed.
-    while (OwnChildrenTable::ParentOf(listed[0].pid) == getpid() && Listed(listed[0].pid))
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(Eventually(
+        [&] { return OwnChildrenTable::ParentOf(listed[0].pid) != getpid() || !Listed(listed[0].pid); }));
     EXPECT_FALSE(Listed(listed[0].pid));
     EXPECT_FALSE(child->IsRunning());
     EXPECT_FALSE(LinuxProcessTable().Terminate(listed[0].pid));

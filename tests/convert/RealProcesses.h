@@ -1,10 +1,12 @@
 #pragma once
 
 #include <cerrno>
+#include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <optional>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <sys/types.h>
@@ -15,6 +17,18 @@
 #include "tests/common/TempDir.h"
 
 // Helpers for tests that run real child processes.
+
+// Checks `done` until it holds, or gives up after the bound: a child process gives no event to
+// wait for, but a wait for one must end, and a test that gives up says so by the false it gets.
+template <typename Done> bool Eventually(Done done, std::chrono::seconds bound = std::chrono::seconds(30)) {
+    const auto until = std::chrono::steady_clock::now() + bound;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 // The system's process table narrowed to the children of this test process, so that transcoders of
 // other test programs running at the same time neither delay these tests nor get killed by them.
