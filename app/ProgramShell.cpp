@@ -62,7 +62,7 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
       m_commands(m_commonLib), m_shell(options.shell != nullptr ? *options.shell : m_desktopShell),
       m_power(options.power != nullptr ? *options.power : m_logindPower),
       m_media(m_probe, options.previewOutput),
-      m_previewPlayer(m_media, m_sources, m_trimBar, m_pump, m_clock,
+      m_previewPlayer(m_media, m_sources, m_trimBar,
                       [this](const std::string& line) { m_appFunc.WriteLog(line); }),
       m_trimBarLogic(m_sources, m_trimBar, m_previewPlayer, m_pump),
       m_sourceController(

@@ -1,8 +1,12 @@
-// The whole program previewing a 1080p H.264 clip: its peak memory while playing, and its CPU use
-// while idle and while the preview stands paused. Run on a display (Xvfb is enough: Mesa draws in software).
+// The whole program previewing a 1080p H.264 clip: how long the event loop stands still while a
+// file loads, the time from selecting a row to its first picture and of an exact seek while paused,
+// its peak memory while playing, and its CPU use while idle and while the preview stands paused.
+// Run on a display (Xvfb is enough: Mesa draws in software).
 //   preview_bench [clip]   (without a clip, a 20-second 1080p H.264 clip is made with ffmpeg)
 
+#include <algorithm>
 #include <chrono>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -20,12 +24,20 @@
 #include "app/ProgramShell.h"
 #include "app/RivamoApplication.h"
 #include "bench/RunProgram.h"
+#include "sources/PreviewPanel.h"
+#include "sources/VideoWindow.h"
 #include "support/QtMessageBoxes.h"
 
 namespace {
 
 namespace fs = std::filesystem;
+using Wall = std::chrono::steady_clock;
 
+constexpr int Loads = 5;
+// Exact positions between key frames (the clip has one every ten seconds), in milliseconds.
+constexpr int64_t SeekTargetsMs[] = {3040, 7520, 12040, 5200, 15600};
+constexpr int PictureLimitMs = 10000;
+constexpr double HalfPictureMs = 20; // 25 pictures a second
 constexpr int PlayingSeconds = 10;
 constexpr int PausedSeconds = 10;
 constexpr int IdleSeconds = 5;
@@ -99,6 +111,118 @@ template <typename Work> double CpuShareWhile(Work work) {
     return (CpuSeconds() - before) / wall * 100;
 }
 
+double Ms(Wall::duration duration) {
+    return std::chrono::duration<double, std::milli>(duration).count();
+}
+
+// The longest time the event loop stood still: a timer that asks to run every millisecond notes
+// the longest gap between two of its runs.
+class StallWatch {
+public:
+    StallWatch() {
+        m_timer.setTimerType(Qt::PreciseTimer);
+        m_timer.setInterval(1);
+        QObject::connect(&m_timer, &QTimer::timeout, [this] { Note(); });
+    }
+    void Start() {
+        m_last = Wall::now();
+        m_longest = {};
+        m_timer.start();
+    }
+    double StopMs() {
+        Note();
+        m_timer.stop();
+        return Ms(m_longest);
+    }
+
+private:
+    void Note() {
+        const auto now = Wall::now();
+        m_longest = std::max(m_longest, now - m_last);
+        m_last = now;
+    }
+    QTimer m_timer;
+    Wall::time_point m_last;
+    Wall::duration m_longest{};
+};
+
+// Runs `start` inside the event loop and the loop until the video window's next picture (at most
+// PictureLimitMs); the milliseconds from the start to that picture, negative when none came.
+template <typename Start> double MsToNextPicture(TVideoWindow& video, Start start) {
+    QEventLoop loop;
+    Wall::time_point begin;
+    double ms = -1;
+    QObject::connect(&video, &TVideoWindow::PictureDrawn, &loop, [&] {
+        if (ms < 0)
+            ms = Ms(Wall::now() - begin);
+        loop.quit();
+    });
+    QTimer::singleShot(0, &loop, [&] {
+        begin = Wall::now();
+        start();
+    });
+    QTimer::singleShot(PictureLimitMs, &loop, &QEventLoop::quit);
+    loop.exec();
+    return ms;
+}
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    return values.empty() ? 0 : values[values.size() / 2];
+}
+
+void PrintFigures(const char* what, const std::vector<double>& values, double goal) {
+    std::printf("%-38s median %7.1f ms, worst %7.1f ms (goal < %.0f ms)\n", what, Median(values),
+                *std::max_element(values.begin(), values.end()), goal);
+}
+
+// The selected row played from a stopped preview, Loads times: the time to its first picture and
+// the longest stall of the event loop from the click until then.
+bool MeasureLoading(ProgramShell& program, TVideoWindow& video) {
+    std::vector<double> pictures;
+    std::vector<double> stalls;
+    for (int i = 0; i < Loads; ++i) {
+        program.MainForm().btnStopClick();
+        RunEvents(1);
+        StallWatch watch;
+        const double ms = MsToNextPicture(video, [&] {
+            watch.Start();
+            program.Sources().SelectOnly(0);
+            program.MainForm().btnPlayClick();
+        });
+        stalls.push_back(watch.StopMs());
+        if (ms < 0) {
+            std::fprintf(stderr, "no picture within %d ms\n", PictureLimitMs);
+            return false;
+        }
+        pictures.push_back(ms);
+    }
+    PrintFigures("row selected to first picture:", pictures, 300);
+    PrintFigures("longest event-loop stall while loading:", stalls, 50);
+    return true;
+}
+
+// Exact seeks while paused, each between key frames: the time to the picture there.
+bool MeasureSeeking(ProgramShell& program, TVideoWindow& video) {
+    program.MainForm().btnPauseClick();
+    RunEvents(1);
+    std::vector<double> seeks;
+    for (const int64_t target : SeekTargetsMs) {
+        const double ms = MsToNextPicture(video, [&] { program.Preview().SeekPreview(target); });
+        RunEvents(1);
+        const double offBy = std::abs(static_cast<double>(program.Preview().CurrentMs() - target));
+        if (ms < 0 || offBy > HalfPictureMs) {
+            std::fprintf(stderr, "the seek to %lld ms showed no picture there\n",
+                         static_cast<long long>(target));
+            return false;
+        }
+        seeks.push_back(ms);
+    }
+    PrintFigures("exact seek while paused:", seeks, 150);
+    program.MainForm().btnPlayClick();
+    return true;
+}
+
 } // namespace
 
 int main(int argc, char* argv[]) {
@@ -119,8 +243,9 @@ int main(int argc, char* argv[]) {
                     CpuShareWhile([] { RunEvents(IdleSeconds); }));
         program.SourceController().AddSourceFiles({clip});
         std::printf("before preview:  %s\n", StatusLine("VmHWM").c_str());
-        program.MainForm().btnPlayClick();
-        if (!program.Preview().PreviewPlaying()) {
+        TVideoWindow* video = program.PreviewPanel().DSVideoWindowEx1;
+        if (video == nullptr || !MeasureLoading(program, *video) || !MeasureSeeking(program, *video) ||
+            !program.Preview().PreviewPlaying()) {
             std::fprintf(stderr, "the clip did not play\n");
             result = 1;
         } else {

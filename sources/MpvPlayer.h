@@ -1,8 +1,12 @@
 #pragma once
 
+#include <cstdint>
 #include <functional>
+#include <future>
 #include <memory>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include "sources/MediaPlayer.h"
 #include "sources/MediaProbe.h"
@@ -11,6 +15,7 @@ class QObject;
 class QTimer;
 struct mpv_handle;
 struct mpv_event;
+struct mpv_event_end_file;
 
 // Where the player's pictures and sound go.
 enum class MpvOutput {
@@ -19,9 +24,11 @@ enum class MpvOutput {
 };
 
 // The preview's media layer on libmpv. One player lives as long as the preview; "active" marks a
-// graph in use. Rendering measures the file with the duration probe first, so it fails exactly
-// where adding the file would (a decoder missing for any audio or video stream). mpv's callbacks
-// only post queued calls; its events are drained on the thread that owns the player.
+// graph in use. Loading runs in the background: mpv opens the file while the duration probe
+// measures it on a thread of its own, so a file fails exactly where adding it would (a decoder
+// missing for any audio or video stream). The file counts as loaded when both are done. mpv's
+// callbacks and the probe only post queued calls; everything else runs on the thread that owns the
+// player.
 class MpvPlayer final : public MediaPlayer {
 public:
     MpvPlayer(MediaProbe& probe, MpvOutput output);
@@ -39,6 +46,9 @@ public:
     void SetActive(bool active) override;
     void Empty() override;
     int Render(const std::string& path) override;
+    bool IsLoaded() const override { return m_loaded; }
+    // From a seek or a picture step until mpv shows the picture there.
+    bool IsSeeking() const { return m_seeking; }
     void Run() override;
     void Pause() override;
     void Stop() override;
@@ -47,13 +57,27 @@ public:
     void SetPosition(int64_t position) override;
     void StepPicture(bool forward) override;
     void SetTickHandler(TickHandler handler) override { m_tick = std::move(handler); }
+    void SetLoadHandler(LoadHandler handler) override { m_loadEnded = std::move(handler); }
     void SetPositionHandler(std::function<void()> handler) override { m_positionMoved = std::move(handler); }
 
 private:
+    // The file being loaded: what mpv and the probe have said of it so far.
+    struct Loading {
+        uint64_t number = 0;
+        int64_t entry = -1; // mpv's playlist entry, once the load command has answered
+        bool opened = false;
+        std::optional<int64_t> probedMs;
+    };
+
     static void Wakeup(void* self);
     void DrainEvents();
     void HandleEvent(const mpv_event& event);
-    void WaitUntilLoaded();
+    void LoadCommandDone(const mpv_event& event);
+    void FileEnded(const mpv_event_end_file& ended);
+    void ProbeDone(uint64_t number, int64_t durationMs, const std::string& failure);
+    void FinishLoading();
+    void FailLoading(const std::string& reason);
+    void StartProbe(uint64_t number, const std::string& path);
     void SetPaused(bool paused);
     void Command(std::initializer_list<const char*> arguments);
 
@@ -64,9 +88,16 @@ private:
     QTimer* m_tickTimer = nullptr;     // owned by m_events
     bool m_active = false;
     bool m_loaded = false;
+    bool m_running = false;
+    bool m_seeking = false;
     bool m_rendererReady = false;
     int64_t m_durationMs = 0;
+    uint64_t m_loads = 0;        // numbers each load, so that late answers to older ones are known
+    int64_t m_startedEntry = -1; // the playlist entry mpv started last
+    std::optional<Loading> m_loading;
+    std::vector<std::future<void>> m_probes; // waited for before the player goes
     TickHandler m_tick;
+    LoadHandler m_loadEnded;
     std::function<void()> m_positionMoved;
     std::function<void()> m_rendererTeardown;
 };

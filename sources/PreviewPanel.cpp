@@ -1,5 +1,6 @@
 #include "sources/PreviewPanel.h"
 
+#include <QEvent>
 #include <QLabel>
 
 #include "sources/MpvPlayer.h"
@@ -105,9 +106,26 @@ void TPreviewPanel::FollowPlayer() {
     for (BitmapButton* step :
          {btnBack10, btnBack1, btnPictureBack, btnPictureForward, btnForward1, btnForward10})
         step->setEnabled(paused);
-    const bool loaded = !m_player.PreviewPath().empty();
+    const bool loaded = !m_player.PreviewPath().empty() && !m_player.IsLoading();
     btnSetStart->setEnabled(loaded);
     btnSetEnd->setEnabled(loaded);
+}
+
+// The panel learns its window once it is shown in it; playback follows that window's minimizing.
+void TPreviewPanel::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (window() == m_watchedWindow || window() == this)
+        return;
+    if (m_watchedWindow != nullptr)
+        m_watchedWindow->removeEventFilter(this);
+    m_watchedWindow = window();
+    m_watchedWindow->installEventFilter(this);
+}
+
+bool TPreviewPanel::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_watchedWindow && event->type() == QEvent::WindowStateChange)
+        Run([this] { m_player.WindowMinimized(m_watchedWindow->isMinimized()); });
+    return QWidget::eventFilter(watched, event);
 }
 
 bool TPreviewPanel::HandleKey(int key, Qt::KeyboardModifiers modifiers) {

@@ -74,6 +74,10 @@ public:
     BitmapButton* btnForward1 = nullptr;
     BitmapButton* btnForward10 = nullptr;
 
+protected:
+    void showEvent(QShowEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
 private:
     void BuildClock();
     void BuildButtons();
@@ -87,4 +91,5 @@ private:
     TrimBarState& m_state;
     CommandRunner m_runCommand;
     ScreenSaverInhibitor m_screenSaver;
+    QWidget* m_watchedWindow = nullptr; // the top-level window whose minimizing pauses playback
 };

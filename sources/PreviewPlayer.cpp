@@ -3,24 +3,24 @@
 #include <algorithm>
 #include <exception>
 #include <optional>
+#include <utility>
 
 #include "support/Text.h"
 
 namespace {
 
+// Every error the preview catches is logged as this line followed by its reason.
 constexpr const char* RenderFailedLine = "Playing Video error.";
 constexpr int64_t UnitsPerMillisecond = 10000; // 100-ns units
 constexpr int64_t UnitsPerSecond = 10000000;
 constexpr int64_t UnitsPerTenth = 1000000;
 constexpr int64_t MillisecondsPerSecond = 1000;
-constexpr int64_t SettleAfterPlayMs = 10;
 
 } // namespace
 
 PreviewPlayer::PreviewPlayer(MediaPlayer& media, SourceList& rows, const TrimBarState& selection,
-                             EventPump& pump, Clock& clock, LogWriter writeLog)
-    : m_media(media), m_rows(rows), m_selection(selection), m_pump(pump), m_clock(clock),
-      m_writeLog(std::move(writeLog)) {
+                             LogWriter writeLog)
+    : m_media(media), m_rows(rows), m_selection(selection), m_writeLog(std::move(writeLog)) {
     m_media.SetTickHandler(
         [this](uint64_t current, uint64_t duration) { dstrckbrMainformTimer(current, duration); });
     m_media.SetPositionHandler([this] {
@@ -29,11 +29,13 @@ PreviewPlayer::PreviewPlayer(MediaPlayer& media, SourceList& rows, const TrimBar
             Changed();
         }
     });
+    m_media.SetLoadHandler([this](const std::string& failure) { Loaded(failure); });
 }
 
 PreviewPlayer::~PreviewPlayer() {
     m_media.SetTickHandler(nullptr);
     m_media.SetPositionHandler(nullptr);
+    m_media.SetLoadHandler(nullptr);
 }
 
 void PreviewPlayer::Changed() const {
@@ -46,53 +48,92 @@ void PreviewPlayer::ShowLogo(bool shown) {
     Changed();
 }
 
-// Every error on the way is the preview's own business: a file that cannot be played is logged,
-// any other failure leaves the preview as it stands.
+void PreviewPlayer::LogError(const std::string& reason) const {
+    m_writeLog(std::string(RenderFailedLine) + " " + reason);
+}
+
+// Starts loading; the rest happens when the media layer says the load has ended, which may be
+// before Render returns. Playing is what the user asked for, so the preview counts as playing
+// from here on.
 void PreviewPlayer::OpenPreview(const std::string& path) {
+    m_resumeOnRestore = false;
+    m_pendingSeekMs.reset();
     try {
         m_media.SetActive(false);
         m_media.Empty();
         m_media.SetActive(true);
-        std::optional<int> code;
-        try {
-            code = m_media.Render(path);
-            m_previewPath = path;
-        } catch (const std::exception&) {
-            m_previewPath.clear();
-        }
-        if (!code || *code != 0) {
-            m_writeLog(RenderFailedLine);
-            m_media.Empty();
-            Changed();
-            return;
-        }
-        try {
-            PausePreview();
-            PlayPreview();
-            m_clock.SleepMs(SettleAfterPlayMs);
-            m_pump.Pump();
-            m_lastPositionMs = 0;
-            if (m_selection.TrimBarSynced)
-                SeekPreview(int64_t{m_selection.SelectedStartSeconds} * MillisecondsPerSecond);
-            m_previewPlaying = true;
-            ShowLogo(false);
-        } catch (const std::exception&) {
-            ShowLogo(true);
-        }
-    } catch (const std::exception&) {
+        m_previewPath = path;
+        m_previewPlaying = true;
+        m_loading = true;
         Changed();
+        if (m_media.Render(path) != 0)
+            Loaded("only part of it can be played");
+    } catch (const std::exception& error) {
+        m_loading = false;
+        LoadFailed(path, error.what());
+    }
+}
+
+void PreviewPlayer::Loaded(const std::string& failure) {
+    if (!std::exchange(m_loading, false))
+        return;
+    if (failure.empty())
+        StartPlaying();
+    else
+        LoadFailed(m_previewPath, failure);
+}
+
+// Nothing plays and nothing is shown instead: the line in the log says why.
+void PreviewPlayer::LoadFailed(const std::string& path, const std::string& reason) {
+    LogError(path + ": " + reason);
+    m_previewPath.clear();
+    m_previewPlaying = false;
+    m_pendingSeekMs.reset();
+    try {
+        m_media.Empty();
+    } catch (const std::exception& error) {
+        LogError(error.what());
+    }
+    Changed();
+}
+
+// The file stands paused at its start: the seek asked for while loading (or else the bar's start),
+// then playing if the user still wants it.
+void PreviewPlayer::StartPlaying() {
+    try {
+        m_media.Pause();
+        std::optional<int64_t> seekMs = m_pendingSeekMs;
+        if (!seekMs && m_selection.TrimBarSynced)
+            seekMs = int64_t{m_selection.SelectedStartSeconds} * MillisecondsPerSecond;
+        m_pendingSeekMs.reset();
+        m_lastPositionMs = 0;
+        if (seekMs)
+            SeekPreview(*seekMs);
+        if (m_previewPlaying)
+            m_media.Run();
+        else
+            ShowPausedClock();
+        ShowLogo(false);
+    } catch (const std::exception& error) {
+        LogError(error.what());
+        ShowLogo(true);
     }
 }
 
 void PreviewPlayer::PlayPreview() {
     if (!m_media.IsActive())
         return;
+    if (m_loading) {
+        m_previewPlaying = true;
+        return Changed();
+    }
     try {
         m_lastPositionMs = m_media.Position() / UnitsPerMillisecond;
         m_media.Run();
         m_previewPlaying = true;
         ShowLogo(false);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        LogError(error.what());
         ShowLogo(true);
     }
 }
@@ -100,12 +141,17 @@ void PreviewPlayer::PlayPreview() {
 void PreviewPlayer::PausePreview() {
     if (!m_media.IsActive())
         return;
+    if (m_loading) {
+        m_previewPlaying = false;
+        return Changed();
+    }
     try {
         m_media.Pause();
         m_previewPlaying = false;
         ShowPausedClock();
         ShowLogo(false);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        LogError(error.what());
         ShowLogo(true);
     }
 }
@@ -113,6 +159,9 @@ void PreviewPlayer::PausePreview() {
 void PreviewPlayer::StopPreview() {
     if (!m_media.IsActive())
         return;
+    m_loading = false;
+    m_pendingSeekMs.reset();
+    m_resumeOnRestore = false;
     try {
         m_media.Stop();
         m_media.SetActive(false);
@@ -121,13 +170,17 @@ void PreviewPlayer::StopPreview() {
         m_clockText = SecondsToTimeText(0);
         m_previewPlaying = false;
         ShowLogo(true);
-    } catch (const std::exception&) {
+    } catch (const std::exception& error) {
+        LogError(error.what());
         ShowLogo(true);
     }
 }
 
 void PreviewPlayer::SeekPreview(int64_t milliseconds) {
-    m_media.SetPosition(milliseconds * UnitsPerMillisecond);
+    if (m_loading)
+        m_pendingSeekMs = milliseconds;
+    else
+        m_media.SetPosition(milliseconds * UnitsPerMillisecond);
     m_lastPositionMs = milliseconds;
 }
 
@@ -181,6 +234,10 @@ int64_t PreviewPlayer::CurrentSeconds() const {
     return m_media.IsActive() ? m_media.Position() / UnitsPerSecond : 0;
 }
 
+int64_t PreviewPlayer::CurrentMs() const {
+    return m_media.IsActive() ? m_media.Position() / UnitsPerMillisecond : 0;
+}
+
 // While paused the clock shows tenths too: the user is looking for a picture, not watching.
 void PreviewPlayer::ShowPausedClock() {
     const int64_t position = std::max<int64_t>(m_media.Position(), 0);
@@ -192,6 +249,18 @@ void PreviewPlayer::StepPicture(bool forward) {
     if (!IsPaused())
         return;
     m_media.StepPicture(forward);
+}
+
+void PreviewPlayer::WindowMinimized(bool minimized) {
+    if (!minimized) {
+        if (std::exchange(m_resumeOnRestore, false))
+            PlayPreview();
+        return;
+    }
+    if (m_previewPath.empty() || !m_previewPlaying)
+        return;
+    PausePreview();
+    m_resumeOnRestore = !m_previewPlaying;
 }
 
 void PreviewPlayer::StepSeconds(int seconds) {

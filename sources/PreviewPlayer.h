@@ -2,22 +2,26 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "sources/MediaPlayer.h"
 #include "sources/SourceList.h"
 #include "sources/TrimBarState.h"
-#include "support/SystemServices.h"
 
 // The preview player on the main window: loads the selected file into the media layer, plays,
 // pauses and stops it, keeps the clock pnlCurTime and says when the logo panel shows. The video
 // window and the buttons are views over this state.
+//
+// Loading never holds up the window: OpenPreview starts it and the media layer says when it has
+// ended. Meanwhile the file counts as the preview's (PreviewPath) and playing or pausing only
+// records what the user wants; a seek waits too. All of it is applied once the file is loaded.
+// Every error the preview catches is logged with its reason.
 class PreviewPlayer {
 public:
     using LogWriter = std::function<void(const std::string&)>;
 
-    PreviewPlayer(MediaPlayer& media, SourceList& rows, const TrimBarState& selection, EventPump& pump,
-                  Clock& clock, LogWriter writeLog);
+    PreviewPlayer(MediaPlayer& media, SourceList& rows, const TrimBarState& selection, LogWriter writeLog);
     ~PreviewPlayer();
     PreviewPlayer(const PreviewPlayer&) = delete;
     PreviewPlayer& operator=(const PreviewPlayer&) = delete;
@@ -40,10 +44,15 @@ public:
     void StepPicture(bool forward);
     void StepSeconds(int seconds);
 
+    // The main window minimized pauses playback; restored, it plays on if it was playing.
+    void WindowMinimized(bool minimized);
+
     bool IsActive() const { return m_media.IsActive(); }
-    bool IsPaused() const { return !m_previewPath.empty() && !m_previewPlaying && IsActive(); }
-    // Whole seconds of the current position.
+    bool IsLoading() const { return m_loading; }
+    bool IsPaused() const { return !m_previewPath.empty() && !m_loading && !m_previewPlaying && IsActive(); }
+    // Whole seconds and milliseconds of the current position.
     int64_t CurrentSeconds() const;
+    int64_t CurrentMs() const;
 
     const std::string& PreviewPath() const { return m_previewPath; }
     bool PreviewPlaying() const { return m_previewPlaying; }
@@ -54,6 +63,10 @@ public:
     void SetObserver(std::function<void()> observer) { m_observer = std::move(observer); }
 
 private:
+    void Loaded(const std::string& failure);
+    void LoadFailed(const std::string& path, const std::string& reason);
+    void StartPlaying();
+    void LogError(const std::string& reason) const;
     void ShowLogo(bool shown);
     void ShowPausedClock();
     void Changed() const;
@@ -62,12 +75,13 @@ private:
     MediaPlayer& m_media;
     SourceList& m_rows;
     const TrimBarState& m_selection;
-    EventPump& m_pump;
-    Clock& m_clock;
     LogWriter m_writeLog;
 
     std::string m_previewPath;
     bool m_previewPlaying = false;
+    bool m_loading = false;
+    std::optional<int64_t> m_pendingSeekMs; // asked for while loading
+    bool m_resumeOnRestore = false;
     std::string m_clockText = "00:00:00";
     bool m_logoShown = true;
     // Where playback last stood (a tick, a seek, the start of playing), in milliseconds: the end

@@ -167,7 +167,7 @@ void TrimBar::Panel3MouseDown(bool leftButton, bool ctrl, bool shift, bool alt) 
 }
 
 void TrimBar::SetStartHere() {
-    if (m_preview.PreviewPath().empty() || !m_preview.IsActive())
+    if (m_preview.PreviewPath().empty() || !m_preview.IsActive() || m_preview.IsLoading())
         return;
     const int64_t seconds = m_preview.CurrentSeconds();
     m_state.SelectedStartSeconds = static_cast<int32_t>(seconds);
@@ -180,7 +180,7 @@ void TrimBar::SetStartHere() {
 }
 
 void TrimBar::SetEndHere() {
-    if (m_preview.PreviewPath().empty() || !m_preview.IsActive())
+    if (m_preview.PreviewPath().empty() || !m_preview.IsActive() || m_preview.IsLoading())
         return;
     const std::string endText = SecondsToTimeText(m_preview.CurrentSeconds());
     for (const std::size_t row : m_rows.SelectedRows()) {

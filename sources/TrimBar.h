@@ -41,7 +41,7 @@ public:
     void Panel3MouseDown(bool leftButton, bool ctrl, bool shift, bool alt);
 
     // The preview's current position, in whole seconds, as the selected rows' start or end; the bar
-    // follows. Nothing happens while no file is loaded in the preview.
+    // follows. Nothing happens while no file is loaded in the preview (or it is still loading).
     void SetStartHere();
     void SetEndHere();
 

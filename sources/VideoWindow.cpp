@@ -156,6 +156,8 @@ void TVideoWindow::DrawPicture(bool always) {
     mpv_render_context_render(m_renderContext, parameters);
     doneCurrent();
     update();
+    if ((flags & MPV_RENDER_UPDATE_FRAME) != 0)
+        emit PictureDrawn();
 }
 
 void TVideoWindow::resizeGL(int, int) {

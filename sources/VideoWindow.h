@@ -34,6 +34,10 @@ public:
 
     QLabel* panLogo = nullptr;
 
+signals:
+    // A new picture of the playing file is in the frame buffer.
+    void PictureDrawn();
+
 protected:
     void initializeGL() override;
     void resizeGL(int width, int height) override;

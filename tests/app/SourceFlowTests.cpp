@@ -148,9 +148,22 @@ TEST_F(App_SourceFlowTests, DroppedClipsWithATypedStartTimeBecomeThreeValidFiles
 TEST_F(App_SourceFlowTests, FolderChosenWithCtrlBTakesTheNextConversionAndIsKeptAtClose) {
     const fs::path chosen = folder.Path() / "chosen folder";
     fs::create_directory(chosen);
+    const QString chosenPath = QFile::decodeName(QByteArray::fromStdString(chosen.string()));
+    // The full path typed into the name box, as a user would, and accepted once the dialog says it
+    // stands for the chosen folder. selectFile is not used: while the name box has the focus (which a
+    // window manager gives the dialog whenever it likes) it leaves the box alone, and the dialog then
+    // answers with the folder it shows, the parent.
     ModalDialogDriver<QFileDialog> choose([&](QFileDialog& dialog) {
-        dialog.selectFile(QFile::decodeName(QByteArray::fromStdString(chosen.string())));
-        static_cast<QDialog&>(dialog).accept();
+        auto* name = dialog.findChild<QLineEdit*>("fileNameEdit");
+        if (name != nullptr)
+            name->setText(chosenPath);
+        const bool named = name != nullptr &&
+                           QTest::qWaitFor([&] { return dialog.selectedFiles() == QStringList{chosenPath}; });
+        EXPECT_TRUE(named) << dialog.selectedFiles().join(", ").toStdString();
+        if (named)
+            static_cast<QDialog&>(dialog).accept();
+        else
+            dialog.reject();
     });
     PressKey(Qt::Key_B, Qt::ControlModifier);
     ASSERT_EQ(choose.Answered(), 1);

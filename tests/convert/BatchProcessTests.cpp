@@ -152,8 +152,7 @@ TEST_F(Convert_BatchProcessTests, AForeignTrencNeitherKeepsTheBatchWaitingNorIsS
     EXPECT_LT(LineCount(OutputOf("/v/b.avi")), 1000);
     EXPECT_TRUE(foreign->IsRunning());
     foreign->Kill();
-    while (foreign->IsRunning())
-        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    EXPECT_TRUE(Eventually([&] { return !foreign->IsRunning(); }));
 }
 
 TEST_F(Convert_BatchProcessTests, ACommandNamingAMissingExecutableCountsAsDone) {

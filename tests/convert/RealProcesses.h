@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -10,6 +11,7 @@
 #include <string>
 #include <string_view>
 #include <system_error>
+#include <thread>
 #include <utility>
 #include <vector>
 
@@ -20,6 +22,18 @@
 #include "tests/common/TempDir.h"
 
 // Helpers for tests that run real child processes.
+
+// Checks `done` until it holds, or gives up after the bound: a child process gives no event to
+// wait for, but a wait for one must end, and a test that gives up says so by the false it gets.
+template <typename Done> bool Eventually(Done done, std::chrono::seconds bound = std::chrono::seconds(30)) {
+    const auto until = std::chrono::steady_clock::now() + bound;
+    while (!done()) {
+        if (std::chrono::steady_clock::now() > until)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(5));
+    }
+    return true;
+}
 
 // A live child of this test process: its id and the file name of its executable.
 struct ProcessEntry {

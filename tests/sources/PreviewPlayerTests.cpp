@@ -13,27 +13,38 @@ namespace {
 
 constexpr int64_t UnitsPerSecond = 10'000'000;
 
+// Loads end at once, unless holdLoads keeps them going until FinishLoad.
 class FakeMedia final : public MediaPlayer {
 public:
     std::set<std::string> unplayable;
     std::vector<std::string> calls;
     bool active = false;
     bool loaded = false;
+    bool holdLoads = false;
+    std::string loading;
     int64_t position = 0;
     int64_t durationMs = 100'000;
     TickHandler tick;
     std::function<void()> positionMoved;
+    LoadHandler loadEnded;
 
     bool IsActive() const override { return active; }
     void SetActive(bool value) override { active = value; }
     void Empty() override { loaded = false; }
     int Render(const std::string& path) override {
-        if (unplayable.count(path))
-            throw std::runtime_error("no decoder");
-        loaded = true;
-        position = 0;
+        if (path.empty())
+            throw std::runtime_error("no file named");
+        loading = path;
+        if (!holdLoads)
+            FinishLoad();
         return 0;
     }
+    void FinishLoad() {
+        loaded = !unplayable.count(loading);
+        position = 0;
+        loadEnded(loaded ? "" : "no decoder");
+    }
+    bool IsLoaded() const override { return loaded; }
     void Run() override { calls.push_back("run"); }
     void Pause() override { calls.push_back("pause"); }
     void Stop() override { calls.push_back("stop"); }
@@ -50,6 +61,7 @@ public:
     }
     void SetTickHandler(TickHandler handler) override { tick = std::move(handler); }
     void SetPositionHandler(std::function<void()> handler) override { positionMoved = std::move(handler); }
+    void SetLoadHandler(LoadHandler handler) override { loadEnded = std::move(handler); }
 
     // A tick of the media layer at the given second of playback.
     void TickAt(double seconds) {
@@ -60,10 +72,6 @@ public:
 
 struct NoPump final : EventPump {
     void Pump() override {}
-};
-struct NoWait final : Clock {
-    int64_t NowMs() override { return 0; }
-    void SleepMs(int64_t) override {}
 };
 
 class Sources_PreviewPlayerTests : public testing::Test {
@@ -94,10 +102,8 @@ protected:
     SourceList rows;
     TrimBarState state;
     NoPump pump;
-    NoWait clock;
     std::vector<std::string> log;
-    PreviewPlayer player{media, rows,  state,
-                         pump,  clock, [this](const std::string& line) { log.push_back(line); }};
+    PreviewPlayer player{media, rows, state, [this](const std::string& line) { log.push_back(line); }};
     TrimBar bar{rows, state, player, pump};
 };
 
@@ -113,11 +119,12 @@ TEST_F(Sources_PreviewPlayerTests, PlayPauseAndStopMoveThroughTheStatesOfThePrev
     EXPECT_TRUE(player.PreviewPlaying());
     EXPECT_FALSE(player.LogoShown());
     // Playing starts where the bar's start stands once the bar shows the row.
-    EXPECT_EQ(media.calls, (std::vector<std::string>{"pause", "run", "seek 0"}));
+    EXPECT_EQ(media.calls, (std::vector<std::string>{"pause", "seek 0", "run"}));
     state.SelectedStartSeconds = 30;
     player.StopPreview();
     player.btnPlayClick();
-    EXPECT_EQ(media.calls.back(), "seek 30");
+    EXPECT_EQ(media.calls.back(), "run");
+    EXPECT_EQ(media.position, 30 * UnitsPerSecond);
 
     media.calls.clear();
     player.btnPlayClick(); // already playing
@@ -141,17 +148,68 @@ TEST_F(Sources_PreviewPlayerTests, PlayPauseAndStopMoveThroughTheStatesOfThePrev
     EXPECT_TRUE(log.empty());
 }
 
-TEST_F(Sources_PreviewPlayerTests, FileThatCannotBePlayedIsLoggedAndPlaysNothing) {
+TEST_F(Sources_PreviewPlayerTests, FileThatCannotBePlayedIsLoggedWithItsReasonAndPlaysNothing) {
     media.unplayable.insert("/v/bad audio.avi");
     AddRow("/v/bad audio.avi", "00:00:10");
-    Select({0});
-    player.btnPlayClick();
-    EXPECT_EQ(log, std::vector<std::string>{"Playing Video error."});
-    EXPECT_EQ(player.PreviewPath(), "");
-    EXPECT_FALSE(player.PreviewPlaying());
-    EXPECT_TRUE(player.LogoShown());
+    AddRow("", "00:00:10");
+    for (const std::size_t row : {0, 1}) {
+        Select({row});
+        player.btnPlayClick();
+        EXPECT_EQ(player.PreviewPath(), "");
+        EXPECT_FALSE(player.PreviewPlaying());
+        EXPECT_TRUE(player.LogoShown());
+    }
+    EXPECT_EQ(log, (std::vector<std::string>{"Playing Video error. /v/bad audio.avi: no decoder",
+                                             "Playing Video error. : no file named"}));
     EXPECT_FALSE(media.loaded);
     EXPECT_TRUE(media.calls.empty());
+}
+
+// While a file loads, playing, pausing and seeking only say what to do once it is loaded; a load
+// that was stopped has no say any more.
+TEST_F(Sources_PreviewPlayerTests, WhatTheUserDoesWhileAFileLoadsIsAppliedOnceItIsLoaded) {
+    media.holdLoads = true;
+    AddRow("/v/a.avi", "00:01:40");
+    Select({0});
+    player.btnPlayClick();
+    EXPECT_TRUE(player.IsLoading());
+    EXPECT_TRUE(player.PreviewPlaying());
+    EXPECT_TRUE(player.LogoShown());
+    player.SeekPreview(30'000);
+    player.btnPauseClick();
+    player.StepSeconds(10); // not loaded: no step
+    EXPECT_TRUE(media.calls.empty());
+    media.FinishLoad();
+    EXPECT_EQ(media.calls, (std::vector<std::string>{"pause", "seek 30"}));
+    EXPECT_EQ(player.pnlCurTime(), "00:00:30.0");
+    EXPECT_FALSE(player.LogoShown());
+
+    player.StopPreview();
+    player.btnPlayClick();
+    player.StopPreview();
+    media.calls.clear();
+    media.FinishLoad();
+    EXPECT_TRUE(media.calls.empty());
+    EXPECT_EQ(player.PreviewPath(), "");
+    EXPECT_TRUE(log.empty());
+}
+
+TEST_F(Sources_PreviewPlayerTests, MinimizingPausesAndRestoringPlaysOnlyWhatWasPlaying) {
+    AddRow("/v/a.avi", "00:01:40");
+    Select({0});
+    for (const bool playing : {true, false}) {
+        player.StopPreview();
+        player.btnPlayClick();
+        if (!playing)
+            player.btnPauseClick();
+        player.WindowMinimized(true);
+        EXPECT_FALSE(player.PreviewPlaying());
+        player.WindowMinimized(true);
+        player.WindowMinimized(false);
+        EXPECT_EQ(player.PreviewPlaying(), playing);
+        player.WindowMinimized(false);
+        EXPECT_EQ(player.PreviewPlaying(), playing);
+    }
 }
 
 TEST_F(Sources_PreviewPlayerTests, ReachingTheEndTimePausesAtTheFileStartAlsoWhenATickSkipsItsSecond) {
