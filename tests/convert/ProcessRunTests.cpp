@@ -17,16 +17,16 @@ using ::testing::HasSubstr;
 
 namespace {
 
+// Everything the child writes until it ends; a child that outlives the bound fails the test.
 std::string ReadToEnd(ChildProcess& child) {
     std::string all;
     bool running = true;
-    while (running) {
+    EXPECT_TRUE(Eventually([&] {
         running = child.IsRunning();
         while (child.BytesWaiting() > 0)
             all += child.Read(MaxChunkBytes);
-        if (running)
-            std::this_thread::sleep_for(std::chrono::milliseconds(5));
-    }
+        return !running;
+    })) << "the child is still running";
     return all;
 }
 
@@ -109,14 +109,19 @@ TEST_F(Convert_ProcessRunTests, ARunGoesOnUntilItsChildIsKilled) {
                           });
     worker.Start();
     std::optional<ProcessEntry> child;
-    while (!child) {
+    ASSERT_TRUE(Eventually([&] {
         const auto listed = own.Snapshot().value();
         if (!listed.empty())
             child = listed.front();
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
+        return child.has_value();
+    }));
     EXPECT_EQ(child->exeName, "trenc");
-    std::this_thread::sleep_for(std::chrono::milliseconds(700));
+    // Several pieces of output: the child keeps running and the run keeps reading.
+    const auto chunkCount = [&] {
+        const std::lock_guard lock(mutex);
+        return chunks.size();
+    };
+    EXPECT_TRUE(Eventually([&] { return chunkCount() >= 3; }));
     EXPECT_FALSE(worker.Finished());
     ASSERT_TRUE(own.Terminate(child->pid));
     worker.WaitFor();
