@@ -35,7 +35,8 @@ double Luminance(const QColor& colour) {
     const auto linear = [](double channel) {
         return channel <= 0.03928 ? channel / 12.92 : std::pow((channel + 0.055) / 1.055, 2.4);
     };
-    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) + 0.0722 * linear(colour.blueF());
+    return 0.2126 * linear(colour.redF()) + 0.7152 * linear(colour.greenF()) +
+           0.0722 * linear(colour.blueF());
 }
 
 double Contrast(const QColor& a, const QColor& b) {
@@ -56,8 +57,9 @@ QColor BackgroundOf(const QImage& shot, const QRect& area) {
     return most == counts.end() ? QColor() : QColor::fromRgb(most->first);
 }
 
-// Every visible label and button with a text on the dialog whose text colour stands out from what
-// is drawn behind it by less than the least contrast, as "text 1.13:1".
+// Every visible, enabled label and button with a text on the dialog whose text colour stands out from
+// what is drawn behind it by less than the least contrast, as "text #ffffff on #efefef 1.13:1".
+// Disabled controls need no contrast.
 std::vector<std::string> PoorContrasts(QWidget& dialog) {
     const QImage shot = dialog.grab().toImage();
     const qreal ratio = shot.devicePixelRatio();
@@ -68,13 +70,15 @@ std::vector<std::string> PoorContrasts(QWidget& dialog) {
             text = label->text();
         else if (auto* button = qobject_cast<QAbstractButton*>(control))
             text = button->text();
-        if (text.isEmpty() || !control->isVisibleTo(&dialog))
+        if (text.isEmpty() || !control->isVisibleTo(&dialog) || !control->isEnabled())
             continue;
         const QRect area(control->mapTo(&dialog, QPoint(0, 0)) * ratio, control->size() * ratio);
         const QColor ink = control->palette().color(control->foregroundRole());
-        const double contrast = Contrast(ink, BackgroundOf(shot, area));
+        const QColor background = BackgroundOf(shot, area);
+        const double contrast = Contrast(ink, background);
         if (contrast < LeastContrast)
-            poor.push_back(text.toStdString() + " " + std::to_string(contrast) + ":1");
+            poor.push_back(text.toStdString() + " " + ink.name().toStdString() + " on " +
+                           background.name().toStdString() + " " + std::to_string(contrast) + ":1");
     }
     return poor;
 }
@@ -112,7 +116,8 @@ protected:
     TestProgramFolder folder;
     RecordingMessageBoxes boxes;
     RecordingShell shell;
-    ProgramShell program{folder.Folder(), boxes, [] {}, [this] {
+    ProgramShell program{folder.Folder(), boxes, [] {},
+                         [this] {
                              ProgramOptions options;
                              options.shell = &shell;
                              options.executablePath = (BuiltProgramFolder() / "rivamo").string();
@@ -130,16 +135,18 @@ TEST_F(App_ReadableDialogTests, EveryStandardDialogOverASkinnedWindowIsReadable)
     EXPECT_EQ(CheckDialog<QFileDialog>([&] { main.btnOpenFileClick(); }), std::vector<std::string>{})
         << "Open dialog";
     const QString outputFolder = QString::fromLocal8Bit(program.Choices().edtOutputFolder());
-    EXPECT_EQ(CheckDialog<QFileDialog>([&] { main.RzBmpButton1Click(); },
-                                       [&](QFileDialog& chooser) {
-                                           EXPECT_EQ(chooser.directory().absolutePath(), outputFolder);
-                                       }),
+    EXPECT_EQ(CheckDialog<QFileDialog>(
+                  [&] { main.RzBmpButton1Click(); },
+                  [&](QFileDialog& chooser) { EXPECT_EQ(chooser.directory().absolutePath(), outputFolder); }),
               std::vector<std::string>{})
         << "folder chooser";
 
     QtMessageBoxes messageBoxes;
-    const auto showBox = [&] { messageBoxes.Show("Nothing to convert.", MessageIcon::Warning, MessageButtons::Ok); };
-    EXPECT_EQ(CheckDialog<QMessageBox>(showBox), std::vector<std::string>{}) << "message box over the main window";
+    const auto showBox = [&] {
+        messageBoxes.Show("Nothing to convert.", MessageIcon::Warning, MessageButtons::Ok);
+    };
+    EXPECT_EQ(CheckDialog<QMessageBox>(showBox), std::vector<std::string>{})
+        << "message box over the main window";
     Activate(program.ProgressForm());
     EXPECT_EQ(CheckDialog<QMessageBox>(showBox), std::vector<std::string>{})
         << "message box over the progress window";

@@ -19,12 +19,15 @@ namespace {
 
 class ScriptedBrowser : public FolderBrowser {
 public:
-    std::optional<std::string> BrowseForFolder(const std::string& title) override {
+    std::optional<std::string> BrowseForFolder(const std::string& title,
+                                               const std::string& startFolder) override {
         titles.push_back(title);
+        startFolders.push_back(startFolder);
         return answer;
     }
     std::optional<std::string> answer;
     std::vector<std::string> titles;
+    std::vector<std::string> startFolders;
 };
 
 std::set<fs::path> Entries(const fs::path& folder) {
