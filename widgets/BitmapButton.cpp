@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QPainter>
+#include <QtMath>
 
 #include "widgets/SkinPicture.h"
 
@@ -103,18 +104,19 @@ int BitmapButton::ShownPicture() const {
 }
 
 // Runs at every paint, so a move to a screen of another pixel ratio takes the matching pictures.
-// The cells are cut at their exact places in the sprite's scale, which need not be whole pixels
-// apart (a 25 pixel cell is 37.5 pixels at 1.5).
+// The cells are cut at their places in the sprite's scale, which need not be whole pixels apart (a
+// 25 pixel cell is 37.5 pixels at 1.5); a pixel the rendering shares with the olive beyond the art's
+// edge is left out, so no olive fringe shows.
 void BitmapButton::LoadPictures() {
     const qreal ratio = devicePixelRatioF();
     if (ratio == m_picturesRatio)
         return;
     const ArtInfo& info = InfoOf(m_art);
     const SkinArt sprite = SkinArtFor(QString::fromLatin1(info.sprite), ratio);
-    const int cellHeight = qRound(info.height * sprite.scale);
+    const int cellHeight = qFloor(info.height * sprite.scale);
     for (int picture = UpPicture; picture <= DownPicture; ++picture) {
-        const int left = qRound(picture * info.width * sprite.scale);
-        const int right = qRound((picture + 1) * info.width * sprite.scale);
+        const int left = qFloor(picture * info.width * sprite.scale);
+        const int right = qFloor((picture + 1) * info.width * sprite.scale);
         m_pictures[picture] = WithoutTransparentColour(sprite.image.copy(left, 0, right - left, cellHeight));
         m_pictures[picture].setDevicePixelRatio(static_cast<qreal>(right - left) / info.width);
     }

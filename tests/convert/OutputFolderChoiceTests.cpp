@@ -85,6 +85,8 @@ TEST_F(Convert_OutputFolderChoiceTests, WritableFolderIsTakenAndWhatItHoldsIsLef
     const std::set<fs::path> before = Entries(folder);
     EXPECT_EQ(Select(folder.string()), folder.string());
     EXPECT_EQ(browser.titles, (std::vector<std::string>{"Please select output folder:"}));
+    EXPECT_EQ(browser.startFolders, std::vector<std::string>{current})
+        << "the chooser opens at the output folder";
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(Entries(folder), before);
     EXPECT_EQ(TempDir::ReadFile(chosen), "mine");
