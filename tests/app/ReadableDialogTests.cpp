@@ -57,9 +57,23 @@ QColor BackgroundOf(const QImage& shot, const QRect& area) {
     return most == counts.end() ? QColor() : QColor::fromRgb(most->first);
 }
 
-// Every visible, enabled label and button with a text on the dialog whose text colour stands out from
-// what is drawn behind it by less than the least contrast, as "text #ffffff on #efefef 1.13:1".
-// Disabled controls need no contrast.
+// The drawn colour of the area that stands out most from its background: the text's colour (the
+// core of its strokes), whatever colour the style chose for it.
+QColor InkOf(const QImage& shot, const QRect& area, const QColor& background) {
+    QColor ink = background;
+    const QRect inside = area.intersected(shot.rect());
+    for (int y = inside.top(); y <= inside.bottom(); ++y)
+        for (int x = inside.left(); x <= inside.right(); ++x) {
+            const QColor pixel = QColor::fromRgb(shot.pixel(x, y));
+            if (Contrast(pixel, background) > Contrast(ink, background))
+                ink = pixel;
+        }
+    return ink;
+}
+
+// Every visible, enabled label and button with a text on the dialog whose text stands out from what
+// is drawn behind it by less than the least contrast, as "text #ffffff on #efefef 1.13:1", both
+// colours as drawn. Disabled controls need no contrast.
 std::vector<std::string> PoorContrasts(QWidget& dialog) {
     const QImage shot = dialog.grab().toImage();
     const qreal ratio = shot.devicePixelRatio();
@@ -73,8 +87,8 @@ std::vector<std::string> PoorContrasts(QWidget& dialog) {
         if (text.isEmpty() || !control->isVisibleTo(&dialog) || !control->isEnabled())
             continue;
         const QRect area(control->mapTo(&dialog, QPoint(0, 0)) * ratio, control->size() * ratio);
-        const QColor ink = control->palette().color(control->foregroundRole());
         const QColor background = BackgroundOf(shot, area);
+        const QColor ink = InkOf(shot, area, background);
         const double contrast = Contrast(ink, background);
         if (contrast < LeastContrast)
             poor.push_back(text.toStdString() + " " + ink.name().toStdString() + " on " +
