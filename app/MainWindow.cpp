@@ -1,17 +1,22 @@
 #include "app/MainWindow.h"
 
+#include <algorithm>
 #include <array>
+#include <initializer_list>
 #include <utility>
 
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMouseEvent>
+#include <QScreen>
 #include <QSignalBlocker>
+#include <QSizeGrip>
 #include <QTimer>
 #include <QWindow>
 
@@ -75,7 +80,6 @@ QLabel* CaptionLabel(const char* text, QWidget* parent, QPoint place) {
 TFrmMainForm::TFrmMainForm(SourceList& sources, OptionSelection& options, MainChoices& choices)
     : m_sources(sources), m_options(options), m_choices(choices) {
     setWindowFlag(Qt::FramelessWindowHint);
-    setStyleSheet(SkinStyleSheet());
     BuildFrame();
     setWindowTitle(QString::fromLatin1(InitialTitle));
     m_outputFiletypeBinding =
@@ -123,6 +127,9 @@ void TFrmMainForm::BuildFrame() {
     btnWindowMinimize = CommandButton(client, "btnWindowMinimize", ButtonArt::WindowMinimize, "Minimize", "",
                                       &TFrmMainForm::btnWindowMinimizeClick);
     btnWindowMinimize->setGeometry(Layout::btnWindowMinimize);
+    btnWindowMaximize = CommandButton(client, "btnWindowMaximize", ButtonArt::WindowMaximize, "Maximize", "",
+                                      &TFrmMainForm::btnWindowMaximizeClick);
+    btnWindowMaximize->setGeometry(Layout::btnWindowMaximize);
     btnWindowClose = CommandButton(client, "btnWindowClose", ButtonArt::WindowClose, "Close", "",
                                    &TFrmMainForm::btnWindowCloseClick);
     btnWindowClose->setGeometry(Layout::btnWindowClose);
@@ -136,7 +143,93 @@ void TFrmMainForm::BuildFrame() {
     BuildListButtons(client);
     BuildOptionButtons(client);
     BuildProductButtons(client);
+    grpSize = new QSizeGrip(client);
+    grpSize->setObjectName("grpSize");
+    grpSize->setAccessibleName(QStringLiteral("Size"));
+    grpSize->setGeometry(Layout::grpSize);
     NameControls();
+    AnchorControls();
+    rzfrmshpfrmConverter->SetStretch(
+        [](QSize size) { return Layout::BackgroundStretch(Layout::GrowthFor(size)); });
+    rzfrmshpfrmConverter->SetDoubleClickHandler([this] { btnWindowMaximizeClick(); });
+}
+
+void TFrmMainForm::AnchorControls() {
+    const auto anchor = [this](Anchor kind, std::initializer_list<QWidget*> controls) {
+        for (QWidget* control : controls)
+            m_anchored.push_back({control, control->geometry(), kind});
+    };
+    anchor(Anchor::Title, {lblTitle});
+    anchor(Anchor::TopRight, {btnWindowMinimize,
+                              btnWindowMaximize,
+                              btnWindowClose,
+                              btnHomePage,
+                              btnEMail,
+                              btnAbout,
+                              btnHelp,
+                              lblOutputFileTypeName,
+                              lblProfileSettings,
+                              lblOutputFolderInfo,
+                              cbbOutputFiletype,
+                              cbbProfile,
+                              btnOptions,
+                              edtOutputFolder,
+                              RzBmpButton1,
+                              btnSelectOutputFolder,
+                              chkShutdown,
+                              Label1,
+                              chkShowOutputDirectory,
+                              Label2,
+                              Label3});
+    anchor(Anchor::Preview, {pnlPreviewHost});
+    anchor(Anchor::Grid, {dxTreeSourceFileInfo});
+    anchor(Anchor::GridTopRight, {btnOpenFile, btnRemoveFile, btnClearFile, btnConvert});
+    anchor(Anchor::BottomRight, {grpSize});
+}
+
+// Each control at its place for the window's size; the preview's panel fills the preview's place.
+void TFrmMainForm::LayOutControls() {
+    const Layout::Growth growth = Layout::GrowthFor(size());
+    for (const AnchoredControl& anchored : m_anchored) {
+        QRect place = anchored.place;
+        switch (anchored.anchor) {
+        case Anchor::TopRight:
+            place.translate(growth.width, 0);
+            break;
+        case Anchor::BottomRight:
+            place.translate(growth.width, growth.height);
+            break;
+        case Anchor::GridTopRight:
+            place.translate(growth.width, growth.previewHeight);
+            break;
+        case Anchor::Title:
+            place.setWidth(place.width() + growth.width);
+            break;
+        case Anchor::Preview:
+            place.setSize(place.size() + QSize(growth.previewWidth, growth.previewHeight));
+            break;
+        case Anchor::Grid:
+            place.translate(0, growth.previewHeight);
+            place.setSize(place.size() + QSize(growth.width, growth.height - growth.previewHeight));
+            break;
+        }
+        anchored.control->setGeometry(place);
+    }
+    for (QWidget* panel : pnlPreviewHost->findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        panel->setGeometry(pnlPreviewHost->rect());
+}
+
+void TFrmMainForm::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    LayOutControls();
+}
+
+void TFrmMainForm::ShowMaximizeButton() {
+    const bool maximized = isMaximized();
+    btnWindowMaximize->SetArt(maximized ? ButtonArt::WindowRestore : ButtonArt::WindowMaximize);
+    const QString caption = maximized ? QStringLiteral("Restore") : QStringLiteral("Maximize");
+    btnWindowMaximize->setText(caption);
+    btnWindowMaximize->setAccessibleName(caption);
 }
 
 // Screen readers and UI automation find each control by the text the user sees: a button by its
@@ -373,6 +466,35 @@ void TFrmMainForm::btnWindowMinimizeClick() {
     showMinimized();
 }
 
+void TFrmMainForm::btnWindowMaximizeClick() {
+    if (isMaximized())
+        showNormal();
+    else
+        showMaximized();
+}
+
+MainWindowPlacement TFrmMainForm::Placement() const {
+    const QRect normal = isMaximized() && normalGeometry().isValid() ? normalGeometry() : geometry();
+    MainWindowPlacement placement{normal.x(), normal.y(), normal.width(), normal.height(), isMaximized(), {}};
+    const QHeaderView* header = dxTreeSourceFileInfo->header();
+    for (int column = 0; column < header->count(); ++column)
+        placement.columnWidths.push_back(header->sectionSize(column));
+    return placement;
+}
+
+void TFrmMainForm::RestorePlacement(const MainWindowPlacement& placement) {
+    const QRect place(placement.left, placement.top, std::max(placement.width, minimumWidth()),
+                      std::max(placement.height, minimumHeight()));
+    if (QGuiApplication::screenAt(place.center()) != nullptr)
+        setGeometry(place);
+    else
+        resize(place.size());
+    QHeaderView* header = dxTreeSourceFileInfo->header();
+    if (static_cast<int>(placement.columnWidths.size()) == header->count())
+        for (int column = 0; column < header->count(); ++column)
+            header->resizeSection(column, placement.columnWidths[static_cast<std::size_t>(column)]);
+}
+
 void TFrmMainForm::btnWindowCloseClick() {
     close();
 }
@@ -430,9 +552,11 @@ void TFrmMainForm::closeEvent(QCloseEvent* event) {
         event->ignore();
 }
 
-// The title shows the window's caption, whoever sets it.
+// The title shows the window's caption, whoever sets it; the maximize button shows what it does next.
 void TFrmMainForm::changeEvent(QEvent* event) {
     if (event->type() == QEvent::WindowTitleChange && lblTitle != nullptr)
         lblTitle->setText(windowTitle());
+    if (event->type() == QEvent::WindowStateChange && btnWindowMaximize != nullptr)
+        ShowMaximizeButton();
     QMainWindow::changeEvent(event);
 }

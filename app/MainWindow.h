@@ -3,12 +3,14 @@
 #include <array>
 #include <cstddef>
 #include <functional>
+#include <vector>
 
 #include <QMainWindow>
 
 #include "app/Shortcuts.h"
 #include "profiles/OptionSelection.h"
 #include "settings/MainChoices.h"
+#include "settings/MainWindowPlacement.h"
 #include "sources/SourceList.h"
 #include "widgets/BitmapButton.h"
 
@@ -17,6 +19,7 @@ class QComboBox;
 class QHBoxLayout;
 class QLabel;
 class QLineEdit;
+class QSizeGrip;
 class QTimer;
 class OptionListCombo;
 class SkinnedFrame;
@@ -56,7 +59,9 @@ struct OptionCommands {
 };
 
 // The main window TFrmMainForm: a frameless window cut to the outline of its background picture, moved by
-// dragging the picture or the title, with its own minimize and close buttons; on it the source grid with its
+// dragging the picture or the title, resized by dragging its edges or the grip in its bottom right corner,
+// maximized and restored by a double click on the picture or its own button, with its own minimize,
+// maximize and close buttons; on it the source grid with its
 // three buttons, the output type, profile and output folder, the two end-of-batch boxes, the codec download
 // label and the Convert button, each where MainWindowLayout puts it. It shows the core's state and hands the
 // user's commands to the logic; what happens on convert, first show and close is given by its owner.
@@ -93,6 +98,14 @@ public:
     // key do nothing.
     void SetShortcutCommand(ShortcutCommand command, std::function<void()> handler);
 
+    // The window's place and size (when not maximized), whether it is maximized and the grid's
+    // column widths, to be kept for the next run.
+    MainWindowPlacement Placement() const;
+    // Puts the window and the grid's columns back as kept; a place on no screen (one that has gone
+    // since) leaves the window where it is, a size below the minimum takes the minimum. Whether it
+    // was maximized is for the one who shows the window.
+    void RestorePlacement(const MainWindowPlacement& placement);
+
     // The Convert command: the batch, which starts its counters at 0.
     void btnConvertClick();
     void btnOpenFileClick();
@@ -111,12 +124,16 @@ public:
     void btnSelectOutputFolderClick();
     // The frame's own buttons.
     void btnWindowMinimizeClick();
+    // Maximizes the window, or restores it when it is maximized.
+    void btnWindowMaximizeClick();
     void btnWindowCloseClick();
 
     SkinnedFrame* rzfrmshpfrmConverter = nullptr; // the background picture: outline and drag surface
     QLabel* lblTitle = nullptr;                   // the title, a drag surface too
     BitmapButton* btnWindowMinimize = nullptr;
+    BitmapButton* btnWindowMaximize = nullptr;
     BitmapButton* btnWindowClose = nullptr;
+    QSizeGrip* grpSize = nullptr;
     // The place of the preview, the player's buttons and the trim bar: an empty, transparent container
     // (MainWindowLayout::pnlPreviewHost), over the bezel and the groove the background draws for them.
     QWidget* pnlPreviewHost = nullptr;
@@ -151,8 +168,19 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void changeEvent(QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
+    // Which corner a control keeps its place to as the window grows, or how it grows itself.
+    enum class Anchor { TopRight, BottomRight, GridTopRight, Title, Preview, Grid };
+    struct AnchoredControl {
+        QWidget* control;
+        QRect place; // at the minimum size
+        Anchor anchor;
+    };
+    void AnchorControls();
+    void LayOutControls();
+    void ShowMaximizeButton();
     void BuildFrame();
     void BuildChoices(QWidget* client);
     void BuildListButtons(QWidget* client);
@@ -175,6 +203,7 @@ private:
     OptionListCombo* m_outputFiletypeBinding = nullptr;
     OptionListCombo* m_profileBinding = nullptr;
     bool m_shownOnce = false;
+    std::vector<AnchoredControl> m_anchored;
     std::function<void()> m_convertBatch;
     SourceListCommands m_sourceListCommands;
     ProductCommands m_productCommands;

@@ -2,6 +2,7 @@
 
 #include <exception>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include <QGuiApplication>
@@ -19,6 +20,7 @@
 #include "profiles/OptionWindow.h"
 #include "profiles/OptionWindowLogic.h"
 #include "profiles/QtProfileNamePrompt.h"
+#include "settings/MainWindowPlacement.h"
 #include "sources/CodeErrorForm.h"
 #include "sources/CodecDownload.h"
 #include "sources/PreviewPanel.h"
@@ -179,7 +181,20 @@ void ProgramShell::Start() {
         frame.moveCenter(screen->availableGeometry().center());
         m_mainForm->move(frame.topLeft());
     }
-    m_mainForm->show();
+    // The window comes back where and as large as it was at the last end; an unreadable settings
+    // file leaves it centred (the settings load reports the file's fault).
+    std::optional<MainWindowPlacement> placement;
+    try {
+        placement = LoadMainWindowPlacement(m_dataFolder);
+    } catch (const std::exception& error) {
+        m_appFunc.WriteLog(error.what());
+    }
+    if (placement)
+        m_mainForm->RestorePlacement(*placement);
+    if (placement && placement->maximized)
+        m_mainForm->showMaximized();
+    else
+        m_mainForm->show();
     // The progress window stays above the main window, as a dialog of it, without being its
     // child (a child would be disabled with it).
     m_progressForm->winId();
@@ -303,6 +318,7 @@ void ProgramShell::MainFormClose() {
     if (m_listKeeper)
         m_listKeeper->SaveNow();
     try {
+        SaveMainWindowPlacement(m_dataFolder, m_mainForm->Placement());
         m_customProc.SaveUserSettings();
     } catch (const std::exception& error) {
         ShowMessageKind(m_boxes, error.what(), MessageKind::Error);

@@ -12,6 +12,8 @@
 namespace {
 
 constexpr const char* EmptyListWarning = "Please add media files you want to convert into the list.";
+constexpr const char* NoCheckedRowWarning =
+    "No file in the list is checked. Please check the files you want to convert.";
 constexpr const char* LogParameterPrefix = "parameter: ";
 constexpr const char* TerminateError = "Terminate process error.";
 constexpr const char* EmptyRowsHead =
@@ -64,6 +66,12 @@ void BatchDriver::ConvertBatch() {
     CountCheckedRows();
     if (m_services.sources.IsEmpty()) {
         ShowMessageKind(m_services.boxes, EmptyListWarning, MessageKind::Warning);
+        RestoreWindows();
+        return;
+    }
+    // A batch without a checked row would end at once without a word.
+    if (proc.CheckedCount == 0) {
+        ShowMessageKind(m_services.boxes, NoCheckedRowWarning, WarningKind);
         RestoreWindows();
         return;
     }

@@ -50,7 +50,6 @@ void ShowBar(QProgressBar& bar, const ProgressBarState& state) {
 TfrmConverting::TfrmConverting(ConvertingState& state, QWidget* parent) : QDialog(parent), m_state(state) {
     setWindowTitle(QString::fromLatin1(Caption));
     setModal(false);
-    setStyleSheet(SkinStyleSheet());
     BuildControls();
     setFixedSize(ClientSize);
     m_state.SetObserver([this] { ShowState(); });

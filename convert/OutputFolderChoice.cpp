@@ -60,7 +60,7 @@ bool FolderTakesNewEntries(const std::string& folder) {
 
 std::string TCommonLib::SelectOutputFolder(const std::string& currentFolder, FolderBrowser& browser,
                                            MessageBoxPresenter& boxes) const {
-    if (const std::optional<std::string> chosen = browser.BrowseForFolder(kDialogTitle)) {
+    if (const std::optional<std::string> chosen = browser.BrowseForFolder(kDialogTitle, currentFolder)) {
         std::error_code error;
         if (!fs::is_directory(*chosen, error)) {
             ShowMessageKind(boxes, kInvalidPath, MessageKind::Warning);

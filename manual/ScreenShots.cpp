@@ -32,6 +32,7 @@ constexpr int SettleMs = 600;
 constexpr int ProgressShotAfterMs = 1500;
 constexpr int ProgressShotLatestMs = 8000;
 constexpr int PollMs = 100;
+constexpr QSize GrownSize(1100, 800);
 
 // Nothing leaves the screenshot run: no boxes, no browser, no power-off.
 class SilentBoxes final : public MessageBoxPresenter {
@@ -154,6 +155,11 @@ int main(int argc, char* argv[]) {
     program.Sources().SetCell(0, colCutTime, "00:00:38");
     PumpFor(SettleMs);
     Save(program.MainForm(), output / "MainWindow.png");
+    // The window grown: the preview and the list take the room.
+    program.MainForm().resize(GrownSize);
+    PumpFor(SettleMs);
+    Save(program.MainForm(), output / "MainWindowGrown.png");
+    program.MainForm().resize(program.MainForm().minimumSize());
 
     ShootOptions(output);
     ShootProgressDuringConversion(program, output);

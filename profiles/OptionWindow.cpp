@@ -56,7 +56,6 @@ TfrmOption::TfrmOption(OptionSelection& options, MainChoices& choices, OptionWin
     setWindowTitle(QStringLiteral("Options"));
     setAccessibleName(windowTitle());
     setModal(false);
-    setStyleSheet(SkinStyleSheet());
     setFixedSize(ClientSize);
     auto* background = new SkinnedFrame(QString::fromLatin1(BackgroundPicture), this);
     background->setGeometry(QRect(QPoint(0, 0), ClientSize));

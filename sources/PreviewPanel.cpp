@@ -16,17 +16,20 @@ TPreviewPanel::TPreviewPanel(PreviewPlayer& player, TrimBar& bar, TrimBarState& 
                              CommandRunner runCommand, QWidget* parent)
     : QWidget(parent), m_player(player), m_bar(bar), m_state(state), m_runCommand(std::move(runCommand)) {
     setObjectName("panPreview");
-    setFixedSize(Layout::Size);
-    QWidget* video = nullptr;
+    setMinimumSize(Layout::Size);
     if (TVideoWindow::CanRunHere())
-        video = DSVideoWindowEx1 = new TVideoWindow(media, this);
+        m_video = DSVideoWindowEx1 = new TVideoWindow(media, this);
     else
-        video = TVideoWindow::NewLogoPanel(this);
-    video->setGeometry(Layout::DSVideoWindowEx1);
+        m_video = TVideoWindow::NewLogoPanel(this);
+    m_video->setGeometry(Layout::DSVideoWindowEx1);
     Panel1 = new TrimBarView(bar, state, m_runCommand, this);
     Panel1->setGeometry(Layout::Panel1);
     BuildClock();
     BuildButtons();
+    for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
+        if (control != m_video)
+            m_shelf.emplace_back(control, control->geometry());
+    resize(Layout::Size);
 
     m_player.SetObserver([this] { FollowPlayer(); });
     m_state.observer = [this] { Panel1->FollowState(); };
@@ -87,6 +90,18 @@ BitmapButton* TPreviewPanel::Button(const char* name, ButtonArt art, const char*
     button->setFocusPolicy(Qt::NoFocus);
     connect(button, &BitmapButton::clicked, this, [this, command = std::move(command)] { Run(command); });
     return button;
+}
+
+void TPreviewPanel::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    LayOut();
+}
+
+void TPreviewPanel::LayOut() {
+    const QSize extra = size() - Layout::Size;
+    m_video->setGeometry(QRect(Layout::DSVideoWindowEx1.topLeft(), Layout::DSVideoWindowEx1.size() + extra));
+    for (const auto& [control, place] : m_shelf)
+        control->setGeometry(place.translated(extra.width() / 2, extra.height()));
 }
 
 void TPreviewPanel::Run(const std::function<void()>& command) const {

@@ -1,6 +1,8 @@
 #pragma once
 
 #include <functional>
+#include <utility>
+#include <vector>
 
 #include <QRect>
 #include <QWidget>
@@ -17,9 +19,10 @@ class TrimBarView;
 struct TrimBarState;
 enum class ButtonArt;
 
-// Where the preview's controls stand, in pixels of the panel: the video window on top, the trim bar
-// under it, then the player's shelf of two rows. The main window's background draws the screen's
-// bezel, the bar's groove and the shelf around these places.
+// Where the preview's controls stand, in pixels of the panel at its smallest: the video window on top,
+// the trim bar under it, then the player's shelf of two rows. The main window's background draws the
+// screen's bezel, the bar's groove and the shelf around these places. A larger panel gives the extra
+// room to the video window; the bar and the shelf keep their size, centred under it.
 namespace PreviewPanelLayout {
 
 inline constexpr QSize Size(260, 232);
@@ -58,6 +61,9 @@ public:
     // picture. True when the key was one of them.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
     // Null where the platform cannot show OpenGL widgets; the logo alone stands in its place.
     TVideoWindow* DSVideoWindowEx1 = nullptr;
     TrimBarView* Panel1 = nullptr;
@@ -85,6 +91,7 @@ private:
                          const QRect& place, std::function<void()> command);
     void FollowPlayer();
     void Run(const std::function<void()>& command) const;
+    void LayOut();
 
     PreviewPlayer& m_player;
     TrimBar& m_bar;
@@ -92,4 +99,7 @@ private:
     CommandRunner m_runCommand;
     ScreenSaverInhibitor m_screenSaver;
     QWidget* m_watchedWindow = nullptr; // the top-level window whose minimizing pauses playback
+    QWidget* m_video = nullptr; // the video window, or the logo in its place
+    std::vector<std::pair<QWidget*, QRect>>
+        m_shelf; // the bar, the clock and the buttons at their smallest places
 };

@@ -190,9 +190,20 @@ void SourceGridView::dropEvent(QDropEvent* event) {
         event->ignore();
         return;
     }
-    // Rows released on the grid stay where they are.
+    // Rows released on the grid move there: before the row under the mouse, or after it when
+    // released on its lower half, or to the end below the last row.
     m_droppedOnGrid = true;
     event->acceptProposedAction();
+    if (m_rows == nullptr)
+        return;
+    const QPoint at = event->position().toPoint();
+    const QModelIndex target = indexAt(at);
+    std::size_t destination = m_rows->RowCount();
+    if (target.isValid()) {
+        const QRect row = visualRect(target);
+        destination = static_cast<std::size_t>(target.row()) + (at.y() >= row.center().y() ? 1 : 0);
+    }
+    m_rows->MoveSelectedRows(destination);
 }
 
 void SourceGridView::startDrag(Qt::DropActions) {

@@ -14,9 +14,10 @@ class TimeEditDelegate;
 // row into the SourceList, and follows the list when the logic selects rows (FollowListSelection;
 // a model signal listSelectionChanged() is connected to it by setModel).
 // A single click on an editable cell opens its editor; the two time columns get a time editor, the
-// start time's writing every change to the cell (and reporting it as Edited) while it stays open. Columns can
-// be resized and reordered. Dragging the mouse on rows drags them; released anywhere but on the grid they are
-// removed (RowsDraggedOut).
+// start time's writing every change to the cell (and reporting it as Edited) while it stays open.
+// Columns can be resized and reordered. Dragging the mouse on rows drags them; released on the grid
+// they move to where they were released, so the batch takes them in the order shown; released
+// anywhere else they are removed (RowsDraggedOut).
 class SourceGridView final : public QTreeView {
     Q_OBJECT
 

@@ -1,6 +1,8 @@
 #include "sources/SourceList.h"
 
+#include <algorithm>
 #include <stdexcept>
+#include <vector>
 
 const std::string& SourceList::Cell(std::size_t row, std::size_t column) const {
     return m_rows.at(row).cells.at(column);
@@ -39,6 +41,35 @@ void SourceList::DeleteRow(std::size_t row) {
     }
     if (m_observer)
         m_observer->RowsRemoved(row, 1);
+    ContentChanged();
+}
+
+void SourceList::MoveSelectedRows(std::size_t destination) {
+    destination = std::min(destination, m_rows.size());
+    // The new order as old row numbers: unselected rows above the destination, the selected
+    // rows, the unselected rows from the destination on.
+    std::vector<std::size_t> order;
+    for (std::size_t row = 0; row < destination; ++row)
+        if (!m_rows[row].selected)
+            order.push_back(row);
+    for (std::size_t row = 0; row < m_rows.size(); ++row)
+        if (m_rows[row].selected)
+            order.push_back(row);
+    for (std::size_t row = destination; row < m_rows.size(); ++row)
+        if (!m_rows[row].selected)
+            order.push_back(row);
+    if (std::is_sorted(order.begin(), order.end()))
+        return;
+    std::vector<SourceItem> moved;
+    moved.reserve(m_rows.size());
+    for (const std::size_t row : order)
+        moved.push_back(std::move(m_rows[row]));
+    m_rows = std::move(moved);
+    if (m_focused)
+        m_focused =
+            static_cast<std::size_t>(std::find(order.begin(), order.end(), *m_focused) - order.begin());
+    if (m_observer)
+        m_observer->RowsMoved();
     ContentChanged();
 }
 

@@ -38,6 +38,8 @@ public:
     virtual void RowsRemoved(std::size_t first, std::size_t count) = 0;
     virtual void CellChanged(std::size_t row, std::size_t column) = 0;
     virtual void SelectionChanged() = 0;
+    // The rows were put in another order; the count is the same.
+    virtual void RowsMoved() {}
 };
 
 // The rows of the grid dxTreeSourceFileInfo, in the order they were added. The grid is the store:
@@ -54,6 +56,10 @@ public:
     std::size_t AppendRow();
     void DeleteRow(std::size_t row);
     void Clear();
+    // Moves the selected rows, keeping their order, to stand before row `destination` of the list
+    // as it is now (RowCount() or more: at the end). The focused row and the selection go with
+    // their rows.
+    void MoveSelectedRows(std::size_t destination);
 
     bool IsSelected(std::size_t row) const { return m_rows.at(row).selected; }
     void SetSelected(std::size_t row, bool selected);

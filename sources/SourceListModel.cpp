@@ -157,6 +157,14 @@ void SourceListModel::RowsRemoved(std::size_t first, std::size_t count) {
     endRemoveRows();
 }
 
+// The list has its rows in the new order already; the view reads them all again and shows the
+// selection that moved with them.
+void SourceListModel::RowsMoved() {
+    beginResetModel();
+    endResetModel();
+    emit listSelectionChanged();
+}
+
 void SourceListModel::CellChanged(std::size_t row, std::size_t column) {
     const QModelIndex cell = index(ToInt(row), ToInt(column));
     emit dataChanged(cell, cell);

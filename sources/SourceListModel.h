@@ -44,6 +44,7 @@ signals:
 private:
     void RowsInserted(std::size_t first, std::size_t count) override;
     void RowsRemoved(std::size_t first, std::size_t count) override;
+    void RowsMoved() override;
     void CellChanged(std::size_t row, std::size_t column) override;
     void SelectionChanged() override;
 

@@ -9,7 +9,8 @@ class QtFolderBrowser final : public FolderBrowser {
 public:
     explicit QtFolderBrowser(QWidget* parent) : m_parent(parent) {}
 
-    std::optional<std::string> BrowseForFolder(const std::string& title) override;
+    std::optional<std::string> BrowseForFolder(const std::string& title,
+                                               const std::string& startFolder) override;
 
 private:
     QWidget* m_parent;

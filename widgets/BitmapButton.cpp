@@ -6,6 +6,7 @@
 #include <QEvent>
 #include <QImage>
 #include <QPainter>
+#include <QtMath>
 
 #include "widgets/SkinPicture.h"
 
@@ -23,6 +24,8 @@ struct ArtInfo {
 // Indexed by ButtonArt.
 constexpr std::array<ArtInfo, ButtonArtCount> Arts = {{
     {"window-minimize", 25, 25, false, 0, false},
+    {"window-maximize", 25, 25, false, 0, false},
+    {"window-restore", 25, 25, false, 0, false},
     {"window-close", 25, 25, false, 0, false},
     {"button-wide", 110, 24, true, 12, false},
     {"button-narrow", 53, 24, true, 11, false},
@@ -83,6 +86,12 @@ BitmapButton::BitmapButton(ButtonArt art, QWidget* parent) : QAbstractButton(par
     }
 }
 
+void BitmapButton::SetArt(ButtonArt art) {
+    m_art = art;
+    m_picturesRatio = 0;
+    update();
+}
+
 QSize BitmapButton::sizeHint() const {
     const ArtInfo& info = InfoOf(m_art);
     return {info.width, info.height};
@@ -95,20 +104,21 @@ int BitmapButton::ShownPicture() const {
 }
 
 // Runs at every paint, so a move to a screen of another pixel ratio takes the matching pictures.
+// The cells are cut at their places in the sprite's scale, which need not be whole pixels apart (a
+// 25 pixel cell is 37.5 pixels at 1.5); a pixel the rendering shares with the olive beyond the art's
+// edge is left out, so no olive fringe shows.
 void BitmapButton::LoadPictures() {
     const qreal ratio = devicePixelRatioF();
     if (ratio == m_picturesRatio)
         return;
     const ArtInfo& info = InfoOf(m_art);
-    const QPixmap sprite = SkinPixmap(QString::fromLatin1(info.sprite), ratio);
-    const qreal spriteRatio = sprite.devicePixelRatio();
-    const int cellWidth = qRound(info.width * spriteRatio);
-    const int cellHeight = qRound(info.height * spriteRatio);
-    const QImage spriteImage = sprite.toImage();
+    const SkinArt sprite = SkinArtFor(QString::fromLatin1(info.sprite), ratio);
+    const int cellHeight = qFloor(info.height * sprite.scale);
     for (int picture = UpPicture; picture <= DownPicture; ++picture) {
-        m_pictures[picture] =
-            WithoutTransparentColour(spriteImage.copy(picture * cellWidth, 0, cellWidth, cellHeight));
-        m_pictures[picture].setDevicePixelRatio(spriteRatio);
+        const int left = qFloor(picture * info.width * sprite.scale);
+        const int right = qFloor((picture + 1) * info.width * sprite.scale);
+        m_pictures[picture] = WithoutTransparentColour(sprite.image.copy(left, 0, right - left, cellHeight));
+        m_pictures[picture].setDevicePixelRatio(static_cast<qreal>(right - left) / info.width);
     }
     m_picturesRatio = ratio;
 }

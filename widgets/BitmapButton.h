@@ -8,6 +8,8 @@
 // (up, hot, down) drawn on olive, the transparent colour.
 enum class ButtonArt {
     WindowMinimize, // 25 x 25, on the title band
+    WindowMaximize, // 25 x 25, on the title band
+    WindowRestore,  // 25 x 25, on the title band, while the window is maximized
     WindowClose,    // 25 x 25, on the title band
     Command,        // 110 x 24, captioned
     HalfCommand,    // 53 x 24, captioned
@@ -42,6 +44,8 @@ public:
     explicit BitmapButton(ButtonArt art, QWidget* parent = nullptr);
 
     ButtonArt Art() const { return m_art; }
+    // Wears other pictures of the same size from now on (a button whose command changes).
+    void SetArt(ButtonArt art);
     // The picture the button shows now: 0 up, 1 hot, 2 down.
     int ShownPicture() const;
 

@@ -1,16 +1,22 @@
 #include "widgets/SkinPicture.h"
 
+#include <array>
 #include <stdexcept>
 
 #include <QFile>
 
 namespace {
 
-constexpr qreal DoubleSizeFrom = 1.0;
+struct Rendering {
+    qreal scale;
+    const char* suffix;
+};
 
-QString ResourcePath(const QString& name, bool doubleSize) {
-    return QStringLiteral(":/skin/") + name +
-           (doubleSize ? QStringLiteral("@2x.png") : QStringLiteral(".png"));
+// The scales the build renders, from the smallest.
+constexpr std::array<Rendering, 3> Renderings = {{{1.0, ".png"}, {1.5, "@1.5x.png"}, {2.0, "@2x.png"}}};
+
+QString ResourcePath(const QString& name, const Rendering& rendering) {
+    return QStringLiteral(":/skin/") + name + QString::fromLatin1(rendering.suffix);
 }
 
 // The pictures are part of the program; one that is missing is a fault of the build.
@@ -21,16 +27,28 @@ QImage LoadOrThrow(const QString& path) {
     return image;
 }
 
+const Rendering& RenderingFor(qreal devicePixelRatio) {
+    for (const Rendering& rendering : Renderings)
+        if (rendering.scale >= devicePixelRatio)
+            return rendering;
+    return Renderings.back();
+}
+
 } // namespace
 
 QImage SkinImage(const QString& name) {
-    return LoadOrThrow(ResourcePath(name, false));
+    return LoadOrThrow(ResourcePath(name, Renderings.front()));
+}
+
+SkinArt SkinArtFor(const QString& name, qreal devicePixelRatio) {
+    const Rendering& rendering = RenderingFor(devicePixelRatio);
+    return {LoadOrThrow(ResourcePath(name, rendering)), rendering.scale};
 }
 
 QPixmap SkinPixmap(const QString& name, qreal devicePixelRatio) {
-    const bool doubleSize = devicePixelRatio > DoubleSizeFrom;
-    QPixmap pixmap = QPixmap::fromImage(LoadOrThrow(ResourcePath(name, doubleSize)));
-    pixmap.setDevicePixelRatio(doubleSize ? 2.0 : 1.0);
+    const SkinArt art = SkinArtFor(name, devicePixelRatio);
+    QPixmap pixmap = QPixmap::fromImage(art.image);
+    pixmap.setDevicePixelRatio(art.scale);
     return pixmap;
 }
 

@@ -2,10 +2,14 @@
 
 #include <QCheckBox>
 #include <QComboBox>
+#include <QGuiApplication>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
@@ -347,7 +351,7 @@ TEST_F(App_MainWindowTests, FrameIsTheBackgroundPictureCutToItsOutlineWithEveryC
         EXPECT_EQ(outline.intersected(place), QRegion(place)) << control->objectName().toStdString();
     }
     EXPECT_EQ(QRect(window.lblTitle->mapTo(&window, QPoint(0, 0)), window.lblTitle->size()),
-              QRect(63, 32, 537, 27));
+              QRect(63, 32, 503, 27));
     EXPECT_EQ(QRect(window.btnConvert->mapTo(&window, QPoint(0, 0)), window.btnConvert->size()),
               QRect(555, 391, 110, 40));
 
@@ -430,3 +434,129 @@ TEST_F(App_MainWindowTests, EveryShortcutOfTheTableRunsItsCommandAndF1TakesAnyMo
 }
 
 } // namespace
+
+namespace {
+
+QRect PlaceIn(const QWidget& window, const QWidget& control) {
+    return {control.mapTo(&window, QPoint(0, 0)), control.size()};
+}
+
+// Every control of the frame lies inside the window's outline.
+void ExpectControlsInsideTheOutline(TFrmMainForm& window) {
+    const QRegion outline = window.mask();
+    for (QWidget* control : window.rzfrmshpfrmConverter->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!control->isVisible())
+            continue;
+        const QRect place = PlaceIn(window, *control);
+        EXPECT_EQ(outline.intersected(place), QRegion(place)) << control->objectName().toStdString();
+    }
+}
+
+} // namespace
+
+TEST_F(App_MainWindowTests,
+       GrownWindowGivesTheRoomToThePreviewAndTheGridAndKeepsTheOtherControlsAtTheirCorners) {
+    QWidget preview;
+    window.SetPreview(&preview, {});
+    ShowWindow();
+    const auto distanceFromRight = [&](const QWidget& control) {
+        return window.width() - PlaceIn(window, control).right();
+    };
+    const int closeFromRight = distanceFromRight(*window.btnWindowClose);
+    const int helpFromRight = distanceFromRight(*window.btnHelp);
+    const int gridFromBottom = window.height() - PlaceIn(window, *window.dxTreeSourceFileInfo).bottom();
+    const QPoint convertFromGrid = PlaceIn(window, *window.btnConvert).topLeft() -
+                                   PlaceIn(window, *window.dxTreeSourceFileInfo).topRight();
+    const QSize smallPreview = window.pnlPreviewHost->size();
+    const QSize smallGrid = window.dxTreeSourceFileInfo->size();
+
+    for (const QSize size : {QSize(1100, 850), QSize(1400, 600), QSize(700, 1000)}) {
+        window.resize(size);
+        ASSERT_EQ(window.size(), size);
+        EXPECT_EQ(distanceFromRight(*window.btnWindowClose), closeFromRight);
+        EXPECT_EQ(distanceFromRight(*window.btnHelp), helpFromRight);
+        EXPECT_EQ(window.height() - PlaceIn(window, *window.dxTreeSourceFileInfo).bottom(), gridFromBottom);
+        EXPECT_EQ(PlaceIn(window, *window.btnConvert).topLeft() -
+                      PlaceIn(window, *window.dxTreeSourceFileInfo).topRight(),
+                  convertFromGrid);
+        // The preview keeps the picture's shape (to a pixel) and fills its place; the grid takes the rest.
+        const QSize video = window.pnlPreviewHost->size() - QSize(0, smallPreview.height() - 146);
+        EXPECT_LE(std::abs(video.width() * 146 - video.height() * 260), 260)
+            << size.width() << "x" << size.height();
+        EXPECT_EQ(preview.size(), window.pnlPreviewHost->size());
+        EXPECT_GE(window.dxTreeSourceFileInfo->width(), smallGrid.width() + size.width() - 686);
+        EXPECT_GT(window.dxTreeSourceFileInfo->height(), smallGrid.height());
+        // The outline follows the size: only the rounded corners are cut.
+        EXPECT_EQ(window.mask().boundingRect(), window.rect());
+        EXPECT_FALSE(window.mask().contains(window.rect().bottomRight()));
+        ExpectControlsInsideTheOutline(window);
+    }
+}
+
+TEST_F(App_MainWindowTests, DoubleClickOnTheTitleOrTheButtonMaximizesAndRestores) {
+    window.rzfrmshpfrmConverter->SetMoveStarter([](QWindow&) { return false; });
+    ShowWindow();
+    const QRect normal = window.geometry();
+    QTest::mouseDClick(window.lblTitle, Qt::LeftButton);
+    QTRY_VERIFY(window.isMaximized());
+    QTRY_COMPARE(window.size(), window.screen()->availableGeometry().size());
+    EXPECT_EQ(window.btnWindowMaximize->Art(), ButtonArt::WindowRestore);
+    EXPECT_EQ(window.btnWindowMaximize->accessibleName(), "Restore");
+    ExpectControlsInsideTheOutline(window);
+
+    QTest::mouseClick(window.btnWindowMaximize, Qt::LeftButton);
+    QTRY_VERIFY(!window.isMaximized());
+    QTRY_COMPARE(window.geometry(), normal);
+    EXPECT_EQ(window.btnWindowMaximize->Art(), ButtonArt::WindowMaximize);
+    QTest::mouseClick(window.btnWindowMaximize, Qt::LeftButton);
+    QTRY_VERIFY(window.isMaximized());
+}
+
+// A drag of rows released on the grid puts them where they were released; the list, which the batch
+// converts from the top, has the order the grid shows.
+TEST_F(App_MainWindowTests, RowsDraggedWithinTheGridMoveThereAndTheListHasTheShownOrder) {
+    for (const char* path : {"/v/a.avi", "/v/b.avi", "/v/c.avi", "/v/d.avi"})
+        sources.SetCell(sources.AppendRow(), colFileName, path);
+    ShowWindow();
+    SourceGridView& grid = *window.dxTreeSourceFileInfo;
+    const auto shown = [&] {
+        std::vector<std::string> paths;
+        for (int row = 0; row < grid.model()->rowCount(); ++row)
+            paths.push_back(grid.model()->index(row, colFileName).data().toString().toStdString());
+        return paths;
+    };
+    const auto listed = [&] {
+        std::vector<std::string> paths;
+        for (std::size_t row = 0; row < sources.RowCount(); ++row)
+            paths.push_back(sources.Cell(row, colFileName));
+        return paths;
+    };
+    const auto dropOn = [&](int row, bool lowerHalf) {
+        const QRect cell = grid.visualRect(grid.model()->index(row, colFileName));
+        const QPoint at(cell.center().x(), lowerHalf ? cell.bottom() : cell.top() + 1);
+        QMimeData rows;
+        rows.setData(SourceGridView::RowDragMimeType, QByteArray());
+        QDragEnterEvent enter(at, Qt::MoveAction, &rows, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grid.viewport(), &enter);
+        QDropEvent drop(at, Qt::MoveAction, &rows, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(grid.viewport(), &drop);
+        ASSERT_TRUE(drop.isAccepted());
+        ASSERT_EQ(grid.indexAt(at).row(), row) << at.x() << "," << at.y();
+    };
+
+    sources.SelectOnly(3);
+    sources.SetFocusedRow(3);
+    dropOn(0, false);
+    EXPECT_EQ(listed(), (std::vector<std::string>{"/v/d.avi", "/v/a.avi", "/v/b.avi", "/v/c.avi"}));
+    EXPECT_EQ(shown(), listed());
+    EXPECT_EQ(sources.SelectedRows(), std::vector<std::size_t>{0});
+    EXPECT_EQ(sources.FocusedRow(), std::optional<std::size_t>(0));
+
+    // Two rows apart, dropped on the lower half of the last row: both go to the end, in their order.
+    sources.SelectOnly(0);
+    sources.SetSelected(2, true);
+    dropOn(3, true);
+    EXPECT_EQ(listed(), (std::vector<std::string>{"/v/a.avi", "/v/c.avi", "/v/d.avi", "/v/b.avi"}));
+    EXPECT_EQ(shown(), listed());
+    EXPECT_EQ(sources.SelectedRows(), (std::vector<std::size_t>{2, 3}));
+}

@@ -1,12 +1,14 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <functional>
 
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
 #include <QElapsedTimer>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -18,6 +20,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgramShell.h"
 #include "convert/ConvertingWindow.h"
+#include "sources/SourceGridView.h"
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
@@ -99,6 +102,45 @@ TEST_F(App_ProgramShellTests, LoadsTheSettingsAtStartAndWritesThemWhenTheMainWin
     EXPECT_NE(written.find("SHUTDOWN=1"), std::string::npos) << written;
     EXPECT_NE(written.find("OutDir=/srv/out"), std::string::npos) << written;
     EXPECT_NE(written.find("InitDir=/media/"), std::string::npos) << written;
+}
+
+// The main window comes back at the next start where and as large as it was, with the grid's columns
+// as wide, maximized when it was, and restored then to the size it had before.
+TEST_F(App_ProgramShellTests, MainWindowPlaceSizeColumnsAndMaximizedStateSurviveARestart) {
+    const QRect place(24, 16, 760, 560);
+    StartAndWait();
+    program.MainForm().setGeometry(place);
+    program.MainForm().dxTreeSourceFileInfo->header()->resizeSection(colFileName, 300);
+    program.MainForm().close();
+    ASSERT_EQ(endings, 1);
+
+    const auto restart = [&](const std::function<void(TFrmMainForm&)>& check) {
+        int laterEndings = 0;
+        ProgramShell later{folder.Folder(), boxes, [&] { ++laterEndings; }, ShellOptions(shell)};
+        later.Start();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&later.MainForm()));
+        check(later.MainForm());
+        later.MainForm().close();
+        EXPECT_EQ(laterEndings, 1);
+    };
+    restart([&](TFrmMainForm& main) {
+        EXPECT_FALSE(main.isMaximized());
+        EXPECT_EQ(main.geometry(), place);
+        EXPECT_EQ(main.dxTreeSourceFileInfo->header()->sectionSize(colFileName), 300);
+        main.showMaximized();
+        QTRY_VERIFY(main.isMaximized());
+    });
+    restart([&](TFrmMainForm& main) {
+        QTRY_VERIFY(main.isMaximized());
+        EXPECT_EQ(main.dxTreeSourceFileInfo->header()->sectionSize(colFileName), 300);
+        main.showNormal();
+        QTRY_COMPARE(main.geometry(), place);
+    });
+    // The keys of their own, beside the old ones, which keep their meaning.
+    const std::string written = TempDir::ReadFile(SettingsPath());
+    EXPECT_NE(written.find("[MainWindow]"), std::string::npos) << written;
+    EXPECT_NE(written.find("Width=760"), std::string::npos) << written;
+    EXPECT_NE(written.find("[USRInfo]"), std::string::npos) << written;
 }
 
 TEST_F(App_ProgramShellTests, FailedSaveIsReportedAndTheProgramStillEnds) {

@@ -70,7 +70,9 @@ TEST_F(Convert_BatchDriverTests, EmptyListWarnsAndOnlyRestoresTheWindows) {
     EXPECT_THAT(events.Events(), ElementsAre("hide progress", "enable main"));
 }
 
-TEST_F(Convert_BatchDriverTests, RowsWithNoneCheckedStillRunTheEndActions) {
+// Rows with none checked: the user is told, and nothing of a batch runs (no folder opened, no
+// power-off after converting nothing).
+TEST_F(Convert_BatchDriverTests, RowsWithNoneCheckedWarnAndOnlyRestoreTheWindows) {
     world.AddRow("/v/a.avi", false);
     world.choices.SetShowOutputDirectory(true);
     world.choices.SetShutdown(true);
@@ -78,8 +80,11 @@ TEST_F(Convert_BatchDriverTests, RowsWithNoneCheckedStillRunTheEndActions) {
 
     EXPECT_EQ(world.batch.CheckedCount, 0);
     EXPECT_EQ(world.batch.FilesDone, 0);
-    // No command was ever built, so the folder is the empty one of the last (missing) command.
-    EXPECT_THAT(events.Events(), ElementsAre("open folder ", "power off", "end program"));
+    ASSERT_EQ(world.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(world.boxes.Boxes()[0].text,
+              "No file in the list is checked. Please check the files you want to convert.");
+    EXPECT_EQ(world.boxes.Boxes()[0].icon, MessageIcon::Warning);
+    EXPECT_THAT(events.Events(), ElementsAre("hide progress", "enable main"));
 }
 
 TEST_F(Convert_BatchDriverTests, ConvertsExactlyTheCheckedRowsWithEveryStepInOrder) {

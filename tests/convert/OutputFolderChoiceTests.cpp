@@ -19,12 +19,15 @@ namespace {
 
 class ScriptedBrowser : public FolderBrowser {
 public:
-    std::optional<std::string> BrowseForFolder(const std::string& title) override {
+    std::optional<std::string> BrowseForFolder(const std::string& title,
+                                               const std::string& startFolder) override {
         titles.push_back(title);
+        startFolders.push_back(startFolder);
         return answer;
     }
     std::optional<std::string> answer;
     std::vector<std::string> titles;
+    std::vector<std::string> startFolders;
 };
 
 std::set<fs::path> Entries(const fs::path& folder) {
@@ -82,6 +85,8 @@ TEST_F(Convert_OutputFolderChoiceTests, WritableFolderIsTakenAndWhatItHoldsIsLef
     const std::set<fs::path> before = Entries(folder);
     EXPECT_EQ(Select(folder.string()), folder.string());
     EXPECT_EQ(browser.titles, (std::vector<std::string>{"Please select output folder:"}));
+    EXPECT_EQ(browser.startFolders, std::vector<std::string>{current})
+        << "the chooser opens at the output folder";
     EXPECT_TRUE(boxes.Boxes().empty());
     EXPECT_EQ(Entries(folder), before);
     EXPECT_EQ(TempDir::ReadFile(chosen), "mine");

@@ -1,11 +1,14 @@
 #include "settings/UserSettings.h"
 
 #include <filesystem>
+#include <optional>
 #include <string>
+#include <vector>
 
 #include <gtest/gtest.h>
 
 #include "settings/IniFiles32.h"
+#include "settings/MainWindowPlacement.h"
 #include "tests/common/TempDir.h"
 
 namespace {
@@ -132,4 +135,34 @@ TEST_F(Settings_UserSettingsTests, AnOutputFolderThatIsNoAbsoluteLocalPathIsRepl
     WriteSettings("[USRInfo]\r\nOutDir=/data/out\r\n");
     LoadUserSettings(m_dir.Folder(), m_choices);
     EXPECT_EQ(m_choices.edtOutputFolder(), "/data/out");
+}
+
+// The main window's placement is read only as far as it can be trusted: no size, no placement; column
+// widths that are no positive numbers are dropped as a whole; only "1" means maximized.
+TEST_F(Settings_UserSettingsTests, MainWindowPlacementReadsOnlyWhatItCanTrust) {
+    struct Case {
+        const char* section;
+        std::optional<MainWindowPlacement> expected;
+    };
+    const std::vector<Case> cases = {
+        {"", std::nullopt},
+        {"Left=5\r\nTop=6\r\n", std::nullopt},
+        {"Width=abc\r\nHeight=600\r\n", std::nullopt},
+        {"Left=-20\r\nTop=6\r\nWidth=900\r\nHeight=600\r\nMaximized=1\r\nColumns=26,146,68\r\n",
+         MainWindowPlacement{-20, 6, 900, 600, true, {26, 146, 68}}},
+        {"Width=900\r\nHeight=600\r\nMaximized=true\r\nColumns=26,x,68\r\n",
+         MainWindowPlacement{0, 0, 900, 600, false, {}}},
+        {"Width=900\r\nHeight=600\r\nColumns=26,0\r\n", MainWindowPlacement{0, 0, 900, 600, false, {}}},
+    };
+    for (const Case& test : cases) {
+        WriteSettings(std::string("[USRInfo]\r\nOutDir=/srv\r\n[MainWindow]\r\n") + test.section);
+        EXPECT_EQ(LoadMainWindowPlacement(m_dir.Folder()), test.expected) << test.section;
+    }
+
+    const MainWindowPlacement kept{40, 30, 800, 560, true, {26, 300}};
+    SaveMainWindowPlacement(m_dir.Folder(), kept);
+    EXPECT_EQ(LoadMainWindowPlacement(m_dir.Folder()), kept);
+    // The settings of the other section keep their place and meaning.
+    LoadUserSettings(m_dir.Folder(), m_choices);
+    EXPECT_EQ(m_choices.edtOutputFolder(), "/srv");
 }
