@@ -225,7 +225,7 @@ void ProgramShell::RestoreSourceList() {
     m_listKeeper =
         std::make_unique<SourceListKeeper>(m_sources, m_dataFolder, [this](const std::string& reason) {
             m_appFunc.WriteLog(reason);
-            ShowMessageKind(m_boxes, reason, WarningKind);
+            ShowMessageKind(m_boxes, reason, MessageKind::Warning);
         });
     m_sourceController.RestoreRows(m_listKeeper->Load());
 }

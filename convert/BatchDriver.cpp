@@ -70,8 +70,8 @@ void BatchDriver::ConvertBatch() {
         return;
     }
     // A batch without a checked row would end at once without a word.
-    if (proc.CheckedCount == 0) {
-        ShowMessageKind(m_services.boxes, NoCheckedRowWarning, WarningKind);
+    if (m_state.CheckedCount == 0) {
+        ShowMessageKind(m_services.boxes, NoCheckedRowWarning, MessageKind::Warning);
         RestoreWindows();
         return;
     }
