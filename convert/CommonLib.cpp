@@ -8,6 +8,7 @@
 #include <system_error>
 #include <vector>
 
+#include "convert/ModernOptions.h"
 #include "convert/TranscoderNames.h"
 #include "profiles/Catalogue.h"
 #include "support/CommandLine.h"
@@ -57,6 +58,26 @@ std::string Fragment(const std::string& entry, const char* option, const char* f
     return entry.empty() ? fallback : option + entry;
 }
 
+// A list that can leave its property as the source has it: that item passes no option at all.
+std::string SourceOrFragment(const std::string& entry, const char* option, const char* fallback) {
+    return entry == SameAsSourceItem ? std::string() : Fragment(entry, option, fallback);
+}
+
+// The output types after the first two spell their options as FFmpeg does and pass none for what
+// stays as the source has it.
+void ApplyModernFragments(int32_t outputType, const OptionSelection& options, TConvertParameterStruct& p) {
+    const OutputTypeEntry* type = OutputTypeAt(outputType);
+    if (type == nullptr || type->style == OptionStyle::Classic)
+        return;
+    ModernFragments modern = ModernOptionFragments(*type, options);
+    p.VideoBitrateOption = std::move(modern.videoBitrate);
+    p.VideoSizeOption = std::move(modern.videoSize);
+    p.FrameRateOption = std::move(modern.frameRate);
+    p.AspectOption = std::move(modern.aspect);
+    p.AudioBitrateOption = std::move(modern.audioBitrate);
+    p.SampleRateOption = std::move(modern.sampleRate);
+}
+
 // The script names its source between quotation marks. A path that holds a quotation mark itself
 // cannot stand there, so it goes between triple quotation marks, which the transcoder also reads.
 std::string ScriptQuoted(const std::string& path) {
@@ -101,6 +122,7 @@ std::string TCommonLib::BuildCommandLine(const std::string& path) {
     p.VolumeOption = VolumeFragment(options.cbbAudioVolumeGain);
     p.ChannelsOption = ChannelsFragment(options.cbbAudioChannels);
     p.SampleRateOption = SampleRateFragment(options.cbbAudioSample);
+    ApplyModernFragments(outputType, options, p);
     p.FormatOption = FormatFragment(outputType);
     p.OutputFolder = PrepareOutputFolder();
     p.OutputBaseName = m_fileFunc.BaseNameOf(path);
@@ -230,15 +252,15 @@ std::string TCommonLib::VideoBitrateFragment(const OptionList& list) {
 }
 
 std::string TCommonLib::VideoSizeFragment(const OptionList& list) {
-    return Fragment(list.SelectedText(), " -s ", " -s 320x240");
+    return SourceOrFragment(list.SelectedText(), " -s ", " -s 320x240");
 }
 
 std::string TCommonLib::FrameRateFragment(const OptionList& list) {
-    return Fragment(list.SelectedText(), " -r ", " -r 25");
+    return SourceOrFragment(list.SelectedText(), " -r ", " -r 25");
 }
 
 std::string TCommonLib::AspectFragment(const OptionList& list) {
-    return Fragment(list.SelectedText(), " -aspect ", " -aspect 4:3");
+    return SourceOrFragment(list.SelectedText(), " -aspect ", " -aspect 4:3");
 }
 
 std::string TCommonLib::AudioBitrateFragment(const OptionList& list) {
@@ -255,7 +277,7 @@ std::string TCommonLib::ChannelsFragment(const OptionList& list) {
 }
 
 std::string TCommonLib::SampleRateFragment(const OptionList& list) {
-    return Fragment(list.SelectedText(), " -ar ", " -ar 44100");
+    return SourceOrFragment(list.SelectedText(), " -ar ", " -ar 44100");
 }
 
 std::string TCommonLib::FormatFragment(int32_t outputType) {
