@@ -88,6 +88,9 @@ AVCodecContextPtr OpenAudioEncoder(const AVCodec& codec, const AVCodecParameters
 std::string AudioFilterDescription(const AVCodecContext& encoder, const EncoderRequest& request) {
     std::ostringstream text;
     text << TrimFilter("atrim", request.options);
+    // The encoder counts samples: a gap in the input's timestamps is filled with silence and an overlap
+    // is dropped here, so the sound stays with the pictures (StreamFilter sets the first timestamp).
+    text << kAudioTimingFilter << "0,";
     if (request.options.volume && *request.options.volume != kUnchangedVolume)
         text << "volume=" << *request.options.volume << "/" << kUnchangedVolume << ",";
     char layout[128] = {};

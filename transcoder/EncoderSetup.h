@@ -9,6 +9,7 @@
 #include "transcoder/Options.h"
 #include "transcoder/Rational.h"
 #include "transcoder/TargetPreset.h"
+#include "transcoder/VideoShape.h"
 
 // What the encoders are set up from: the options (with the preset applied), the container and the
 // input's frame rates.
@@ -31,14 +32,19 @@ const AVCodec* ChooseEncoder(const std::optional<std::string>& asked, AVCodecID 
                              const AVOutputFormat& format);
 
 // Opened encoders for a source stream's parameters. Throw TranscodeError when they do not open.
+// The video encoder's picture is the upright one (see VideoShape.h); the source gives the pixel format.
 AVCodecContextPtr OpenVideoEncoder(const AVCodec& codec, const AVCodecParameters& source,
-                                   const EncoderRequest& request, Warnings& warnings);
+                                   const UprightPicture& upright, const EncoderRequest& request,
+                                   Warnings& warnings);
 AVCodecContextPtr OpenAudioEncoder(const AVCodec& codec, const AVCodecParameters& source,
                                    const EncoderRequest& request, Warnings& warnings);
 
 // The filters between the decoded frames and an opened encoder.
-std::string VideoFilterDescription(const AVCodecContext& encoder, const EncoderRequest& request);
+std::string VideoFilterDescription(const AVCodecContext& encoder, const UprightPicture& upright,
+                                   const EncoderRequest& request);
 std::string AudioFilterDescription(const AVCodecContext& encoder, const EncoderRequest& request);
+// The audio description's timing filter, followed by the sample (in the input's rate) it starts at.
+inline constexpr const char* kAudioTimingFilter = "aresample=async=1:first_pts=";
 
 // Shared by both: the trim filter of the cut ("" for none, else "NAME=...,"), the encoder's common
 // settings and its opening.

@@ -65,3 +65,16 @@ AVRational FilterChain::OutputTimeBase() const {
 void FilterChain::SetFrameSize(int samples) {
     av_buffersink_set_frame_size(m_sink, static_cast<unsigned>(samples));
 }
+
+int FilterChain::OutputWidth() const {
+    return av_buffersink_get_w(m_sink);
+}
+
+int FilterChain::OutputHeight() const {
+    return av_buffersink_get_h(m_sink);
+}
+
+AVRational FilterChain::OutputSampleAspect() const {
+    const AVRational sar = av_buffersink_get_sample_aspect_ratio(m_sink);
+    return sar.num > 0 ? sar : AVRational{1, 1};
+}

@@ -16,6 +16,10 @@ public:
     // The next filtered frame: 0, AVERROR(EAGAIN) or AVERROR_EOF.
     int Pull(AVFrame* frame);
     AVRational OutputTimeBase() const;
+    // The picture the graph gives (video only).
+    int OutputWidth() const;
+    int OutputHeight() const;
+    AVRational OutputSampleAspect() const;
     // Audio encoders with a fixed frame size take frames of exactly that many samples.
     void SetFrameSize(int samples);
 

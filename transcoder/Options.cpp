@@ -1,6 +1,7 @@
 #include "transcoder/Options.h"
 
 #include <array>
+#include <cctype>
 #include <cmath>
 #include <functional>
 #include <map>
@@ -15,6 +16,11 @@ constexpr int kMaxChannels = 64;
 constexpr int kMaxSampleRate = 768000;
 constexpr int kMaxVolume = 65536;
 constexpr int64_t kMicroseconds = 1000000;
+// The widest constant-quality scale of the encoders (VP9 and AV1: 0-63); each encoder checks its own.
+constexpr int kMaxQuality = 63;
+constexpr int kMaxCpuUsed = 16;
+constexpr size_t kMaxNameLength = 32;
+constexpr size_t kTagLength = 4;
 
 struct NamedSize {
     const char* name;
@@ -73,6 +79,24 @@ std::optional<double> ParseDecimal(const std::string& text) {
         text.find('.') != text.rfind('.') || text == ".")
         return std::nullopt;
     return std::stod(text);
+}
+
+// Preset, pixel-format and flag names: letters, digits and "_+-" only, so a value never carries an
+// option list of its own (no ":" or "=").
+std::string ParseName(const std::string& option, const std::string& value,
+                      size_t maxLength = kMaxNameLength) {
+    if (value.empty() || value.size() > maxLength)
+        InvalidValue(option, value);
+    for (const char c : value)
+        if (!std::isalnum(static_cast<unsigned char>(c)) && c != '_' && c != '+' && c != '-')
+            InvalidValue(option, value);
+    return value;
+}
+
+std::string ParseTag(const std::string& option, const std::string& value) {
+    if (value.size() != kTagLength)
+        InvalidValue(option, value);
+    return ParseName(option, value);
 }
 
 } // namespace
@@ -140,10 +164,31 @@ int64_t ParseTimeMicroseconds(const std::string& option, const std::string& valu
     return total;
 }
 
+namespace {
+
+using Setter = std::function<void(const std::string& option, const std::string& value)>;
+
+// The options of the modern outputs (MP4, WebM and their audio-only kin); see transcoder/README.md.
+void AddModernOptions(std::map<std::string, Setter>& withValue, TranscodeOptions& options) {
+    withValue.insert({
+        {"-crf", [&](auto& o, auto& v) { options.constantQuality = ParseInteger(o, v, 0, kMaxQuality); }},
+        {"-maxrate", [&](auto& o, auto& v) { options.maxRate = ParseBitrate(o, v); }},
+        {"-bufsize", [&](auto& o, auto& v) { options.bufferSize = ParseBitrate(o, v); }},
+        {"-preset", [&](auto& o, auto& v) { options.preset = ParseName(o, v); }},
+        {"-pix_fmt", [&](auto& o, auto& v) { options.pixelFormat = ParseName(o, v); }},
+        {"-vf", [&](auto&, auto& v) { options.videoFilter = v; }},
+        {"-filter:v", [&](auto&, auto& v) { options.videoFilter = v; }},
+        {"-movflags", [&](auto& o, auto& v) { options.movFlags = ParseName(o, v); }},
+        {"-tag:v", [&](auto& o, auto& v) { options.videoTag = ParseTag(o, v); }},
+        {"-cpu-used", [&](auto& o, auto& v) { options.cpuUsed = ParseInteger(o, v, 0, kMaxCpuUsed); }},
+    });
+}
+
+} // namespace
+
 TranscodeOptions ParseOptions(const std::vector<std::string>& arguments) {
     TranscodeOptions options;
-    using Setter = std::function<void(const std::string& option, const std::string& value)>;
-    const std::map<std::string, Setter> withValue{
+    std::map<std::string, Setter> withValue{
         {"-i", [&](auto&, auto& v) { options.input = v; }},
         {"-f", [&](auto&, auto& v) { options.format = v; }},
         {"-vcodec", [&](auto&, auto& v) { options.videoCodec = v; }},
@@ -168,6 +213,7 @@ TranscodeOptions ParseOptions(const std::vector<std::string>& arguments) {
              options.target = v;
          }},
     };
+    AddModernOptions(withValue, options);
     const std::map<std::string, bool*> flags{
         {"-y", &options.overwrite}, {"-vn", &options.noVideo}, {"-an", &options.noAudio}};
 

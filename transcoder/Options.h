@@ -21,7 +21,8 @@ struct FrameSize {
 };
 
 // Everything the command line asks for, with units made explicit. Unset means "as the input or the
-// encoder has it".
+// encoder has it". The options the converter writes for each output type, and what they mean, are in
+// transcoder/README.md (FFmpeg's spellings: the same line runs in the ffmpeg command).
 struct TranscodeOptions {
     bool overwrite = false;
     std::string input;
@@ -42,6 +43,17 @@ struct TranscodeOptions {
     std::optional<int64_t> startMicroseconds;
     std::optional<int64_t> durationMicroseconds;
     std::optional<std::string> target;
+
+    // Modern outputs (see transcoder/README.md for the contract the converter writes to).
+    std::optional<int> constantQuality;     // -crf, on the encoder's own scale
+    std::optional<int64_t> maxRate;         // -maxrate, bit/s: the bitrate ceiling
+    std::optional<int64_t> bufferSize;      // -bufsize, bit/s: the window the ceiling holds over
+    std::optional<std::string> preset;      // -preset: the encoder's speed/quality preset
+    std::optional<std::string> pixelFormat; // -pix_fmt
+    std::optional<std::string> videoFilter; // -vf: a filter graph applied to the upright picture
+    std::string movFlags;                   // -movflags for the MP4/M4A muxer ("+faststart")
+    std::optional<std::string> videoTag;    // -tag:v: the four-letter code stored for the video
+    std::optional<int> cpuUsed;             // -cpu-used: libvpx's speed (0 slowest .. 8 fastest)
 };
 
 // Reads the arguments after the program name. Throws OptionError with a one-line message.

@@ -83,16 +83,37 @@ AVStream* OutputFile::AddCopiedStream(const AVStream& input) {
     return stream;
 }
 
-void OutputFile::Open(const std::optional<TargetPreset>& target) {
+void OutputFile::SetCodecTag(AVStream& stream, const std::string& tag) {
+    const uint32_t code = MKTAG(tag[0], tag[1], tag[2], tag[3]);
+    const AVOutputFormat& format = *m_context->oformat;
+    if (format.codec_tag && av_codec_get_id(format.codec_tag, code) != stream.codecpar->codec_id)
+        throw TranscodeError("Tag '" + tag + "' does not name " +
+                             avcodec_get_name(stream.codecpar->codec_id) + " in format " + format.name);
+    stream.codecpar->codec_tag = code;
+}
+
+void OutputFile::CarryMetadata(const AVFormatContext& input, const AVStream* inputAudio) {
+    if (const AVDictionaryEntry* created = av_dict_get(input.metadata, "creation_time", nullptr, 0))
+        av_dict_set(&m_context->metadata, "creation_time", created->value, 0);
+    const AVDictionaryEntry* language =
+        inputAudio ? av_dict_get(inputAudio->metadata, "language", nullptr, 0) : nullptr;
+    if (!language)
+        return;
+    for (unsigned i = 0; i < m_context->nb_streams; ++i)
+        if (m_context->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+            av_dict_set(&m_context->streams[i]->metadata, "language", language->value, 0);
+}
+
+void OutputFile::Open(const std::optional<TargetPreset>& target, const std::string& movFlags) {
     try {
-        OpenFileAndHeader(target);
+        OpenFileAndHeader(target, movFlags);
     } catch (const TranscodeError&) {
         Remove();
         throw;
     }
 }
 
-void OutputFile::OpenFileAndHeader(const std::optional<TargetPreset>& target) {
+void OutputFile::OpenFileAndHeader(const std::optional<TargetPreset>& target, const std::string& movFlags) {
     if (!(m_context->oformat->flags & AVFMT_NOFILE)) {
         DictionaryOwner options;
         av_dict_set(options.Address(), "protocol_whitelist", "file", 0);
@@ -106,8 +127,13 @@ void OutputFile::OpenFileAndHeader(const std::optional<TargetPreset>& target) {
         av_dict_set_int(muxerOptions.Address(), "packetsize", target->packetSize, 0);
     if (target && target->muxRate > 0)
         av_dict_set_int(muxerOptions.Address(), "muxrate", target->muxRate, 0);
+    if (!movFlags.empty())
+        av_dict_set(muxerOptions.Address(), "movflags", movFlags.c_str(), 0);
     CheckWritten(avformat_write_header(m_context.get(), muxerOptions.Address()),
                  "Cannot write the header of '" + m_path + "': ");
+    // A muxer without the option (-movflags for a WebM) leaves it: say so rather than ignore it.
+    if (av_dict_get(*muxerOptions.Address(), "movflags", nullptr, 0))
+        throw TranscodeError(std::string("-movflags is not used by format ") + m_context->oformat->name);
     m_headerWritten = true;
 }
 

@@ -28,9 +28,15 @@ public:
     const AVFormatContext& Context() const { return *m_context; }
     AVStream* AddStream(const AVCodecContext& encoder);
     AVStream* AddCopiedStream(const AVStream& input);
-    // Creates the file and writes the header, with the preset's muxer settings; removes the file when
-    // that fails.
-    void Open(const std::optional<TargetPreset>& target);
+    // Stores the four-letter code for the stream (an MP4's "hvc1" for H.265). Throws TranscodeError
+    // when the container has no such code for the stream's codec.
+    void SetCodecTag(AVStream& stream, const std::string& tag);
+    // Carries over what users keep from the input: its creation time, and the language of the audio
+    // stream converted.
+    void CarryMetadata(const AVFormatContext& input, const AVStream* inputAudio);
+    // Creates the file and writes the header, with the preset's muxer settings and the -movflags;
+    // removes the file when that fails.
+    void Open(const std::optional<TargetPreset>& target, const std::string& movFlags);
     // Writes a packet whose timestamps are in the stream's time base. A packet the muxer refuses is
     // lost; a failing file write throws TranscodeError.
     void Write(AVPacket* packet, const AVStream& stream);
@@ -44,7 +50,7 @@ public:
     std::optional<double> Seconds() const { return m_seconds; }
 
 private:
-    void OpenFileAndHeader(const std::optional<TargetPreset>& target);
+    void OpenFileAndHeader(const std::optional<TargetPreset>& target, const std::string& movFlags);
 
     std::string m_path;
     OutputContextPtr m_context;

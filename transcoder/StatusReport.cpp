@@ -80,7 +80,8 @@ void StatusReport::NotePicture(const AVPacket& packet) {
     size_t size = 0;
     const uint8_t* stats = av_packet_get_side_data(&packet, AV_PKT_DATA_QUALITY_STATS, &size);
     if (stats && size >= 4)
-        m_quality = static_cast<double>(AV_RL32(stats)) / FF_QP2LAMBDA;
+        // Signed: an encoder that reports no quality for a picture (x264 at its end) stores -1.
+        m_quality = static_cast<double>(static_cast<int32_t>(AV_RL32(stats))) / FF_QP2LAMBDA;
 }
 
 void StatusReport::Print(bool final) {

@@ -6,7 +6,14 @@ extern "C" {
 #include <libavutil/samplefmt.h>
 }
 
+#include "transcoder/EncoderSetup.h"
 #include "transcoder/TranscodeError.h"
+
+namespace {
+
+constexpr int kMicrosecondsPerSecond = 1000000;
+
+} // namespace
 
 StreamFilter::StreamFilter(AVMediaType type, AVRational inputTimeBase, std::string description,
                            int encoderFrameSize)
@@ -57,10 +64,22 @@ void StreamFilter::Rebuild(const AVFrame& frame, const FrameHandler& handle) {
     m_format = frame.format;
     m_sampleRate = frame.sample_rate;
     m_layout.CopyFrom(frame.ch_layout);
-    m_chain =
-        std::make_unique<FilterChain>(video ? "buffer" : "abuffer", SourceArguments(frame), m_description);
+    m_chain = std::make_unique<FilterChain>(video ? "buffer" : "abuffer", SourceArguments(frame),
+                                            Description(frame));
     if (m_encoderFrameSize > 0)
         m_chain->SetFrameSize(m_encoderFrameSize);
+}
+
+// The audio timing filter starts where the sound so far ended: at 0 for the first graph, so sound that
+// begins late is preceded by silence, and seamlessly for a graph built anew mid-stream.
+std::string StreamFilter::Description(const AVFrame& frame) const {
+    const std::string first = std::string(kAudioTimingFilter) + "0,";
+    const size_t at = m_description.find(first);
+    if (m_type != AVMEDIA_TYPE_AUDIO || at == std::string::npos)
+        return m_description;
+    const int64_t sample = av_rescale(m_soundEnd, frame.sample_rate, kMicrosecondsPerSecond);
+    return std::string(m_description)
+        .replace(at, first.size(), kAudioTimingFilter + std::to_string(sample) + ",");
 }
 
 std::string StreamFilter::SourceArguments(const AVFrame& frame) const {
@@ -104,6 +123,11 @@ void StreamFilter::Drain(const FrameHandler& handle, bool ending) {
         }
         if (pulled < 0)
             throw TranscodeError("Filtering failed: " + AvErrorText(pulled));
+        const AVFrame& filtered = *m_filtered;
+        if (m_type == AVMEDIA_TYPE_AUDIO && filtered.pts != AV_NOPTS_VALUE && filtered.sample_rate > 0)
+            m_soundEnd =
+                av_rescale_q(filtered.pts, m_chain->OutputTimeBase(), AVRational{1, kMicrosecondsPerSecond}) +
+                av_rescale(filtered.nb_samples, kMicrosecondsPerSecond, filtered.sample_rate);
         handle(m_filtered.get(), m_chain->OutputTimeBase());
         av_frame_unref(m_filtered.get());
     }

@@ -30,6 +30,7 @@ private:
     void Rebuild(const AVFrame& frame, const FrameHandler& handle);
     std::string SourceArguments(const AVFrame& frame) const;
     void Drain(const FrameHandler& handle, bool ending);
+    std::string Description(const AVFrame& frame) const;
 
     AVMediaType m_type;
     AVRational m_inputTimeBase;
@@ -38,6 +39,8 @@ private:
     std::unique_ptr<FilterChain> m_chain;
     AVFramePtr m_filtered;
     bool m_ended = false;
+    // Audio: where the sound handed on so far ends, in microseconds; a new graph continues from there.
+    int64_t m_soundEnd = 0;
     // The frame format the current graph was built for.
     int m_width = 0, m_height = 0, m_format = -1, m_sampleRate = 0;
     ChannelLayoutOwner m_layout;

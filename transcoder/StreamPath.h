@@ -35,6 +35,7 @@ public:
     StreamPath& operator=(const StreamPath&) = delete;
 
     int InputIndex() const { return m_input->index; }
+    AVStream* OutputStream() const { return m_output; }
     // The encoded video's frame rate; no value for audio and for a copied stream.
     std::optional<AVRational> EncodedFrameRate() const;
     // Sets the input time (microseconds) that becomes the output's time zero.

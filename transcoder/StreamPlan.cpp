@@ -37,8 +37,9 @@ std::optional<StreamPlan> PlanVideo(const InputFile& input, const EncoderRequest
         ChooseEncoder(options.videoCodec, request.format.video_codec, AVMEDIA_TYPE_VIDEO, request.format);
     std::optional<StreamPlan> plan = Begin(input.VideoStream(), codec, IsCopy(options.videoCodec), warnings);
     if (plan && !plan->copy) {
-        plan->encoder = OpenVideoEncoder(*codec, *plan->input->codecpar, request, warnings);
-        plan->filters = VideoFilterDescription(*plan->encoder, request);
+        const UprightPicture upright = ShapeUpright(*plan->input, options.videoFilter);
+        plan->encoder = OpenVideoEncoder(*codec, *plan->input->codecpar, upright, request, warnings);
+        plan->filters = VideoFilterDescription(*plan->encoder, upright, request);
     }
     return plan;
 }

@@ -120,7 +120,10 @@ int RunTranscode(const TranscodeOptions& asked, std::optional<Rational> scriptFr
         if (*plan)
             paths.push_back(
                 std::make_unique<StreamPath>(std::move(**plan), cut, PathSinks{input, output, status}));
-    output.Open(target);
+    if (options.videoTag && video)
+        output.SetCodecTag(*paths.front()->OutputStream(), *options.videoTag);
+    output.CarryMetadata(input.Context(), audio ? input.AudioStream() : nullptr);
+    output.Open(target, options.movFlags);
     status.PrintHeader(input, paths.front()->EncodedFrameRate(), warnings);
 
     const std::string failure = ConvertAll(input, paths, status, options);

@@ -1,6 +1,7 @@
 // trenc / rtrenc: converts one media file with FFmpeg's option syntax and prints a status line the
 // converter's progress window reads. See Options.h for the accepted options.
 #include <csignal>
+#include <cstdlib>
 #include <fstream>
 #include <iterator>
 #include <string>
@@ -73,6 +74,9 @@ int Main(const std::vector<std::string>& arguments) {
 
 int main(int argc, char** argv) {
     InstallSignalHandlers();
+    // The AV1 library prints its settings to standard error unless told to report errors only; a
+    // level the user set is kept.
+    setenv("SVT_LOG", "1", 0);
     av_log_set_level(AV_LOG_ERROR);
     av_log_set_flags(AV_LOG_SKIP_REPEATED);
     try {
