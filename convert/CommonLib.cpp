@@ -4,6 +4,7 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
@@ -111,22 +112,9 @@ std::string TCommonLib::BuildCommandLine(const std::string& path) {
     p.TrimOption = !start.empty() && !duration.empty() ? " -ss " + start + " -t " + duration : "";
     p.InputPath = path;
 
-    const OptionSelection& options = m_customProc.Options();
-    const int32_t outputType = options.cbbOutputFiletype.ItemIndex();
-    p.CodecOption = CodecFragment(outputType);
-    p.VideoBitrateOption = VideoBitrateFragment(options.cbbVideoBitrate);
-    p.VideoSizeOption = VideoSizeFragment(options.cbbVideoSize);
-    p.FrameRateOption = FrameRateFragment(options.cbbFramerate);
-    p.AspectOption = AspectFragment(options.cbbAspectratio);
-    p.AudioBitrateOption = AudioBitrateFragment(options.cbbAudioBitrate);
-    p.VolumeOption = VolumeFragment(options.cbbAudioVolumeGain);
-    p.ChannelsOption = ChannelsFragment(options.cbbAudioChannels);
-    p.SampleRateOption = SampleRateFragment(options.cbbAudioSample);
-    ApplyModernFragments(outputType, options, p);
-    p.FormatOption = FormatFragment(outputType);
+    FillOptionFragments(m_customProc.Options(), p);
     p.OutputFolder = PrepareOutputFolder();
     p.OutputBaseName = m_fileFunc.BaseNameOf(path);
-    p.OutputExtension = OutputExtensionOf(outputType);
 
     WriteScript(p.InputPath);
     if (IsRealMediaSource(path)) {
@@ -141,25 +129,52 @@ std::string TCommonLib::BuildCommandLine(const std::string& path) {
     return JoinForm(outputPath);
 }
 
-std::string TCommonLib::JoinForm(const std::string& outputPath) const {
-    const TConvertParameterStruct& p = ConvertParameter;
+void TCommonLib::FillOptionFragments(const OptionSelection& options, TConvertParameterStruct& p) {
+    const int32_t outputType = options.cbbOutputFiletype.ItemIndex();
+    p.CodecOption = CodecFragment(outputType);
+    p.VideoBitrateOption = VideoBitrateFragment(options.cbbVideoBitrate);
+    p.VideoSizeOption = VideoSizeFragment(options.cbbVideoSize);
+    p.FrameRateOption = FrameRateFragment(options.cbbFramerate);
+    p.AspectOption = AspectFragment(options.cbbAspectratio);
+    p.AudioBitrateOption = AudioBitrateFragment(options.cbbAudioBitrate);
+    p.VolumeOption = VolumeFragment(options.cbbAudioVolumeGain);
+    p.ChannelsOption = ChannelsFragment(options.cbbAudioChannels);
+    p.SampleRateOption = SampleRateFragment(options.cbbAudioSample);
+    ApplyModernFragments(outputType, options, p);
+    p.FormatOption = FormatFragment(outputType);
+    p.OutputExtension = OutputExtensionOf(outputType);
+}
+
+std::optional<std::string> TCommonLib::FormOptions(const TConvertParameterStruct& p) {
     const std::string codec = TrimControls(p.CodecOption);
     const std::string prefix = codec.substr(0, FormPrefixLength);
-    const std::string head = p.TranscoderPath + " -y -i " + QuoteArgument(p.InputPath) + p.CodecOption;
-    const std::string tail = " " + QuoteArgument(outputPath);
-
     if (prefix == VideoFormPrefix)
-        return head + p.VideoBitrateOption + p.VideoSizeOption + p.FrameRateOption + p.AspectOption +
-               p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption +
-               p.FormatOption + p.TrimOption + tail;
+        return p.CodecOption + p.VideoBitrateOption + p.VideoSizeOption + p.FrameRateOption + p.AspectOption +
+               p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption + p.FormatOption;
     if (prefix == PresetFormPrefix)
-        return head + p.TrimOption + tail;
+        return p.CodecOption;
     if (prefix == AudioFormPrefix && IsMobileAudioExtension(p.OutputExtension))
-        return head + p.VideoSizeOption + p.VideoBitrateOption + p.AudioBitrateOption + p.VolumeOption +
-               MobileAudioChannelsAndRate + p.FormatOption + p.TrimOption + tail;
+        return p.CodecOption + p.VideoSizeOption + p.VideoBitrateOption + p.AudioBitrateOption +
+               p.VolumeOption + MobileAudioChannelsAndRate + p.FormatOption;
     if (prefix == AudioFormPrefix)
-        return head + p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption +
-               p.FormatOption + p.TrimOption + tail;
+        return p.CodecOption + p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption +
+               p.FormatOption;
+    return std::nullopt;
+}
+
+std::string TCommonLib::SelectionOptions(const OptionSelection& options) {
+    TConvertParameterStruct p;
+    FillOptionFragments(options, p);
+    return FormOptions(p).value_or("");
+}
+
+std::string TCommonLib::JoinForm(const std::string& outputPath) const {
+    const TConvertParameterStruct& p = ConvertParameter;
+    const std::optional<std::string> options = FormOptions(p);
+    if (options)
+        return p.TranscoderPath + " -y -i " + QuoteArgument(p.InputPath) + *options + p.TrimOption + " " +
+               QuoteArgument(outputPath);
+    const std::string codec = TrimControls(p.CodecOption);
     if (codec.compare(0, std::string(NoCodecPrefix).size(), NoCodecPrefix) == 0)
         m_appFunc.WriteLog(NoFormLog);
     return {};

@@ -8,17 +8,22 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <map>
 #include <string>
 #include <vector>
 
+#include <QAbstractItemModel>
 #include <QTest>
+#include <QTreeView>
 #include <QWindow>
 
 #include "app/MainWindow.h"
 #include "app/ProgramShell.h"
 #include "convert/BatchSummaryWindow.h"
 #include "profiles/Catalogue.h"
+#include "sources/SourceGridView.h"
 #include "tests/app/ProgramTestOptions.h"
+#include "tests/common/BrowserPlay.h"
 #include "tests/common/MediaCheck.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
@@ -33,6 +38,8 @@ constexpr double CutSeconds = 1;       // the rows convert 00:00:01 to 00:00:02
 constexpr double TimeTolerance = 0.15; // a frame or an audio packet either side
 constexpr double ShapeTolerance = 0.03;
 constexpr int NormalQuality = 2;
+constexpr int BrowserLimitSeconds = 120;
+constexpr int EstimateLimitMs = 120000;
 
 std::string ProgramDir() {
     const char* dir = std::getenv("RIVAMO_PROGRAM_DIR");
@@ -120,8 +127,9 @@ protected:
 
 // Every new type, a 16:9, a 4:3 and a portrait source, at "Same as source" and in a 1280x720 box:
 // the output decodes without errors, lasts the cut time, has the type's codecs and keeps the
-// source's shape.
-TEST_F(App_OutputTypeFlowTests, EveryNewTypeConvertsDecodesAndKeepsTheShape) {
+// source's shape; the 16:9 outputs of the types browsers take play to their end in Chromium.
+TEST_F(App_OutputTypeFlowTests, EveryNewTypeConvertsDecodesKeepsTheShapeAndPlaysInABrowser) {
+    std::vector<std::string> forBrowser;
     for (const Shape& shape : Shapes)
         AddClip(shape, "00:00:01", "00:00:02");
     struct Case {
@@ -131,6 +139,7 @@ TEST_F(App_OutputTypeFlowTests, EveryNewTypeConvertsDecodesAndKeepsTheShape) {
     };
     const Case cases[] = {{2, "h264", "aac"}, {3, "hevc", "aac"}, {4, "vp9", "opus"}, {5, "av1", "opus"},
                           {6, "", "aac"},     {7, "", "opus"},    {8, "", "flac"}};
+    const int browserTypes[] = {2, 4, 5, 6, 7, 8}; // H.265 plays only where the system has a decoder
     for (const Case& c : cases) {
         const OutputTypeEntry& type = *OutputTypeAt(c.type);
         const bool video = *c.video != '\0';
@@ -140,6 +149,8 @@ TEST_F(App_OutputTypeFlowTests, EveryNewTypeConvertsDecodesAndKeepsTheShape) {
             const std::string out = Convert(c.type, NormalQuality, size);
             EXPECT_TRUE(boxes.Boxes().empty()) << type.name << ": " << boxes.Boxes().front().text;
             EXPECT_FALSE(program.SummaryForm().isVisible()) << type.name << " " << size << "\n" << Log();
+            if (size == SameAsSourceItem && std::ranges::count(browserTypes, c.type) > 0)
+                forBrowser.push_back(out + Shapes[0].name + type.extension);
             for (const Shape& shape : Shapes) {
                 const std::string where = type.name + ", " + size + ", " + shape.name;
                 const MediaReport report = CheckMedia(out + shape.name + type.extension);
@@ -161,6 +172,40 @@ TEST_F(App_OutputTypeFlowTests, EveryNewTypeConvertsDecodesAndKeepsTheShape) {
             }
         }
     }
+    const std::map<std::string, std::string> played = PlayInBrowser(forBrowser, BrowserLimitSeconds);
+    for (const std::string& file : forBrowser) {
+        const std::string name = fs::path(file).filename().string();
+        EXPECT_EQ(played.contains(name) ? played.at(name) : "no answer", "ended") << file;
+    }
+}
+
+// The cut time's tooltip of a constant-quality type shows an estimate from samples once the
+// samples are encoded, and it comes close to the size of the real output.
+TEST_F(App_OutputTypeFlowTests, TheCutTimeToolTipShowsASizeEstimateFromSamples) {
+    const std::string source = MakeClip(clips, "long.avi", {14, "320x180", 10, 44100, {"-c:v", "ffv1"}});
+    SourceList& sources = program.Sources();
+    const std::size_t row = sources.AppendRow();
+    const std::vector<std::string> cells = {CheckedText, source,     "1 KB",    "00:00:14",
+                                            "00:00:00",  "00:00:14", "00:00:14"};
+    for (std::size_t column = 0; column < cells.size(); ++column)
+        sources.SetCell(row, column, cells[column]);
+    program.Options().cbbOutputFiletype.SelectByUser(2);
+    QAbstractItemModel& model = *program.MainForm().dxTreeSourceFileInfo->model();
+    const auto toolTip = [&] {
+        return model.data(model.index(0, colCutTime), Qt::ToolTipRole).toString().toStdString();
+    };
+    const std::string prefix = "Estimated output: about ";
+    ASSERT_TRUE(QTest::qWaitFor([&] { return toolTip().starts_with(prefix); }, EstimateLimitMs)) << toolTip();
+
+    const std::string estimate = toolTip().substr(prefix.size());
+    const double factor = estimate.ends_with(" MB")   ? 1024.0 * 1024
+                          : estimate.ends_with(" KB") ? 1024.0
+                                                      : 1.0;
+    const double estimated = std::stod(estimate) * factor;
+    const std::string out = Convert(2, NormalQuality, SameAsSourceItem);
+    const auto real = static_cast<double>(fs::file_size(out + "long.mp4"));
+    RecordProperty("estimate_over_real", std::to_string(estimated / real));
+    EXPECT_NEAR(estimated / real, 1.0, 0.25) << estimate << " against " << real << " bytes";
 }
 
 // The five qualities of H.264 at "Same as source": SSIM against the source rises with each, and
