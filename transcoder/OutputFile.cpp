@@ -102,6 +102,9 @@ void OutputFile::CarryMetadata(const AVFormatContext& input, const AVStream* inp
     for (unsigned i = 0; i < m_context->nb_streams; ++i)
         if (m_context->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
             av_dict_set(&m_context->streams[i]->metadata, "language", language->value, 0);
+    // Some sound-only files (FLAC, MP3) keep tags for the whole file only.
+    if (m_context->nb_streams == 1 && m_context->streams[0]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO)
+        av_dict_set(&m_context->metadata, "language", language->value, 0);
 }
 
 void OutputFile::Open(const std::optional<TargetPreset>& target, const std::string& movFlags) {

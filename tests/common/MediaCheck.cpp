@@ -138,11 +138,14 @@ Decoding OpenBest(AVFormatContext& input, AVMediaType type, MediaReport& report)
         const AVRational sar = av_guess_sample_aspect_ratio(&input, stream, nullptr);
         report.sarNum = sar.num;
         report.sarDen = sar.den ? sar.den : 1;
+        report.hasRotation = av_stream_get_side_data(stream, AV_PKT_DATA_DISPLAYMATRIX, nullptr) != nullptr;
     } else {
         report.hasAudio = decoding.decoder != nullptr;
         report.audioCodec = avcodec_get_name(parameters.codec_id);
         report.sampleRate = parameters.sample_rate;
         report.channels = parameters.ch_layout.nb_channels;
+        if (const AVDictionaryEntry* language = av_dict_get(stream->metadata, "language", nullptr, 0))
+            report.audioLanguage = language->value;
     }
     return decoding;
 }
@@ -160,6 +163,8 @@ void DecodeAll(AVFormatContext& input, Decoding& video, Decoding& audio, MediaRe
         }
         for (Decoding* stream : {&video, &audio}) {
             if (stream->decoder && packet->stream_index == stream->index) {
+                if (stream == &video)
+                    report.videoBytes += packet->size;
                 if (avcodec_send_packet(stream->decoder.get(), packet.get()) < 0)
                     ++report.errors;
                 Receive(*stream, frame.get(), report);
@@ -195,6 +200,12 @@ MediaReport CheckMedia(const std::string& path) {
     }
     report.opened = true;
     report.format = input->iformat->name;
+    // Ogg keeps its tags with the stream, others with the file.
+    const AVDictionaryEntry* created = av_dict_get(input->metadata, "creation_time", nullptr, 0);
+    for (unsigned i = 0; !created && i < input->nb_streams; ++i)
+        created = av_dict_get(input->streams[i]->metadata, "creation_time", nullptr, 0);
+    if (created)
+        report.creationTime = created->value;
     Decoding video = OpenBest(*input, AVMEDIA_TYPE_VIDEO, report);
     Decoding audio = OpenBest(*input, AVMEDIA_TYPE_AUDIO, report);
     DecodeAll(*input, video, audio, report);

@@ -20,13 +20,17 @@ struct MediaReport {
     // Mean luma of the first picture in its left and right halves (the test pattern's clocks).
     double firstLeftLuma = -1.0;
     double firstRightLuma = -1.0;
+    int64_t videoBytes = 0;   // the video packets' sizes added up
+    bool hasRotation = false; // the video stream carries a display matrix
+    std::string creationTime; // the file's creation_time, "" for none
 
     bool hasAudio = false;
     std::string audioCodec;
     int sampleRate = 0;
     int channels = 0;
     int64_t audioSamples = 0;
-    double audioPeak = 0.0; // largest sample magnitude, 1.0 is full scale
+    double audioPeak = 0.0;    // largest sample magnitude, 1.0 is full scale
+    std::string audioLanguage; // the audio stream's language tag, "" for none
 
     double AudioSeconds() const {
         return sampleRate > 0 ? static_cast<double>(audioSamples) / sampleRate : 0.0;

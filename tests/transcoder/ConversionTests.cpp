@@ -11,6 +11,7 @@
 #include "convert/ConvertingWindowLogic.h"
 #include "tests/common/MediaCheck.h"
 #include "tests/common/TempDir.h"
+#include "tests/common/TestClip.h"
 #include "tests/transcoder/ChildRun.h"
 #include "tests/transcoder/TestClips.h"
 
@@ -61,6 +62,32 @@ TEST_F(Transcoder_ConversionTests, DisplayAspectIsStoredWhereTheContainerCarries
                                                 "368x208", "-aspect", aspect, output});
         ASSERT_EQ(run.exitStatus, 0) << run.output;
         EXPECT_NEAR(CheckMedia(output).DisplayAspect(), value, 0.01) << aspect;
+    }
+}
+
+TEST_F(Transcoder_ConversionTests, SoundStaysWithThePicturesAcrossAGapInTheSourcesAudio) {
+    // 4 s of pictures; the audio packets of 1.5-2.5 s are missing while the later ones keep their times.
+    const std::string source =
+        MakeClip(m_dir, "gap.mkv",
+                 {4.0,
+                  "160x120",
+                  25,
+                  44100,
+                  {"-af", "aselect='not(between(t,1.5,2.5))'", "-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
+    for (const auto& [name, arguments] :
+         {std::pair{"gap.rm", std::vector<std::string>{"-vcodec", "rv20", "-s", "160x112"}},
+          std::pair{"gap.mp3", std::vector<std::string>{"-acodec", "mp3", "-vn"}}}) {
+        SCOPED_TRACE(name);
+        std::vector<std::string> line{"-y", "-i", source};
+        line.insert(line.end(), arguments.begin(), arguments.end());
+        line.push_back(Out(name));
+        const auto run = RunChild(TrencPath(), line);
+        ASSERT_EQ(run.exitStatus, 0) << run.output;
+        const MediaReport media = CheckMedia(Out(name));
+        EXPECT_EQ(media.errors, 0);
+        // The sound ends where the pictures end (4 s): the gap became silence, nothing moved early.
+        EXPECT_NEAR(media.AudioSeconds(), media.hasVideo ? static_cast<double>(media.videoFrames) / 25 : 4.0,
+                    0.05);
     }
 }
 
@@ -157,6 +184,12 @@ TEST_F(Transcoder_ConversionTests, MistakesEndWithOneLineAndNoOutputFile) {
         {"-y", "-i", m_dir.WriteFile("empty.avi", ""), output},
         {"-y", "-i", m_dir.WriteFile("text.avi", "just some words, no media at all\n"), output},
         {"-y", "-i", m_dir.WriteFile("bad.avs", "Import(\"x.avs\")\r\n"), output},
+        // Options of the modern outputs that this output cannot take, and a graph that would read a file.
+        {"-y", "-i", TestClips::Short(), "-vf", "movie=/etc/passwd", output},
+        {"-y", "-i", TestClips::Short(), "-vf", "scale=64:48[x];[x]null", output},
+        {"-y", "-i", TestClips::Short(), "-tag:v", "hvc1", output},
+        {"-y", "-i", TestClips::Short(), "-movflags", "+faststart", output},
+        {"-y", "-i", TestClips::Short(), "-vcodec", "rv20", "-pix_fmt", "yuv444p", output},
     };
     for (const auto& arguments : mistakes) {
         const auto run = RunChild(TrencPath(), arguments);

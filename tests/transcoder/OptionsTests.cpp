@@ -79,6 +79,33 @@ TEST(Transcoder_OptionsTests, TimesInSecondsOrClockForm) {
         EXPECT_THROW(ParseTimeMicroseconds("-ss", bad), OptionError) << bad;
 }
 
+TEST(Transcoder_OptionsTests, ModernOutputOptionsInFfmpegSpelling) {
+    const auto options =
+        Parse({"-i",        "in.mov",  "-c:v",      "libx265",
+               "-crf",      "28",      "-maxrate",  "2500k",
+               "-bufsize",  "5000k",   "-preset",   "medium",
+               "-pix_fmt",  "yuv420p", "-vf",       "scale=1280:720:force_original_aspect_ratio=decrease",
+               "-tag:v",    "hvc1",    "-movflags", "+faststart",
+               "-cpu-used", "4",       "-c:a",      "aac",
+               "out.mp4"});
+    EXPECT_EQ(options.videoCodec, "libx265");
+    EXPECT_EQ(options.audioCodec, "aac");
+    EXPECT_EQ(options.constantQuality, 28);
+    EXPECT_EQ(options.maxRate, 2500000);
+    EXPECT_EQ(options.bufferSize, 5000000);
+    EXPECT_EQ(options.preset, "medium");
+    EXPECT_EQ(options.pixelFormat, "yuv420p");
+    EXPECT_EQ(options.videoFilter, "scale=1280:720:force_original_aspect_ratio=decrease");
+    EXPECT_EQ(options.videoTag, "hvc1");
+    EXPECT_EQ(options.movFlags, "+faststart");
+    EXPECT_EQ(options.cpuUsed, 4);
+    // Names never carry option lists of their own; a tag is four letters; quality has a range.
+    for (const auto& [option, value] : {std::pair{"-preset", "fast:x264opts=1"}, std::pair{"-tag:v", "hvc"},
+                                        std::pair{"-crf", "64"}, std::pair{"-pix_fmt", "a=b"}})
+        EXPECT_THROW(Parse({"-i", "in.mov", option, value, "out.mp4"}), OptionError)
+            << option << " " << value;
+}
+
 TEST(Transcoder_OptionsTests, MistakesAreReportedByName) {
     auto messageOf = [](std::vector<std::string> arguments) {
         try {
