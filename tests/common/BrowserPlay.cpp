@@ -79,7 +79,8 @@ std::map<std::string, std::string> PlayInBrowser(const std::vector<std::string>&
     TempDir scratch;
     const std::string page = scratch.WriteFile("play.html", Page(files, listener.serverPort()));
     QProcess browser;
-    browser.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    browser.setStandardOutputFile(QProcess::nullDevice());
+    browser.setStandardErrorFile(QProcess::nullDevice());
     browser.start("chromium",
                   {"--headless", "--no-sandbox", "--disable-gpu", "--disable-quic", "--no-first-run",
                    "--disable-background-networking", "--disable-component-update", "--disable-sync",
