@@ -1,6 +1,7 @@
 // How close the size estimate from samples comes to the real size: five generated 30-second sources
 // of different content, converted by trenc at "Normal Quality" of the constant-quality types, each
 // estimated first (three 2-second samples, scaled) and then converted whole. Prints a table.
+// (VP9 is left out: its whole conversions take too long for a quick run on a small machine.)
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -103,7 +104,7 @@ int main() {
         {"cellular scroll", "cellauto=size=640x360:rate=25:rule=110:scroll=1"},
         {"calm then noisy", "testsrc2=size=640x360:rate=25,noise=alls=40:allf=t:enable='gt(t,20)'"},
     };
-    const int types[] = {2, 4, 5, 8};
+    const int types[] = {2, 5, 8};
     PosixProcessLauncher launcher;
     SizeEstimator estimator(launcher, trenc, work.string() + "/");
 
