@@ -2,6 +2,7 @@
 // of different content, converted by trenc at "Normal Quality" of the constant-quality types, each
 // estimated first (three 2-second samples, scaled) and then converted whole. Prints a table.
 // (VP9 is left out: its whole conversions take too long for a quick run on a small machine.)
+#include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -12,6 +13,7 @@
 
 #include "bench/RunProgram.h"
 #include "convert/CommonLib.h"
+#include "convert/OutputProjection.h"
 #include "convert/PosixProcessLauncher.h"
 #include "convert/SizeEstimator.h"
 #include "profiles/Catalogue.h"
@@ -118,6 +120,9 @@ int main() {
             std::optional<int64_t> estimate;
             while (!(estimate = estimator.Estimate(request)) && !estimator.Idle())
                 std::this_thread::sleep_for(std::chrono::milliseconds(100));
+            // As the program shows it: never above the ceiling.
+            if (estimate)
+                estimate = std::min(*estimate, ProjectedBytes(SelectedBitrates(options), SourceSeconds));
             const std::string output = (work / ("whole" + request.extension)).string();
             const std::vector<std::string> command = SplitCommandLine(
                 trenc + " -y -i " + QuoteArgument(clip) + request.options + " " + QuoteArgument(output));

@@ -85,7 +85,9 @@ std::string ProjectionText(const OptionSelection& options, const SourceList& sou
         return "Projected output: about " + SizeText(bytes);
     const std::optional<int64_t> estimate =
         estimator != nullptr ? estimator->Estimate(RowEstimateRequest(options, sources, row)) : std::nullopt;
+    // Short samples start with an empty rate buffer and may run past the ceiling; the whole file
+    // cannot.
     if (estimate)
-        return "Estimated output: about " + SizeText(*estimate);
+        return "Estimated output: about " + SizeText(std::min(*estimate, bytes));
     return "Output: at most " + SizeText(bytes) + (estimator != nullptr ? " (estimating...)" : "");
 }

@@ -1,5 +1,6 @@
 #include "convert/PreflightCheck.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -126,8 +127,8 @@ PreflightReport CheckBatch(const SourceList& sources, const PreflightInput& inpu
         if (report.badRows.contains(row))
             continue;
         const std::optional<int64_t> estimate = input.estimate ? input.estimate(row) : std::nullopt;
-        report.projectedBytes +=
-            estimate.value_or(ProjectedBytes(input.bitrates, RowCutSeconds(sources, row)));
+        const int64_t ceiling = ProjectedBytes(input.bitrates, RowCutSeconds(sources, row));
+        report.projectedBytes += std::min(estimate.value_or(ceiling), ceiling);
     }
     const std::optional<int64_t> free = input.freeSpace(NearestExisting(input.outputFolder).string());
     if (free && *free < report.projectedBytes)
