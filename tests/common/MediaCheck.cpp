@@ -144,7 +144,11 @@ Decoding OpenBest(AVFormatContext& input, AVMediaType type, MediaReport& report)
         report.audioCodec = avcodec_get_name(parameters.codec_id);
         report.sampleRate = parameters.sample_rate;
         report.channels = parameters.ch_layout.nb_channels;
-        if (const AVDictionaryEntry* language = av_dict_get(stream->metadata, "language", nullptr, 0))
+        // FLAC keeps its tags with the file only.
+        const AVDictionaryEntry* language = av_dict_get(stream->metadata, "language", nullptr, 0);
+        if (!language)
+            language = av_dict_get(input.metadata, "language", nullptr, 0);
+        if (language)
             report.audioLanguage = language->value;
     }
     return decoding;

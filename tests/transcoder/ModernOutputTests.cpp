@@ -93,7 +93,8 @@ const std::vector<Source>& Sources() {
         arguments.push_back(stored);
         // The muxer writes the display matrix of a "rotate" tag for copied streams only.
         if (RunFfmpeg(arguments) != 0 ||
-            RunFfmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", phone}) != 0)
+            RunFfmpeg({"-i", stored, "-c", "copy", "-metadata:s:v:0", "rotate=90", "-metadata",
+                       "creation_time=" + kCreated + "Z", phone}) != 0)
             throw std::runtime_error("ffmpeg could not make the phone clip");
         made.push_back({phone, 180, 320});
         return made;
@@ -114,6 +115,13 @@ protected:
         arguments.push_back(path);
         const auto run = RunChild(TrencPath(), arguments);
         EXPECT_EQ(run.exitStatus, 0) << run.output;
+        // The final status line tells the output's length, as for every other output type.
+        const std::string status = LastLine(run.output);
+        const size_t time = status.rfind("time=");
+        EXPECT_NE(time, std::string::npos) << status;
+        if (time != std::string::npos) {
+            EXPECT_NEAR(std::stod(status.substr(time + 5)), 1.0, 0.1) << status;
+        }
         EXPECT_EQ(RunFfmpeg({"-xerror", "-i", path, "-f", "null", "-"}), 0);
         const MediaReport media = CheckMedia(path);
         EXPECT_EQ(media.errors, 0) << media.openError;
