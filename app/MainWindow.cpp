@@ -315,7 +315,7 @@ void TFrmMainForm::BuildGrid(QWidget* client) {
     dxTreeSourceFileInfo->setGeometry(Layout::dxTreeSourceFileInfo);
     m_sourceModel = new SourceListModel(m_sources, this);
     m_sourceModel->SetCutTimeToolTip(
-        [this](std::size_t row) { return ProjectionText(m_options, m_sources, row); });
+        [this](std::size_t row) { return ProjectionText(m_options, m_sources, row, m_sizeEstimator); });
     dxTreeSourceFileInfo->SetSourceList(&m_sources);
     dxTreeSourceFileInfo->setModel(m_sourceModel);
     dxTreeSourceFileInfo->header()->setStretchLastSection(true);

@@ -8,6 +8,7 @@
 #include <QMainWindow>
 
 #include "app/Shortcuts.h"
+#include "convert/SizeEstimator.h"
 #include "profiles/OptionSelection.h"
 #include "settings/MainChoices.h"
 #include "settings/MainWindowPlacement.h"
@@ -94,6 +95,8 @@ public:
     void SetOptionCommands(OptionCommands commands) { m_optionCommands = std::move(commands); }
     // Runs at every tick of tmrClearMemory, which runs from the window's creation.
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
+    // The estimator the cut time's tooltip asks for the sizes of constant-quality outputs.
+    void SetSizeEstimator(SizeEstimator* estimator) { m_sizeEstimator = estimator; }
     // What a shortcut runs: the click handler of the button it is named after. An empty handler makes the
     // key do nothing.
     void SetShortcutCommand(ShortcutCommand command, std::function<void()> handler);
@@ -198,6 +201,7 @@ private:
 
     SourceList& m_sources;
     OptionSelection& m_options;
+    SizeEstimator* m_sizeEstimator = nullptr;
     MainChoices& m_choices;
     SourceListModel* m_sourceModel = nullptr;
     OptionListCombo* m_outputFiletypeBinding = nullptr;

@@ -5,6 +5,7 @@
 #include <optional>
 #include <utility>
 
+#include <QFile>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QTimer>
@@ -17,6 +18,7 @@
 #include "app/RivamoApplication.h"
 #include "convert/BatchSummaryWindow.h"
 #include "convert/ConvertingWindow.h"
+#include "convert/TranscoderNames.h"
 #include "profiles/OptionWindow.h"
 #include "profiles/OptionWindowLogic.h"
 #include "profiles/QtProfileNamePrompt.h"
@@ -71,11 +73,9 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
           m_sources, m_probe, m_trimBarLogic, m_trimBar, m_pump,
           [this](const std::string& path) { ShowCodecError(m_mainForm.get(), m_shell, path); }),
       m_initDir(m_dataFolder, HomeFolder() + "/") {
-    // A selection the user makes in either list applies the profile it names.
-    m_options.cbbOutputFiletype.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
-    m_options.cbbProfile.SetChangeHandler([this] { m_customProc.ApplySelectedProfile(); });
-
+    WireProfileLists();
     m_mainForm = std::make_unique<TFrmMainForm>(m_sources, m_options, m_choices);
+    m_mainForm->SetSizeEstimator(m_estimator.get());
     m_mainForm->SetFirstShowHandler([this] { MainFormShow(); });
     m_mainForm->SetCloseHandler([this] { return MainFormCloseQuery(); });
     m_mainForm->SetConvertBatch([this] { ConvertBatch(); });
@@ -113,7 +113,32 @@ void ProgramShell::BuildSupervisor(DesktopSession* desktop) {
     m_summaryForm = std::make_unique<TfrmBatchSummary>(m_shell);
     m_supervisor = std::make_unique<BatchSupervisor>(
         BatchSupervisorServices{m_customProc, m_sources, m_progress, m_boxes, m_appFunc, m_probe,
-                                desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock});
+                                desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock,
+                                FreeSpaceOf, m_estimator.get()});
+}
+
+// A selection the user makes in either list applies the profile it names; the size estimates of the
+// new choice start at once, so that they are ready when asked for.
+void ProgramShell::WireProfileLists() {
+    m_estimator =
+        std::make_unique<SizeEstimator>(m_launcher, m_programFolder + TranscoderName,
+                                        QFile::encodeName(m_sampleFolder.path()).toStdString() + "/");
+    m_options.cbbOutputFiletype.SetChangeHandler([this] {
+        m_customProc.ApplySelectedProfile();
+        RequestSizeEstimates();
+    });
+    m_options.cbbProfile.SetChangeHandler([this] {
+        m_customProc.ApplySelectedProfile();
+        RequestSizeEstimates();
+    });
+}
+
+void ProgramShell::RequestSizeEstimates() {
+    if (!SizeIsEstimated(m_options))
+        return;
+    for (std::size_t row = 0; row < m_sources.RowCount(); ++row)
+        if (m_sources.Cell(row, colCheck) == CheckedText)
+            m_estimator->Estimate(RowEstimateRequest(m_options, m_sources, row));
 }
 
 // Created now and only shown and hidden from then on; a window of its own above the main window.

@@ -4,6 +4,8 @@
 #include <memory>
 #include <string>
 
+#include <QTemporaryDir>
+
 #include "app/ProductInfo.h"
 #include "convert/BatchDriver.h"
 #include "convert/BatchSupervisor.h"
@@ -13,6 +15,7 @@
 #include "convert/CommonLibCommands.h"
 #include "convert/ConvertingState.h"
 #include "convert/PosixProcessLauncher.h"
+#include "convert/SizeEstimator.h"
 #include "profiles/CustomProc.h"
 #include "profiles/OptionSelection.h"
 #include "settings/MainChoices.h"
@@ -111,6 +114,8 @@ private:
     void SelectOutputFolder();
     void MainFormShow();
     void ConvertBatch();
+    void WireProfileLists();
+    void RequestSizeEstimates();
     bool MainFormCloseQuery();
     void MainFormClose();
     void ShowSplash();
@@ -147,6 +152,9 @@ private:
     TCommonLib m_commonLib;
     CommonLibCommands m_commands;
     PosixProcessLauncher m_launcher;
+    // Sample encodes for the size estimates run in a folder of their own, removed at the end.
+    QTemporaryDir m_sampleFolder;
+    std::unique_ptr<SizeEstimator> m_estimator;
     SteadyClock m_clock;
     QtEventPump m_pump;
     DesktopShell m_desktopShell;

@@ -35,8 +35,16 @@ bool BatchSupervisor::BeginBatch(int32_t checkedCount) {
     const OptionSelection& options = m_services.proc.Options();
     const int32_t outputType = options.cbbOutputFiletype.ItemIndex();
     PreflightInput input{m_services.proc.Choices().edtOutputFolder(),
-                         TCommonLib::OutputExtensionOf(outputType), SelectedBitrates(options),
-                         m_services.freeSpace};
+                         TCommonLib::OutputExtensionOf(outputType),
+                         SelectedBitrates(options),
+                         m_services.freeSpace,
+                         {}};
+    // The estimates made so far (the cut time's tooltip asks for them); sample encodes started now
+    // would only slow the batch down.
+    if (SizeIsEstimated(options) && m_services.estimator != nullptr)
+        input.estimate = [this, &options](std::size_t row) {
+            return m_services.estimator->Ready(RowEstimateRequest(options, m_services.sources, row));
+        };
     m_preflight = CheckBatch(m_services.sources, input);
     // A problem-free batch asks nothing.
     if (!m_preflight.Clean() && !AskAboutProblems())

@@ -29,6 +29,7 @@ struct BatchSupervisorServices {
     BatchSummaryView& summary;
     Clock& clock;
     FreeSpaceQuery freeSpace = FreeSpaceOf;
+    SizeEstimator* estimator = nullptr; // the sizes of constant-quality and lossless outputs
 };
 
 // Makes a batch's outcome known: checks the whole batch before it starts, checks every output

@@ -4,10 +4,12 @@
 #include <cstring>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <stdexcept>
 #include <system_error>
 #include <vector>
 
+#include "convert/ModernOptions.h"
 #include "convert/TranscoderNames.h"
 #include "profiles/Catalogue.h"
 #include "support/CommandLine.h"
@@ -57,6 +59,26 @@ std::string Fragment(const std::string& entry, const char* option, const char* f
     return entry.empty() ? fallback : option + entry;
 }
 
+// A list that can leave its property as the source has it: that item passes no option at all.
+std::string SourceOrFragment(const std::string& entry, const char* option, const char* fallback) {
+    return entry == SameAsSourceItem ? std::string() : Fragment(entry, option, fallback);
+}
+
+// The output types after the first two spell their options as FFmpeg does and pass none for what
+// stays as the source has it.
+void ApplyModernFragments(int32_t outputType, const OptionSelection& options, TConvertParameterStruct& p) {
+    const OutputTypeEntry* type = OutputTypeAt(outputType);
+    if (type == nullptr || type->style == OptionStyle::Classic)
+        return;
+    ModernFragments modern = ModernOptionFragments(*type, options);
+    p.VideoBitrateOption = std::move(modern.videoBitrate);
+    p.VideoSizeOption = std::move(modern.videoSize);
+    p.FrameRateOption = std::move(modern.frameRate);
+    p.AspectOption = std::move(modern.aspect);
+    p.AudioBitrateOption = std::move(modern.audioBitrate);
+    p.SampleRateOption = std::move(modern.sampleRate);
+}
+
 // The script names its source between quotation marks. A path that holds a quotation mark itself
 // cannot stand there, so it goes between triple quotation marks, which the transcoder also reads.
 std::string ScriptQuoted(const std::string& path) {
@@ -91,21 +113,9 @@ ConvertCommand TCommonLib::BuildCommandLine(const std::string& path) {
     p.TrimOption = !start.empty() && !duration.empty() ? " -ss " + start + " -t " + duration : "";
     p.InputPath = path;
 
-    const OptionSelection& options = m_customProc.Options();
-    const int32_t outputType = options.cbbOutputFiletype.ItemIndex();
-    p.CodecOption = CodecFragment(outputType);
-    p.VideoBitrateOption = VideoBitrateFragment(options.cbbVideoBitrate);
-    p.VideoSizeOption = VideoSizeFragment(options.cbbVideoSize);
-    p.FrameRateOption = FrameRateFragment(options.cbbFramerate);
-    p.AspectOption = AspectFragment(options.cbbAspectratio);
-    p.AudioBitrateOption = AudioBitrateFragment(options.cbbAudioBitrate);
-    p.VolumeOption = VolumeFragment(options.cbbAudioVolumeGain);
-    p.ChannelsOption = ChannelsFragment(options.cbbAudioChannels);
-    p.SampleRateOption = SampleRateFragment(options.cbbAudioSample);
-    p.FormatOption = FormatFragment(outputType);
+    FillOptionFragments(m_customProc.Options(), p);
     p.OutputFolder = PrepareOutputFolder();
     p.OutputBaseName = m_fileFunc.BaseNameOf(path);
-    p.OutputExtension = OutputExtensionOf(outputType);
 
     WriteScript(p.InputPath);
     if (IsRealMediaSource(path)) {
@@ -123,24 +133,51 @@ ConvertCommand TCommonLib::BuildCommandLine(const std::string& path) {
     return command;
 }
 
-std::string TCommonLib::JoinForm(const TConvertParameterStruct& p, const std::string& outputPath) const {
+void TCommonLib::FillOptionFragments(const OptionSelection& options, TConvertParameterStruct& p) {
+    const int32_t outputType = options.cbbOutputFiletype.ItemIndex();
+    p.CodecOption = CodecFragment(outputType);
+    p.VideoBitrateOption = VideoBitrateFragment(options.cbbVideoBitrate);
+    p.VideoSizeOption = VideoSizeFragment(options.cbbVideoSize);
+    p.FrameRateOption = FrameRateFragment(options.cbbFramerate);
+    p.AspectOption = AspectFragment(options.cbbAspectratio);
+    p.AudioBitrateOption = AudioBitrateFragment(options.cbbAudioBitrate);
+    p.VolumeOption = VolumeFragment(options.cbbAudioVolumeGain);
+    p.ChannelsOption = ChannelsFragment(options.cbbAudioChannels);
+    p.SampleRateOption = SampleRateFragment(options.cbbAudioSample);
+    ApplyModernFragments(outputType, options, p);
+    p.FormatOption = FormatFragment(outputType);
+    p.OutputExtension = OutputExtensionOf(outputType);
+}
+
+std::optional<std::string> TCommonLib::FormOptions(const TConvertParameterStruct& p) {
     const std::string codec = TrimControls(p.CodecOption);
     const std::string prefix = codec.substr(0, FormPrefixLength);
-    const std::string head = p.TranscoderPath + " -y -i " + QuoteArgument(p.InputPath) + p.CodecOption;
-    const std::string tail = " " + QuoteArgument(outputPath);
-
     if (prefix == VideoFormPrefix)
-        return head + p.VideoBitrateOption + p.VideoSizeOption + p.FrameRateOption + p.AspectOption +
-               p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption +
-               p.FormatOption + p.TrimOption + tail;
+        return p.CodecOption + p.VideoBitrateOption + p.VideoSizeOption + p.FrameRateOption + p.AspectOption +
+               p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption + p.FormatOption;
     if (prefix == PresetFormPrefix)
-        return head + p.TrimOption + tail;
+        return p.CodecOption;
     if (prefix == AudioFormPrefix && IsMobileAudioExtension(p.OutputExtension))
-        return head + p.VideoSizeOption + p.VideoBitrateOption + p.AudioBitrateOption + p.VolumeOption +
-               MobileAudioChannelsAndRate + p.FormatOption + p.TrimOption + tail;
+        return p.CodecOption + p.VideoSizeOption + p.VideoBitrateOption + p.AudioBitrateOption +
+               p.VolumeOption + MobileAudioChannelsAndRate + p.FormatOption;
     if (prefix == AudioFormPrefix)
-        return head + p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption +
-               p.FormatOption + p.TrimOption + tail;
+        return p.CodecOption + p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption +
+               p.FormatOption;
+    return std::nullopt;
+}
+
+std::string TCommonLib::SelectionOptions(const OptionSelection& options) {
+    TConvertParameterStruct p;
+    FillOptionFragments(options, p);
+    return FormOptions(p).value_or("");
+}
+
+std::string TCommonLib::JoinForm(const TConvertParameterStruct& p, const std::string& outputPath) const {
+    const std::optional<std::string> options = FormOptions(p);
+    if (options)
+        return p.TranscoderPath + " -y -i " + QuoteArgument(p.InputPath) + *options + p.TrimOption + " " +
+               QuoteArgument(outputPath);
+    const std::string codec = TrimControls(p.CodecOption);
     if (codec.compare(0, std::string(NoCodecPrefix).size(), NoCodecPrefix) == 0)
         m_appFunc.WriteLog(NoFormLog);
     return {};
@@ -233,15 +270,15 @@ std::string TCommonLib::VideoBitrateFragment(const OptionList& list) {
 }
 
 std::string TCommonLib::VideoSizeFragment(const OptionList& list) {
-    return Fragment(list.SelectedText(), " -s ", " -s 320x240");
+    return SourceOrFragment(list.SelectedText(), " -s ", " -s 320x240");
 }
 
 std::string TCommonLib::FrameRateFragment(const OptionList& list) {
-    return Fragment(list.SelectedText(), " -r ", " -r 25");
+    return SourceOrFragment(list.SelectedText(), " -r ", " -r 25");
 }
 
 std::string TCommonLib::AspectFragment(const OptionList& list) {
-    return Fragment(list.SelectedText(), " -aspect ", " -aspect 4:3");
+    return SourceOrFragment(list.SelectedText(), " -aspect ", " -aspect 4:3");
 }
 
 std::string TCommonLib::AudioBitrateFragment(const OptionList& list) {
@@ -258,7 +295,7 @@ std::string TCommonLib::ChannelsFragment(const OptionList& list) {
 }
 
 std::string TCommonLib::SampleRateFragment(const OptionList& list) {
-    return Fragment(list.SelectedText(), " -ar ", " -ar 44100");
+    return SourceOrFragment(list.SelectedText(), " -ar ", " -ar 44100");
 }
 
 std::string TCommonLib::FormatFragment(int32_t outputType) {

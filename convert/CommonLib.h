@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <string>
 
 #include "convert/ConvertCommand.h"
@@ -60,6 +61,14 @@ public:
     static std::string SampleRateFragment(const OptionList& list);
     static std::string FormatFragment(int32_t outputType);
     static std::string OutputExtensionOf(int32_t outputType);
+
+    // Every fragment that the option lists and the output type give (all but the paths and trim).
+    static void FillOptionFragments(const OptionSelection& options, TConvertParameterStruct& p);
+    // The codec argument and the options of the output type's form, in its order, without the trim;
+    // no value when the codec argument selects no form.
+    static std::optional<std::string> FormOptions(const TConvertParameterStruct& p);
+    // FormOptions of the current selection (empty for no form), for runs beside the batch.
+    static std::string SelectionOptions(const OptionSelection& options);
 
 private:
     bool MatchesPath(std::size_t row, const std::string& upperPath) const;

@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "convert/CommonLib.h"
+#include "profiles/Catalogue.h"
 #include "support/Text.h"
 
 namespace {
@@ -15,6 +16,13 @@ constexpr double BitsPerByte = 8.0;
 // The command line's own fallbacks for a list without a selection.
 constexpr double FallbackVideoKbps = 512;
 constexpr double FallbackAudioKbps = 64;
+// Lossless audio never needs more than its PCM source: 16-bit stereo at 44.1 kHz.
+constexpr double LosslessCeilingKbps = 1411.2;
+
+OptionStyle StyleOf(const OptionSelection& options) {
+    const OutputTypeEntry* type = OutputTypeAt(options.cbbOutputFiletype.ItemIndex());
+    return type != nullptr ? type->style : OptionStyle::Classic;
+}
 
 double Kbps(const OptionList& list, double fallback) {
     const std::string text = list.SelectedText();
@@ -34,7 +42,9 @@ OutputBitrates SelectedBitrates(const OptionSelection& options) {
     OutputBitrates bitrates;
     bitrates.audioOnly = codec.starts_with("-acodec");
     bitrates.videoKbps = bitrates.audioOnly ? 0 : Kbps(options.cbbVideoBitrate, FallbackVideoKbps);
-    bitrates.audioKbps = Kbps(options.cbbAudioBitrate, FallbackAudioKbps);
+    bitrates.audioKbps = StyleOf(options) == OptionStyle::LosslessAudio
+                             ? LosslessCeilingKbps
+                             : Kbps(options.cbbAudioBitrate, FallbackAudioKbps);
     return bitrates;
 }
 
@@ -52,7 +62,32 @@ int64_t RowCutSeconds(const SourceList& sources, std::size_t row) {
     return std::max<int64_t>(0, *end - start.value_or(0));
 }
 
-std::string ProjectionText(const OptionSelection& options, const SourceList& sources, std::size_t row) {
+bool SizeIsEstimated(const OptionSelection& options) {
+    const OptionStyle style = StyleOf(options);
+    return style == OptionStyle::QualityVideo || style == OptionStyle::LosslessAudio;
+}
+
+EstimateRequest RowEstimateRequest(const OptionSelection& options, const SourceList& sources,
+                                   std::size_t row) {
+    EstimateRequest request;
+    request.source = sources.Cell(row, colFileName);
+    request.startSeconds = TryTimeTextToSeconds(sources.Cell(row, colStartTime)).value_or(0);
+    request.cutSeconds = RowCutSeconds(sources, row);
+    request.options = TCommonLib::SelectionOptions(options);
+    request.extension = TCommonLib::OutputExtensionOf(options.cbbOutputFiletype.ItemIndex());
+    return request;
+}
+
+std::string ProjectionText(const OptionSelection& options, const SourceList& sources, std::size_t row,
+                           SizeEstimator* estimator) {
     const int64_t bytes = ProjectedBytes(SelectedBitrates(options), RowCutSeconds(sources, row));
-    return "Projected output: about " + SizeText(bytes);
+    if (!SizeIsEstimated(options))
+        return "Projected output: about " + SizeText(bytes);
+    const std::optional<int64_t> estimate =
+        estimator != nullptr ? estimator->Estimate(RowEstimateRequest(options, sources, row)) : std::nullopt;
+    // Short samples start with an empty rate buffer and may run past the ceiling; the whole file
+    // cannot.
+    if (estimate)
+        return "Estimated output: about " + SizeText(std::min(*estimate, bytes));
+    return "Output: at most " + SizeText(bytes) + (estimator != nullptr ? " (estimating...)" : "");
 }

@@ -4,11 +4,13 @@
 #include <cstdint>
 #include <string>
 
+#include "convert/SizeEstimator.h"
 #include "profiles/OptionSelection.h"
 #include "sources/SourceList.h"
 
-// The bitrates an output is written with. The profiles fix every bitrate, so the size of an output
-// is known before it is converted.
+// The bitrates an output is written with. The classic profiles fix every bitrate, so the size of
+// such an output is known before it is converted; for constant quality and lossless outputs they
+// are the ceiling, and the size is estimated from samples.
 struct OutputBitrates {
     double videoKbps = 0;
     double audioKbps = 0;
@@ -26,5 +28,14 @@ int64_t ProjectedBytes(const OutputBitrates& bitrates, int64_t seconds);
 // cannot be read or an end before the start.
 int64_t RowCutSeconds(const SourceList& sources, std::size_t row);
 
-// The tooltip of a row's cut time: "Projected output: about 1.2 MB".
-std::string ProjectionText(const OptionSelection& options, const SourceList& sources, std::size_t row);
+// True when the size of the selected output type depends on the picture and sound.
+bool SizeIsEstimated(const OptionSelection& options);
+
+// The samples to encode for a row under the current selection.
+EstimateRequest RowEstimateRequest(const OptionSelection& options, const SourceList& sources,
+                                   std::size_t row);
+
+// The tooltip of a row's cut time: "Projected output: about 1.2 MB", or for an estimated type
+// "Estimated output: about 45 MB" once the estimator has it (and the ceiling until then).
+std::string ProjectionText(const OptionSelection& options, const SourceList& sources, std::size_t row,
+                           SizeEstimator* estimator = nullptr);

@@ -1,5 +1,6 @@
 #include "convert/PreflightCheck.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -121,13 +122,19 @@ PreflightReport CheckBatch(const SourceList& sources, const PreflightInput& inpu
     }
     CheckOutputNames(sources, rows, input.outputExtension, report);
 
-    for (const std::size_t row : rows)
-        if (!report.badRows.contains(row))
-            report.projectedBytes += ProjectedBytes(input.bitrates, RowCutSeconds(sources, row));
+    report.estimated = static_cast<bool>(input.estimate);
+    for (const std::size_t row : rows) {
+        if (report.badRows.contains(row))
+            continue;
+        const std::optional<int64_t> estimate = input.estimate ? input.estimate(row) : std::nullopt;
+        const int64_t ceiling = ProjectedBytes(input.bitrates, RowCutSeconds(sources, row));
+        report.projectedBytes += std::min(estimate.value_or(ceiling), ceiling);
+    }
     const std::optional<int64_t> free = input.freeSpace(NearestExisting(input.outputFolder).string());
     if (free && *free < report.projectedBytes)
         report.problems.push_back("The output folder has " + SizeText(*free) +
-                                  " free, the output needs about " + SizeText(report.projectedBytes) + ".");
+                                  " free, the output needs about " + SizeText(report.projectedBytes) +
+                                  (report.estimated ? " (estimated)." : "."));
     return report;
 }
 
@@ -139,5 +146,6 @@ std::string PreflightMessage(const PreflightReport& report) {
         return text + "\n\nNo file is left to convert.";
     const std::size_t left = report.checkedRows - report.badRows.size();
     return text + "\n\nThe other " + std::to_string(left) + (left == 1 ? " file" : " files") +
-           " will write about " + SizeText(report.projectedBytes) + ".\nConvert them?";
+           " will write about " + SizeText(report.projectedBytes) + (report.estimated ? " (estimated)" : "") +
+           ".\nConvert them?";
 }

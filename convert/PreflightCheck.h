@@ -22,6 +22,9 @@ struct PreflightInput {
     std::string outputExtension; // e.g. ".rm"
     OutputBitrates bitrates;
     FreeSpaceQuery freeSpace = FreeSpaceOf;
+    // The estimated output size of a row, for types whose size depends on the content; no value
+    // while it is not known, and the projection from the bitrates stands in.
+    std::function<std::optional<int64_t>(std::size_t row)> estimate;
 };
 
 // The problems found, one text each, and the rows that must not be started with the reason.
@@ -30,6 +33,7 @@ struct PreflightReport {
     std::map<std::size_t, std::string> badRows;
     std::size_t checkedRows = 0;
     int64_t projectedBytes = 0; // of the rows that are not bad
+    bool estimated = false;     // projectedBytes is an estimate from samples
 
     bool Clean() const { return problems.empty(); }
     bool NothingLeft() const { return badRows.size() >= checkedRows; }

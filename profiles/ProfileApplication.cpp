@@ -3,6 +3,7 @@
 
 #include "profiles/CustomProc.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <stdexcept>
@@ -43,14 +44,26 @@ std::array<OptionList*, kProfileFields> ProfileLists(OptionSelection& options) {
 // The built-in profile string of the quality at the position for the output type, or
 // kNoProfile when either position names none.
 std::string BuiltInProfile(int32_t outputType, int32_t quality) {
-    std::vector<std::string> table;
-    if (outputType == 0)
-        table = CatalogueList(CatalogueTable::cstPSPProfile);
-    else if (outputType == 1)
-        table = CatalogueList(CatalogueTable::cstMP3Profile);
-    if (quality < 0 || static_cast<std::size_t>(quality) >= table.size())
+    const OutputTypeEntry* type = OutputTypeAt(outputType);
+    if (type == nullptr || quality < 0 || static_cast<std::size_t>(quality) >= type->profiles.size())
         return kNoProfile;
-    return table[static_cast<std::size_t>(quality)];
+    return type->profiles[static_cast<std::size_t>(quality)];
+}
+
+// The profile string has no aspect field. A modern output type keeps the source's shape, so its
+// built-in profiles show "Same as source"; a classic type never had that item, so it gets its own
+// default back instead of passing no aspect at all.
+void ApplyBuiltInAspect(int32_t outputType, OptionList& aspect) {
+    const OutputTypeEntry* type = OutputTypeAt(outputType);
+    if (type == nullptr)
+        return;
+    const std::vector<std::string> entries = CatalogueList(CatalogueTable::cstAspectRatios);
+    if (type->style != OptionStyle::Classic) {
+        const auto same = std::find(entries.begin(), entries.end() - 1, SameAsSourceItem);
+        aspect.Select(static_cast<int32_t>(same - entries.begin()));
+    } else if (aspect.SelectedText() == SameAsSourceItem) {
+        aspect.Select(ReadDecimal(entries.back()));
+    }
 }
 
 // Replaces the list's items by the names unless it already holds exactly these, so that a
@@ -104,6 +117,8 @@ void TCustomProc::ApplySelectedProfile() {
     std::string profileText = kNoProfile;
     if (profile < kBuiltInProfileCount) {
         profileText = BuiltInProfile(outputType, profile);
+        if (profileText != kNoProfile)
+            ApplyBuiltInAspect(outputType, m_options.cbbAspectratio);
         // A custom profile left selected would be applied again before every file and override
         // the built-in quality the main window shows.
         m_options.cbbCustomProfile.Select(-1);

@@ -133,7 +133,7 @@ TEST(Convert_PreflightCheckTests, OneReportNamesEveryProblemAndTheRowsNotToStart
     add(dir.WriteFile("b/CLIP.mp4", "x"), true); // the same output name as a/clip.avi
     add(dir.Folder() + "unchecked.avi", false);  // missing, but not part of the batch
     add(dir.WriteFile("c/other.avi", "x"), true);
-    PreflightInput input{dir.Folder() + "out/new", ".rm", {900, 100, false}, {}};
+    PreflightInput input{dir.Folder() + "out/new", ".rm", {900, 100, false}, {}, {}};
     std::string askedFolder;
     input.freeSpace = [&](const std::string& folder) -> std::optional<int64_t> {
         askedFolder = folder;

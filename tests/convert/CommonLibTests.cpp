@@ -290,3 +290,56 @@ TEST_F(Convert_CommonLibTests, CustomProfileOverridesTheProfileListsEveryTime) {
     Fill(options.cbbAudioSample, CatalogueTable::cstAudioSampleRates, "22050");
     EXPECT_NE(lib.BuildCommandLine("/c/party.avi").CommandLine.find(expected), std::string::npos);
 }
+
+// The output types after MP3: FFmpeg's spellings, constant quality under the chosen ceiling, a size
+// box as a scale filter, and no option at all for what stays as the source has it.
+TEST_F(Convert_CommonLibTests, ModernOutputTypesSpellTheirOptionsAsFfmpegDoes) {
+    const std::string same = SameAsSourceItem;
+    const std::string box720 =
+        " -vf scale=1280:720:force_original_aspect_ratio=decrease:force_divisible_by=2";
+    struct Case {
+        std::string type, size, bitrate, rate, sample, expected;
+    };
+    const Case cases[] = {
+        {"MP4 Video, H.264 + AAC (*.mp4)", same, "6000", same, same,
+         " -vcodec libx264 -pix_fmt yuv420p -acodec aac -movflags +faststart -crf 22 -maxrate 6000k "
+         "-bufsize 12000k -b:a 64k -vol 100 -ac 2 -f mp4"},
+        {"MP4 Video, H.265 + AAC (*.mp4)", "1280x720", "20000", "50", "48000",
+         " -vcodec libx265 -preset fast -pix_fmt yuv420p -tag:v hvc1 -acodec aac -movflags +faststart -crf "
+         "23 -maxrate "
+         "20000k -bufsize 40000k" +
+             box720 + " -r 50 -b:a 64k -vol 100 -ac 2 -ar 48000 -f mp4"},
+        // A ceiling between two qualities takes the lower one's level.
+        {"WebM Video, VP9 + Opus (*.webm)", same, "2000", same, same,
+         " -vcodec libvpx-vp9 -pix_fmt yuv420p -acodec libopus -crf 40 -b:v 2000k -maxrate 2000k -bufsize "
+         "4000k -b:a "
+         "64k "
+         "-vol 100 -ac 2 -f webm"},
+        {"WebM Video, AV1 + Opus (*.webm)", same, "12000", same, same,
+         " -vcodec libsvtav1 -preset 8 -pix_fmt yuv420p -acodec libopus -crf 30 -maxrate 12000k -bufsize "
+         "24000k "
+         "-b:a 64k -vol 100 -ac 2 -f webm"},
+        {"M4A Audio, AAC (*.m4a)", "1280x720", "6000", same, same,
+         " -acodec aac -vn -movflags +faststart -b:a 64k -vol 100 -ac 2 -f ipod"},
+        {"Opus Audio (*.opus)", same, "6000", same, "48000",
+         " -acodec libopus -vn -b:a 64k -vol 100 -ac 2 -ar 48000 -f ogg"},
+        {"FLAC Audio, Lossless (*.flac)", same, "6000", same, same,
+         " -acodec flac -vn -vol 100 -ac 2 -f flac"},
+        // The classic types pass no option for "Same as source" either; their own items are unchanged.
+        {"RM Video Files (*.rm)", same, "512", same, same, " -vcodec rv20 -b 512 -ab 64 -vol 100 -ac 2"},
+    };
+    AddRow("/home/user/Clips/party.avi");
+    for (const Case& c : cases) {
+        Fill(options.cbbOutputFiletype, CatalogueTable::cstOutputFileTypes, c.type);
+        Fill(options.cbbVideoSize, CatalogueTable::cstVideoSizes, c.size);
+        Fill(options.cbbVideoBitrate, CatalogueTable::cstVideoBitrates, c.bitrate);
+        Fill(options.cbbFramerate, CatalogueTable::cstFrameRates, c.rate);
+        Fill(options.cbbAspectratio, CatalogueTable::cstAspectRatios, same);
+        Fill(options.cbbAudioSample, CatalogueTable::cstAudioSampleRates, c.sample);
+        const std::string extension = OutputTypeAt(options.cbbOutputFiletype.ItemIndex())->extension;
+        EXPECT_EQ(lib.BuildCommandLine("/home/user/Clips/party.avi"),
+                  program.Folder() + "trenc -y -i \"/home/user/Clips/party.avi\"" + c.expected +
+                      " -ss 00:01:10 -t 110 \"" + OutputFolder() + "party" + extension + "\"")
+            << c.type;
+    }
+}

@@ -121,7 +121,7 @@ TEST_F(Profiles_ProfileApplicationTests, StoredValuesThatAreIncompleteOrMissingC
     WriteProfiles("[Five]\nFive=0|0|0|0|0\n"
                   "[Gap]\nGap=0||0|0|0|0\n"
                   "[NoValue]\nOther=0|0|0|0|0|0\n"
-                  "[Far]\nFar=9|0|0|0|0|0\n"
+                  "[Far]\nFar=99|0|0|0|0|0\n"
                   "[Trailing]\nTrailing=0|0|0|0|0|\n");
     StartUp();
     const auto applyCustom = [this](int32_t position) {
@@ -190,4 +190,31 @@ TEST_F(Profiles_ProfileApplicationTests, MissingConfigFileReadsAsEmptyAndIsNotCr
     EXPECT_EQ(m_proc.ReadConfigValue("UserProfileInfo.ini", "a"), "");
     EXPECT_EQ(m_proc.ReadConfigValue("UserProfileInfo.ini", "A"), "1");
     EXPECT_EQ(m_proc.ReadConfigValue("UserProfileInfo.ini", "B"), "");
+}
+
+// The modern types keep the source's size, frame rate, aspect and sample rate; going back to a
+// classic type gives its own defaults back. A custom profile stores the new positions as it
+// always did.
+TEST_F(Profiles_ProfileApplicationTests, ModernTypesKeepTheSourcesShapeAndClassicTypesTheirDefaults) {
+    StartUp();
+    const std::string same = SameAsSourceItem;
+    struct Case {
+        int type, quality;
+        Texts lists;
+        std::string aspect;
+    };
+    const Case cases[] = {
+        {2, 2, {same, same, "6000", "160", "2 channels, Stereo", same}, same},
+        {5, 4, {same, same, "20000", "192", "2 channels, Stereo", same}, same},
+        {8, 0, {same, same, "1500", "64", "2 channels, Stereo", same}, same},
+        {0, 2, kNormalRm, "4:3"},
+    };
+    for (const Case& c : cases) {
+        m_options.cbbOutputFiletype.SelectByUser(c.type);
+        m_options.cbbProfile.SelectByUser(c.quality);
+        EXPECT_EQ(ProfileTexts(), c.lists) << c.type;
+        EXPECT_EQ(m_options.cbbAspectratio.SelectedText(), c.aspect) << c.type;
+    }
+    m_options.cbbOutputFiletype.SelectByUser(3);
+    EXPECT_EQ(m_proc.CurrentProfileString(), "10|9|8|6|1|4");
 }
