@@ -61,9 +61,6 @@ public:
     // picture. True when the key was one of them.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
 
-protected:
-    void resizeEvent(QResizeEvent* event) override;
-
     // Null where the platform cannot show OpenGL widgets; the logo alone stands in its place.
     TVideoWindow* DSVideoWindowEx1 = nullptr;
     TrimBarView* Panel1 = nullptr;
@@ -81,6 +78,7 @@ protected:
     BitmapButton* btnForward10 = nullptr;
 
 protected:
+    void resizeEvent(QResizeEvent* event) override;
     void showEvent(QShowEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 

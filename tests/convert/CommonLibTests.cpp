@@ -337,7 +337,7 @@ TEST_F(Convert_CommonLibTests, ModernOutputTypesSpellTheirOptionsAsFfmpegDoes) {
         Fill(options.cbbAspectratio, CatalogueTable::cstAspectRatios, same);
         Fill(options.cbbAudioSample, CatalogueTable::cstAudioSampleRates, c.sample);
         const std::string extension = OutputTypeAt(options.cbbOutputFiletype.ItemIndex())->extension;
-        EXPECT_EQ(lib.BuildCommandLine("/home/user/Clips/party.avi"),
+        EXPECT_EQ(lib.BuildCommandLine("/home/user/Clips/party.avi").CommandLine,
                   program.Folder() + "trenc -y -i \"/home/user/Clips/party.avi\"" + c.expected +
                       " -ss 00:01:10 -t 110 \"" + OutputFolder() + "party" + extension + "\"")
             << c.type;
