@@ -519,10 +519,12 @@ TEST_F(App_MainWindowTests, RowsDraggedWithinTheGridMoveThereAndTheListHasTheSho
         sources.SetCell(sources.AppendRow(), colFileName, path);
     ShowWindow();
     SourceGridView& grid = *window.dxTreeSourceFileInfo;
+    // The grid names each row's file; its tooltip gives the full path.
     const auto shown = [&] {
         std::vector<std::string> paths;
         for (int row = 0; row < grid.model()->rowCount(); ++row)
-            paths.push_back(grid.model()->index(row, colFileName).data().toString().toStdString());
+            paths.push_back(
+                grid.model()->index(row, colFileName).data(Qt::ToolTipRole).toString().toStdString());
         return paths;
     };
     const auto listed = [&] {

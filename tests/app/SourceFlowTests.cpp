@@ -97,6 +97,7 @@ TEST_F(App_SourceFlowTests, DroppedClipsWithATypedStartTimeBecomeThreeValidFiles
 
     TFrmMainForm& window = program.MainForm();
     DropFiles(window, paths);
+    program.SourceController().WaitForMeasurements();
     ASSERT_EQ(Column(colFileName), paths);
     std::vector<std::string> sizes;
     for (const auto& path : paths)
@@ -108,8 +109,7 @@ TEST_F(App_SourceFlowTests, DroppedClipsWithATypedStartTimeBecomeThreeValidFiles
     EXPECT_EQ(window.dxTreeSourceFileInfo->model()->rowCount(), 3);
     EXPECT_TRUE(boxes.Boxes().empty());
 
-    // The start time typed into the first row's editor: the edit ends at the change and the row's
-    // times are checked.
+    // The start time typed into the first row's editor: the row's times are checked at the change.
     SourceGridView& grid = *window.dxTreeSourceFileInfo;
     const QPoint startCell = grid.visualRect(grid.model()->index(0, colStartTime)).center();
     QTest::mouseClick(grid.viewport(), Qt::LeftButton, Qt::NoModifier, startCell);
@@ -194,6 +194,7 @@ TEST_F(App_SourceFlowTests, FileThatCannotBeMeasuredShowsTheCodecErrorWindowOnce
     });
     closer.start();
     DropFiles(program.MainForm(), {empty, clips.Folder() + "notes.txt"});
+    program.SourceController().WaitForMeasurements();
     closer.stop();
 
     EXPECT_EQ(captions, std::vector<QString>{"Error Info"});
