@@ -16,6 +16,7 @@
 #include "app/RivamoApplication.h"
 #include "convert/BatchSummaryWindow.h"
 #include "convert/ConvertingWindow.h"
+#include "convert/OutputPublisher.h"
 #include "profiles/OptionWindow.h"
 #include "profiles/OptionWindowLogic.h"
 #include "profiles/QtProfileNamePrompt.h"
@@ -23,6 +24,7 @@
 #include "sources/CodecDownload.h"
 #include "sources/PreviewPanel.h"
 #include "sources/SourceListBinding.h"
+#include "support/FileLock.h"
 #include "support/QtFolderBrowser.h"
 #include "support/UserDataFolder.h"
 
@@ -35,6 +37,7 @@ constexpr int InformationOkType = 1; // ShowMessageButtons' information box with
 constexpr const char* NotFoundMessage = " is not found. Please reinstall this program.";
 constexpr const char* ManualName = "Manual.html";
 constexpr const char* MailtoScheme = "mailto:";
+constexpr const char* LeftoverRemoved = "Removed an unfinished output left by an earlier run: ";
 
 std::string RunningExecutable() {
     std::error_code error;
@@ -90,6 +93,8 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     m_sourceController.SetWarning(
         [this](const std::string& message) { ShowMessageKind(m_boxes, message, WarningKind); });
     BindPreview();
+    m_appFunc.SetFailureReporter(
+        [this](const std::string& text) { ShowMessageKind(m_boxes, text, WarningKind); });
 
     // A window of its own, not a child of the main window: it stays usable while the main window
     // is disabled during a conversion.
@@ -106,9 +111,9 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
 
 void ProgramShell::AttachSupervisor(DesktopSession* desktop) {
     m_summaryForm = std::make_unique<TfrmBatchSummary>(m_shell);
-    m_supervisor = std::make_unique<BatchSupervisor>(
-        BatchSupervisorServices{m_customProc, m_sources, m_commands, m_progress, m_boxes, m_appFunc, m_probe,
-                                desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock});
+    m_supervisor = std::make_unique<BatchSupervisor>(BatchSupervisorServices{
+        m_customProc, m_sources, m_commands, m_progress, m_boxes, m_appFunc, m_probe,
+        desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock, FreeSpaceOf, HoldFile});
     m_batch->AttachSupervisor(m_supervisor.get());
 }
 
@@ -185,12 +190,22 @@ void ProgramShell::Start() {
 
 void ProgramShell::MainFormShow() {
     ShowSplash();
-    m_customProc.FillOptionLists(); // ends with LoadUserSettings
+    // A settings file that cannot be read gets its error box, and the start-up goes on.
+    for (const std::string& problem : m_customProc.FillOptionLists()) // ends with LoadUserSettings
+        ShowMessageKind(m_boxes, problem, ErrorKind);
+    RemoveLeftovers();
     m_customProc.ApplySelectedProfile();
     // A missing companion ends the program once control is back in the main loop; the close
     // handler does not run then.
     if (m_terminateRequested)
         QTimer::singleShot(0, m_mainForm.get(), [this] { m_endProcess(); });
+}
+
+// Partial outputs that an earlier run could not finish (killed, or the display gone); those a
+// running Rivamo writes are locked and stay.
+void ProgramShell::RemoveLeftovers() {
+    for (const std::string& path : RemovePartialOutputs(m_choices.edtOutputFolder(), FileIsHeld))
+        m_appFunc.WriteLog(LeftoverRemoved + path);
 }
 
 // The splash needs Branding.so for its picture. Without it (or without a picture in it) the
@@ -265,6 +280,15 @@ bool ProgramShell::MainFormCloseQuery() {
     if (!m_closeAfterBatch && m_batch->ProgressWindow().MainFormCloseQuery())
         m_closeAfterBatch = true;
     return false;
+}
+
+void ProgramShell::EndOnRequest() {
+    if (!m_batch->Running()) {
+        MainFormClose();
+        return;
+    }
+    if (!std::exchange(m_closeAfterBatch, true))
+        m_batch->ProgressWindow().CloseConfirmed();
 }
 
 // The settings are saved, then the program ends, also when the save failed: the user asked to

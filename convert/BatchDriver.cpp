@@ -146,9 +146,10 @@ void BatchDriver::ConvertRow(std::size_t row) {
     TCustomProc& proc = m_services.proc;
     proc.SourcePath = m_services.sources.Cell(row, colFileName);
     proc.CommandLine = m_services.commands.BuildCommandLine(proc.SourcePath);
-    m_services.log.WriteLog(LogParameterPrefix + proc.CommandLine);
+    // The supervisor points the output at a partial file; the log shows what runs.
     if (m_supervisor)
-        m_supervisor->RowStarted(row, proc.CommandLine);
+        proc.CommandLine = m_supervisor->RowStarted(row, proc.CommandLine);
+    m_services.log.WriteLog(LogParameterPrefix + proc.CommandLine);
 
     proc.ChunkCount = 0;
     m_discardOutput = false;
@@ -222,6 +223,8 @@ void BatchDriver::FinishWorker() {
     const std::unique_ptr<TAdvanceSystem> worker = std::move(m_worker);
     if (worker)
         worker->WaitFor();
+    if (worker && m_supervisor)
+        m_supervisor->TranscoderEnded(worker->EndSignal());
     DeliverOutput();
 }
 

@@ -49,10 +49,11 @@ public:
     // The command line for the source `path` (the File Name cell of a row), or the empty text when
     // the output type's codec argument selects no form. Sets TCustomProc's StartText and
     // DurationText, creates the output folder and writes the script. Throws for a malformed time
-    // cell and for a script that cannot be written.
+    // cell. A script that cannot be written is logged; for a RealMedia source, which the
+    // transcoder reads through it, no command line is built then.
     std::string BuildCommandLine(const std::string& path);
 
-    // The Start Time of the last row for `path` (a-z compared as A-Z), the custom profile applied
+    // The Start Time of the last row for exactly `path`, the custom profile applied
     // on every matching row; empty when no row matches.
     std::string SourceStartText(const std::string& path);
     // End minus start seconds of the last row for `path` as decimal text; empty when none matches.
@@ -84,7 +85,7 @@ public:
     static std::string OutputExtensionOf(int32_t outputType);
 
 private:
-    bool MatchesPath(std::size_t row, const std::string& upperPath) const;
+    bool MatchesPath(std::size_t row, const std::string& path) const;
     void WriteScript(const std::string& sourcePath) const;
     std::string JoinForm(const std::string& outputPath) const;
 

@@ -26,6 +26,13 @@ TPreviewPanel::TPreviewPanel(PreviewPlayer& player, TrimBar& bar, TrimBarState& 
     Panel1->setGeometry(Layout::Panel1);
     BuildClock();
     BuildButtons();
+    lblPreviewMessage = new QLabel(this);
+    lblPreviewMessage->setObjectName("lblPreviewMessage");
+    lblPreviewMessage->setAlignment(Qt::AlignCenter);
+    lblPreviewMessage->setWordWrap(true);
+    lblPreviewMessage->setAutoFillBackground(true);
+    lblPreviewMessage->setGeometry(Layout::DSVideoWindowEx1.adjusted(
+        0, Layout::DSVideoWindowEx1.height() / 3, 0, -Layout::DSVideoWindowEx1.height() / 3));
 
     m_player.SetObserver([this] { FollowPlayer(); });
     m_state.observer = [this] { Panel1->FollowState(); };
@@ -98,6 +105,10 @@ void TPreviewPanel::Run(const std::function<void()>& command) const {
 void TPreviewPanel::FollowPlayer() {
     pnlCurTime->setText(QString::fromStdString(m_player.pnlCurTime()));
     pnlCurTime->setAccessibleName(pnlCurTime->text());
+    lblPreviewMessage->setText(QString::fromStdString(m_player.PanelMessage()));
+    lblPreviewMessage->setAccessibleName(lblPreviewMessage->text());
+    lblPreviewMessage->setVisible(!m_player.PanelMessage().empty());
+    lblPreviewMessage->raise();
     if (DSVideoWindowEx1 != nullptr)
         DSVideoWindowEx1->ShowLogo(m_player.LogoShown());
     m_screenSaver.Hold(m_player.PreviewPlaying());

@@ -62,6 +62,8 @@ public:
     TVideoWindow* DSVideoWindowEx1 = nullptr;
     TrimBarView* Panel1 = nullptr;
     QLabel* pnlCurTime = nullptr;
+    // Over the video window: why the chosen file shows nothing; hidden while there is no such word.
+    QLabel* lblPreviewMessage = nullptr;
     BitmapButton* btnPlay = nullptr;
     BitmapButton* btnPause = nullptr;
     BitmapButton* btnStop = nullptr;

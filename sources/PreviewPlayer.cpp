@@ -9,6 +9,7 @@
 namespace {
 
 constexpr const char* RenderFailedLine = "Playing Video error.";
+constexpr const char* CannotPlayMessage = "The preview cannot play this file.";
 constexpr int64_t UnitsPerMillisecond = 10000; // 100-ns units
 constexpr int64_t UnitsPerSecond = 10000000;
 constexpr int64_t UnitsPerTenth = 1000000;
@@ -60,6 +61,7 @@ void PreviewPlayer::OpenPreview(const std::string& path) {
         } catch (const std::exception&) {
             m_previewPath.clear();
         }
+        m_panelMessage = !code || *code != 0 ? CannotPlayMessage : "";
         if (!code || *code != 0) {
             m_writeLog(RenderFailedLine);
             m_media.Empty();

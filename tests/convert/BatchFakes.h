@@ -241,9 +241,14 @@ public:
         return script;
     }
 
+    // Runs at every start, as the transcoder would begin writing its output.
+    std::function<void(const std::string& arguments)> onStart;
+
     std::unique_ptr<ChildProcess> Start(const std::string& executable, const std::string& arguments,
                                         const std::string& workingFolder) override {
         m_log.Add("start " + executable + arguments);
+        if (onStart)
+            onStart(arguments);
         const std::lock_guard lock(m_mutex);
         lastWorkingFolder = workingFolder;
         ++m_attempts;

@@ -152,6 +152,12 @@ TEST_F(Sources_PreviewPlayerTests, FileThatCannotBePlayedIsLoggedAndPlaysNothing
     EXPECT_TRUE(player.LogoShown());
     EXPECT_FALSE(media.loaded);
     EXPECT_TRUE(media.calls.empty());
+    EXPECT_EQ(player.PanelMessage(), "The preview cannot play this file.");
+    // A file that plays takes the word away.
+    AddRow("/v/good.avi", "00:00:10");
+    Select({1});
+    player.btnPlayClick();
+    EXPECT_EQ(player.PanelMessage(), "");
 }
 
 TEST_F(Sources_PreviewPlayerTests, ReachingTheEndTimePausesAtTheFileStartAlsoWhenATickSkipsItsSecond) {
