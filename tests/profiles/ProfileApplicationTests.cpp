@@ -152,7 +152,7 @@ TEST_F(Profiles_ProfileApplicationTests, StoredValuesThatAreIncompleteOrMissingC
     for (const std::string expected : {"\"Five\" is not applied as stored: it has 5 of 6 fields;",
                                        "\"Gap\" is not applied as stored: the frame rate is missing;",
                                        "\"NoValue\" is not applied as stored: it has no stored value;",
-                                       "\"Far\" is not applied as stored: the video size 9 is out of range;",
+                                       "\"Far\" is not applied as stored: the video size 99 is out of range;",
                                        "\"Trailing\" is not applied as stored: it has 5 of 6 fields;"}) {
         const std::size_t first = log.find(expected);
         EXPECT_NE(first, std::string::npos) << expected << "\n" << log;
