@@ -18,6 +18,7 @@
 #include "app/RivamoApplication.h"
 #include "convert/BatchSummaryWindow.h"
 #include "convert/ConvertingWindow.h"
+#include "convert/OutputPublisher.h"
 #include "convert/TranscoderNames.h"
 #include "profiles/OptionWindow.h"
 #include "profiles/OptionWindowLogic.h"
@@ -32,6 +33,7 @@
 #include "sources/SourceListKeeper.h"
 #include "sources/SourceListModel.h"
 #include "sources/SourceThumbnails.h"
+#include "support/FileLock.h"
 #include "support/QtFolderBrowser.h"
 #include "support/UserDataFolder.h"
 
@@ -42,6 +44,7 @@ constexpr int InformationOkType = 1; // ShowMessageButtons' information box with
 constexpr const char* NotFoundMessage = " is not found. Please reinstall this program.";
 constexpr const char* ManualName = "Manual.html";
 constexpr const char* MailtoScheme = "mailto:";
+constexpr const char* LeftoverRemoved = "Removed an unfinished output left by an earlier run: ";
 
 std::string RunningExecutable() {
     std::error_code error;
@@ -90,6 +93,8 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     m_sourceController.SetWarning(
         [this](const std::string& message) { ShowMessageKind(m_boxes, message, MessageKind::Warning); });
     BindPreview();
+    m_appFunc.SetFailureReporter(
+        [this](const std::string& text) { ShowMessageKind(m_boxes, text, MessageKind::Warning); });
 
     // A window of its own, not a child of the main window: it stays usable while the main window
     // is disabled during a conversion.
@@ -114,7 +119,7 @@ void ProgramShell::BuildSupervisor(DesktopSession* desktop) {
     m_supervisor = std::make_unique<BatchSupervisor>(
         BatchSupervisorServices{m_customProc, m_sources, m_progress, m_boxes, m_appFunc, m_probe,
                                 desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock,
-                                FreeSpaceOf, m_estimator.get()});
+                                FreeSpaceOf, m_estimator.get(), HoldFile});
 }
 
 // A selection the user makes in either list applies the profile it names; the size estimates of the
@@ -235,7 +240,10 @@ void ProgramShell::Start() {
 
 void ProgramShell::MainFormShow() {
     ShowSplash();
-    m_customProc.FillOptionLists(); // ends with LoadUserSettings
+    // A settings file that cannot be read gets its error box, and the start-up goes on.
+    for (const std::string& problem : m_customProc.FillOptionLists()) // ends with LoadUserSettings
+        ShowMessageKind(m_boxes, problem, MessageKind::Error);
+    RemoveLeftovers();
     m_customProc.ApplySelectedProfile();
     RestoreSourceList();
     // A missing companion ends the program once control is back in the main loop; the close
@@ -253,6 +261,13 @@ void ProgramShell::RestoreSourceList() {
             ShowMessageKind(m_boxes, reason, MessageKind::Warning);
         });
     m_sourceController.RestoreRows(m_listKeeper->Load());
+}
+
+// Partial outputs that an earlier run could not finish (killed, or the display gone); those a
+// running Rivamo writes are locked and stay.
+void ProgramShell::RemoveLeftovers() {
+    for (const std::string& path : RemovePartialOutputs(m_choices.edtOutputFolder(), FileIsHeld))
+        m_appFunc.WriteLog(LeftoverRemoved + path);
 }
 
 // The splash needs Branding.so for its picture. Without it (or without a picture in it) the
@@ -334,6 +349,15 @@ bool ProgramShell::MainFormCloseQuery() {
     if (!m_closeAfterBatch && m_batch->ProgressWindow().MainFormCloseQuery())
         m_closeAfterBatch = true;
     return false;
+}
+
+void ProgramShell::EndOnRequest() {
+    if (!m_batch->Running()) {
+        MainFormClose();
+        return;
+    }
+    if (!std::exchange(m_closeAfterBatch, true))
+        m_batch->ProgressWindow().CloseConfirmed();
 }
 
 // The settings are saved, then the program ends, also when the save failed: the user asked to

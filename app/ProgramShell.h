@@ -85,6 +85,9 @@ public:
     void SendEMail();
     void OpenHelp();
     void ShowAboutForm();
+    // The system asks the program to end (SIGTERM): as a confirmed close, without a question;
+    // during a batch the transcoder is stopped first, and the settings are saved.
+    void EndOnRequest();
 
     const RecSoftInfo& SoftInfo() const { return m_softInfo; }
 
@@ -118,6 +121,7 @@ private:
     void RequestSizeEstimates();
     bool MainFormCloseQuery();
     void MainFormClose();
+    void RemoveLeftovers();
     void ShowSplash();
     void InitializeApplication();
     void CheckCompanionFiles();

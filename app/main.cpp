@@ -8,6 +8,7 @@
 #include "support/MessageBoxes.h"
 #include "support/QtMessageBoxes.h"
 #include "support/SingleInstance.h"
+#include "support/TerminationSignal.h"
 #include "support/UserDataFolder.h"
 
 namespace {
@@ -45,6 +46,8 @@ int main(int argc, char* argv[]) {
         window.raise();
         window.activateWindow();
     });
+    // SIGTERM (a logout, a service manager, kill) ends the program as a confirmed close would.
+    const TerminationSignal termination([&program] { program.EndOnRequest(); });
     program.Start();
     return app.exec();
 }

@@ -59,8 +59,10 @@ std::shared_ptr<ChildProcess> TAdvanceSystem::StartChild() {
 void TAdvanceSystem::Execute() {
     try {
         // A child that could not be started ends the file at once; nobody reads why.
-        if (const auto child = StartChild())
+        if (const auto child = StartChild()) {
             ReadTranscoderOutput(*child, m_clock, m_outputCallback, m_timing);
+            m_endSignal = child->EndSignal();
+        }
     } catch (...) {
         // Raised again on the user-interface thread by WaitFor().
         m_error = std::current_exception();

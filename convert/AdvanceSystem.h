@@ -39,6 +39,8 @@ public:
     bool Finished() const { return m_finished; }
     // Waits for the thread and raises what the body raised, if anything.
     void WaitFor();
+    // The signal that ended the child, once it has ended; 0 when it exited or never ran.
+    int EndSignal() const { return m_endSignal; }
 
 private:
     void Execute();
@@ -56,6 +58,7 @@ private:
     std::shared_ptr<ChildProcess> m_child;
     std::atomic<bool> m_terminated{false};
     std::atomic<bool> m_finished{true};
+    std::atomic<int> m_endSignal{0};
     std::exception_ptr m_error;
     std::thread m_thread;
 };

@@ -153,8 +153,9 @@ void BatchDriver::FindEmptyRows() {
 void BatchDriver::ConvertRow(std::size_t row) {
     m_state.SourcePath = m_services.sources.Cell(row, colFileName);
     m_state.command = m_services.commands.BuildCommandLine(m_state.SourcePath);
+    // The supervision points the output at a partial file; the log shows what runs.
+    m_state.command.CommandLine = Supervision().RowStarted(row, m_state.command);
     m_services.log.WriteLog(LogParameterPrefix + m_state.command.CommandLine);
-    Supervision().RowStarted(row, m_state.command);
 
     m_state.ChunkCount = 0;
     m_discardOutput = false;
@@ -240,6 +241,7 @@ void BatchDriver::FinishWorker() {
     const std::unique_ptr<TAdvanceSystem> worker = std::move(m_worker);
     if (worker)
         worker->WaitFor();
+    Supervision().TranscoderEnded(worker ? worker->EndSignal() : 0);
     DeliverOutput();
 }
 

@@ -15,8 +15,14 @@ constexpr int64_t LengthToleranceMs = 1000;
 constexpr std::size_t TailBytes = 4096;
 constexpr const char* StatusMarker = "time=";
 
+// Seconds with one decimal: "1.0 s".
 std::string SecondsText(int64_t milliseconds) {
-    return std::to_string((milliseconds + MillisecondsPerSecond / 2) / MillisecondsPerSecond) + " s";
+    const int64_t tenths = (milliseconds + 50) / 100;
+    return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10) + " s";
+}
+
+bool NamesAnError(const std::string& line) {
+    return AsciiLower(line).find("error") != std::string::npos;
 }
 
 std::string OneLine(std::string text) {
@@ -32,8 +38,7 @@ std::string CheckFinding(const OutputFacts& facts, int64_t expectedSeconds) {
         return "the output file cannot be decoded";
     const int64_t expectedMs = expectedSeconds * MillisecondsPerSecond;
     if (std::llabs(facts.durationMs - expectedMs) > LengthToleranceMs)
-        return "the output lasts " + SecondsText(facts.durationMs) + " instead of " +
-               std::to_string(expectedSeconds) + " s";
+        return "the output lasts " + SecondsText(facts.durationMs) + " of " + SecondsText(expectedMs);
     return {};
 }
 
@@ -46,7 +51,7 @@ int64_t ExpectedOutputSeconds(int64_t cutSeconds, int64_t startSeconds, int64_t 
 }
 
 RowResult JudgeOutput(RowResult base, const OutputFacts& facts, int64_t expectedSeconds,
-                      const std::string& transcoderError) {
+                      const RunFacts& run) {
     base.sizeBytes = facts.exists ? facts.sizeBytes : 0;
     base.lengthMs = facts.durationMs;
     const std::string finding = CheckFinding(facts, expectedSeconds);
@@ -56,13 +61,33 @@ RowResult JudgeOutput(RowResult base, const OutputFacts& facts, int64_t expected
         return base;
     }
     base.outcome = RowOutcome::Failed;
-    base.reason = transcoderError.empty() ? finding : OneLine(transcoderError);
+    if (run.endSignal != 0)
+        base.reason = "the transcoder was killed by signal " + std::to_string(run.endSignal);
+    else if (run.sourceChanged)
+        base.reason = "the source changed after it was added";
+    else
+        base.reason = run.transcoderError.empty() ? finding : OneLine(run.transcoderError);
     return base;
+}
+
+std::string StoppedAtText(int64_t milliseconds) {
+    const int64_t seconds = std::max<int64_t>(milliseconds, 0) / MillisecondsPerSecond;
+    const auto two = [](int64_t value) { return (value < 10 ? "0" : "") + std::to_string(value); };
+    const std::string minutesAndSeconds = two(seconds / 60 % 60) + ":" + two(seconds % 60);
+    return seconds >= 3600 ? std::to_string(seconds / 3600) + ":" + minutesAndSeconds : minutesAndSeconds;
 }
 
 std::string OutputPathOf(const std::string& commandLine) {
     const std::vector<std::string> arguments = SplitCommandLine(commandLine);
     return arguments.size() > 1 ? arguments.back() : std::string();
+}
+
+std::string WithOutputPath(const std::string& commandLine, const std::string& path) {
+    const std::string quoted = QuoteArgument(OutputPathOf(commandLine));
+    if (quoted.size() >= commandLine.size() ||
+        commandLine.compare(commandLine.size() - quoted.size(), quoted.size(), quoted) != 0)
+        return {};
+    return commandLine.substr(0, commandLine.size() - quoted.size()) + QuoteArgument(path);
 }
 
 void TranscoderTail::Add(const std::string& chunk) {
@@ -78,7 +103,7 @@ std::string TranscoderTail::LastErrorLine() const {
         const std::size_t start = m_text.find_last_of("\r\n", end - 1);
         const std::size_t first = start == std::string::npos ? 0 : start + 1;
         line = TrimControls(m_text.substr(first, end - first));
-        if (!line.empty() && line.find(StatusMarker) == std::string::npos)
+        if (!line.empty() && line.find(StatusMarker) == std::string::npos && NamesAnError(line))
             return line;
         if (start == std::string::npos)
             break;

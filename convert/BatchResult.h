@@ -33,14 +33,27 @@ struct OutputFacts {
 // (its measured duration minus the start). A duration of 0 means unknown.
 int64_t ExpectedOutputSeconds(int64_t cutSeconds, int64_t startSeconds, int64_t sourceSeconds);
 
+// What is known of the run besides its output.
+struct RunFacts {
+    std::string transcoderError; // the last error line the transcoder printed, or empty
+    int endSignal = 0;           // the signal that ended the transcoder, or 0
+    bool sourceChanged = false;  // the source's size is no longer the size shown in its row
+};
+
 // Judges one finished transcoder run. The output must exist, decode and last the expected time
-// within a second. A failure carries the transcoder's last error line when it left one, else what
-// the check found.
-RowResult JudgeOutput(RowResult base, const OutputFacts& facts, int64_t expectedSeconds,
-                      const std::string& transcoderError);
+// within a second. A failure carries what was found, the likeliest cause first: the signal that
+// killed the transcoder, a source changed since it was added, the error the transcoder printed,
+// else what the output check found.
+RowResult JudgeOutput(RowResult base, const OutputFacts& facts, int64_t expectedSeconds, const RunFacts& run);
+
+// "mm:ss" (or "h:mm:ss" from an hour on) of a length in milliseconds, for "stopped at".
+std::string StoppedAtText(int64_t milliseconds);
 
 // The output path of a command line: its last argument.
 std::string OutputPathOf(const std::string& commandLine);
+// The command line with its last argument, the output path, replaced by `path`; the empty text when
+// the command line does not end with its output path quoted as the command builder quotes it.
+std::string WithOutputPath(const std::string& commandLine, const std::string& path);
 
 // Keeps the last lines of a transcoder's output, to name what went wrong when its output fails
 // the check.
@@ -48,7 +61,8 @@ class TranscoderTail {
 public:
     void Add(const std::string& chunk);
     void Clear() { m_text.clear(); }
-    // The last non-empty line that is no status line ("... time=..."); empty when there is none.
+    // The last line that reports an error ("Error: ...", or any line naming an error); empty when
+    // the transcoder printed none. Stream headers and status lines are no errors.
     std::string LastErrorLine() const;
 
 private:

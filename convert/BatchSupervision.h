@@ -34,7 +34,11 @@ public:
     virtual std::size_t BadRowCount() const = 0;
     virtual bool IsBadRow(std::size_t row) const = 0;
 
-    virtual void RowStarted(std::size_t row, const ConvertCommand& command) = 0;
+    // The row's command is about to run. Returns the command line to run instead: the program's
+    // supervision points its output at a partial file; the empty text when nothing may run.
+    virtual std::string RowStarted(std::size_t row, const ConvertCommand& command) = 0;
+    // The signal that ended the row's transcoder, 0 when it exited by itself or never ran.
+    virtual void TranscoderEnded(int signal) = 0;
     // Every chunk of transcoder output of the current row.
     virtual void Output(const std::string& chunk) = 0;
     // After the bars moved: the time left and the desktop's progress.

@@ -5,7 +5,7 @@
 #include <system_error>
 
 #include "convert/CommonLib.h"
-#include "settings/UserSettings.h"
+#include "convert/OutputPublisher.h"
 #include "support/Text.h"
 
 namespace {
@@ -15,6 +15,10 @@ constexpr const char* NotificationTitle = "Rivamo: conversion finished";
 constexpr const char* StoppedDuringRow = "the batch was stopped while this file was converted";
 constexpr const char* StoppedBeforeRow = "the batch was stopped before this file";
 constexpr const char* NoCommandLine = "no command line could be built for it";
+constexpr const char* NoPartialFile = "the output file could not be created: ";
+constexpr const char* NoFinalName = "the output could not be given its name: ";
+constexpr const char* StoppedAt = "stopped at ";
+constexpr const char* PartialKept = "; the part converted is kept";
 constexpr const char* PowerOffSkipped = "The computer was not powered off because a file failed.";
 constexpr const char* PowerOffRefusedText =
     "The computer could not be powered off: the system refused (no permission, or no login manager "
@@ -85,10 +89,27 @@ void BatchSupervisor::StartWeights() {
     m_services.progress.lblTimeLeft.clear();
 }
 
-void BatchSupervisor::RowStarted(std::size_t row, const ConvertCommand& command) {
+std::string BatchSupervisor::RowStarted(std::size_t row, const ConvertCommand& command) {
+    DropPartial();
     m_command = command;
     m_weights.row = RowWeight(row);
     m_tail.Clear();
+    m_reserveProblem.clear();
+    m_endSignal = 0;
+    if (command.OutputPath.empty())
+        return command.CommandLine;
+    m_partialPath = CreatePartialOutput(command.OutputPath, m_reserveProblem);
+    if (!m_partialPath.empty() && m_services.holdPartial)
+        m_partialHold = m_services.holdPartial(m_partialPath);
+    m_command.CommandLine =
+        m_partialPath.empty() ? std::string() : WithOutputPath(command.CommandLine, m_partialPath);
+    if (m_command.CommandLine.empty() && m_reserveProblem.empty())
+        m_reserveProblem = "the command line names no output";
+    if (m_command.CommandLine.empty()) {
+        m_command.OutputPath.clear(); // nothing is written, so no output is named
+        DropPartial();
+    }
+    return m_command.CommandLine;
 }
 
 void BatchSupervisor::RefreshProgress() {
@@ -117,13 +138,16 @@ RowOutcome BatchSupervisor::RowFinished(std::size_t row, bool stopped) {
     result.row = row;
     result.source = m_services.sources.Cell(row, colFileName);
     result.output = m_command.OutputPath;
-    if (stopped) {
-        result.reason = StoppedDuringRow;
+    if (!m_reserveProblem.empty()) {
+        result.outcome = RowOutcome::Failed;
+        result.reason = NoPartialFile + m_reserveProblem;
+    } else if (stopped) {
+        result = KeepStoppedOutput(result);
     } else if (result.output.empty()) {
         result.outcome = RowOutcome::Failed;
         result.reason = NoCommandLine;
     } else {
-        result = JudgeOutput(result, Inspect(result.output), ExpectedSeconds(row), m_tail.LastErrorLine());
+        result = JudgeRun(result, row);
     }
     if (result.outcome == RowOutcome::Failed)
         m_services.log.WriteLog(FailureLogLine(result));
@@ -132,6 +156,71 @@ RowOutcome BatchSupervisor::RowFinished(std::size_t row, bool stopped) {
     const RowOutcome outcome = result.outcome;
     m_results.Add(std::move(result));
     return outcome;
+}
+
+RowResult BatchSupervisor::JudgeRun(RowResult result, std::size_t row) {
+    const std::string written = m_partialPath.empty() ? result.output : m_partialPath;
+    result = JudgeOutput(result, Inspect(written), ExpectedSeconds(row),
+                         {m_tail.LastErrorLine(), m_endSignal, SourceChanged(row)});
+    if (m_partialPath.empty())
+        return result;
+    if (result.outcome != RowOutcome::Converted) {
+        DropPartial(); // what failed the check never appears as an output
+        return result;
+    }
+    if (!Publish(result))
+        result.outcome = RowOutcome::Failed;
+    return result;
+}
+
+// The transcoder ends a stopped file properly, so the part converted may play; then it is kept.
+RowResult BatchSupervisor::KeepStoppedOutput(RowResult result) {
+    result.reason = StoppedDuringRow;
+    if (m_partialPath.empty())
+        return result;
+    const OutputFacts facts = Inspect(m_partialPath);
+    if (facts.durationMs <= 0) {
+        DropPartial();
+        return result;
+    }
+    result.sizeBytes = facts.sizeBytes;
+    result.lengthMs = facts.durationMs;
+    if (Publish(result))
+        result.reason = StoppedAt + StoppedAtText(facts.durationMs) + PartialKept;
+    return result;
+}
+
+bool BatchSupervisor::Publish(RowResult& result) {
+    std::string error;
+    const std::string published = PublishOutput(m_partialPath, m_names, error);
+    if (published.empty()) {
+        result.reason = NoFinalName + error;
+        DropPartial();
+        return false;
+    }
+    m_partialPath.clear();
+    m_partialHold.reset();
+    result.output = published;
+    m_services.log.WriteLog("Output file " + published);
+    return true;
+}
+
+void BatchSupervisor::DropPartial() {
+    std::error_code ignored; // a partial file that cannot be removed is removed at the next start
+    if (!m_partialPath.empty())
+        std::filesystem::remove(m_partialPath, ignored);
+    m_partialPath.clear();
+    m_partialHold.reset();
+}
+
+// The size shown in the row was read when the source was added.
+bool BatchSupervisor::SourceChanged(std::size_t row) const {
+    const std::string& shown = m_services.sources.Cell(row, colFileSize);
+    if (shown.empty())
+        return false;
+    std::error_code error;
+    const auto size = std::filesystem::file_size(m_services.sources.Cell(row, colFileName), error);
+    return !error && SizeText(static_cast<int64_t>(size)) != shown;
 }
 
 void BatchSupervisor::RowSkipped(std::size_t row, const std::string& reason) {
@@ -145,10 +234,12 @@ void BatchSupervisor::RowSkipped(std::size_t row, const std::string& reason) {
 OutputFacts BatchSupervisor::Inspect(const std::string& path) {
     OutputFacts facts;
     std::error_code error;
-    facts.exists = std::filesystem::is_regular_file(path, error);
+    // The partial file exists from the start: an empty one is an output never written.
+    const bool file = std::filesystem::is_regular_file(path, error);
+    facts.sizeBytes = file ? static_cast<int64_t>(std::filesystem::file_size(path, error)) : 0;
+    facts.exists = file && !error && facts.sizeBytes > 0;
     if (!facts.exists)
         return facts;
-    facts.sizeBytes = static_cast<int64_t>(std::filesystem::file_size(path, error));
     facts.durationMs = m_services.probe.NewGraph()->RenderDurationMs(path);
     return facts;
 }
@@ -162,6 +253,7 @@ int64_t BatchSupervisor::ExpectedSeconds(std::size_t row) const {
 }
 
 void BatchSupervisor::EndBatch() {
+    DropPartial(); // a row stopped before its transcoder started wrote nothing
     if (!m_weights.active)
         return;
     m_weights.active = false;
@@ -177,7 +269,7 @@ void BatchSupervisor::EndBatch() {
 }
 
 void BatchSupervisor::PowerOffRefused() {
-    SaveUserSettings(m_services.proc.ProgramFolder(), m_services.proc.Choices());
+    m_services.proc.SaveUserSettings();
     m_services.boxes.Show(PowerOffRefusedText, MessageIcon::Warning, MessageButtons::Ok);
 }
 

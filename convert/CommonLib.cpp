@@ -1,9 +1,6 @@
 #include "convert/CommonLib.h"
 
-#include <cerrno>
-#include <cstring>
 #include <filesystem>
-#include <fstream>
 #include <optional>
 #include <stdexcept>
 #include <system_error>
@@ -12,13 +9,13 @@
 #include "convert/ModernOptions.h"
 #include "convert/TranscoderNames.h"
 #include "profiles/Catalogue.h"
+#include "settings/IniFiles32.h"
 #include "support/CommandLine.h"
 #include "support/Text.h"
 
 namespace {
 
 constexpr const char* ScriptName = "VideoFile.avs";
-constexpr const char* ScriptTemporarySuffix = ".tmp";
 constexpr const char* ScriptHead = "DirectShowSource(";
 constexpr const char* ScriptTail = ", fps=29.9700898503294, convertfps=true)\r\n";
 
@@ -86,14 +83,6 @@ std::string ScriptQuoted(const std::string& path) {
     return quote + path + quote;
 }
 
-std::string SystemErrorText() {
-    return std::strerror(errno);
-}
-
-[[noreturn]] void ThrowCannotCreate(const std::string& path, const std::string& reason) {
-    throw std::runtime_error("Cannot create file \"" + path + "\". " + reason);
-}
-
 } // namespace
 
 TCommonLib::TCommonLib(std::string programFolder, TCustomProc& customProc, const SourceList& sources,
@@ -117,7 +106,15 @@ ConvertCommand TCommonLib::BuildCommandLine(const std::string& path) {
     p.OutputFolder = PrepareOutputFolder();
     p.OutputBaseName = m_fileFunc.BaseNameOf(path);
 
-    WriteScript(p.InputPath);
+    // Only the RealMedia transcoder reads the script: a script that cannot be written fails
+    // that row alone (no command line, no output), and is only logged for the others.
+    try {
+        WriteScript(p.InputPath);
+    } catch (const std::runtime_error& error) {
+        m_appFunc.WriteLog(error.what());
+        if (IsRealMediaSource(path))
+            return command;
+    }
     if (IsRealMediaSource(path)) {
         p.TranscoderPath = m_programFolder + RealMediaTranscoderName;
         p.InputPath = ScriptPath();
@@ -183,15 +180,15 @@ std::string TCommonLib::JoinForm(const TConvertParameterStruct& p, const std::st
     return {};
 }
 
-bool TCommonLib::MatchesPath(std::size_t row, const std::string& upperPath) const {
-    return AsciiUpper(m_sources.Cell(row, colFileName)) == upperPath;
+// Linux file names are case-sensitive: "a.avi" and "A.AVI" are two sources with their own cuts.
+bool TCommonLib::MatchesPath(std::size_t row, const std::string& path) const {
+    return m_sources.Cell(row, colFileName) == path;
 }
 
 std::string TCommonLib::SourceStartText(const std::string& path) {
-    const std::string upperPath = AsciiUpper(path);
     std::string start;
     for (std::size_t row = 0; row < m_sources.RowCount(); ++row) {
-        if (!MatchesPath(row, upperPath))
+        if (!MatchesPath(row, path))
             continue;
         start = m_sources.Cell(row, colStartTime);
         m_customProc.ApplyCustomProfile();
@@ -200,12 +197,11 @@ std::string TCommonLib::SourceStartText(const std::string& path) {
 }
 
 std::string TCommonLib::SourceDurationText(const std::string& path) const {
-    const std::string upperPath = AsciiUpper(path);
     int64_t startSeconds = 0;
     int64_t endSeconds = 0;
     std::string duration;
     for (std::size_t row = 0; row < m_sources.RowCount(); ++row) {
-        if (!MatchesPath(row, upperPath))
+        if (!MatchesPath(row, path))
             continue;
         startSeconds = TimeTextToSeconds(m_sources.Cell(row, colStartTime)).value_or(startSeconds);
         endSeconds = TimeTextToSeconds(m_sources.Cell(row, colEndTime)).value_or(endSeconds);
@@ -233,31 +229,10 @@ std::string TCommonLib::ScriptPath() const {
     return m_dataFolder + ScriptName;
 }
 
-// The script is replaced whole: written to a temporary file beside it, then renamed over it, so it
-// never holds half a line. A failure removes the temporary file and raises.
+// The script is replaced whole (settings/IniFiles32.h): it never holds half a line, and a FIFO or a
+// link planted under its temporary name is never opened. A failure raises.
 void TCommonLib::WriteScript(const std::string& sourcePath) const {
-    const std::string line = ScriptHead + ScriptQuoted(sourcePath) + ScriptTail;
-    const std::string target = ScriptPath();
-    const std::string temporary = target + ScriptTemporarySuffix;
-    std::error_code ignored;
-    {
-        std::ofstream out(temporary, std::ios::binary | std::ios::trunc);
-        if (!out)
-            ThrowCannotCreate(target, SystemErrorText());
-        out.write(line.data(), static_cast<std::streamsize>(line.size()));
-        out.close();
-        if (!out) {
-            const std::string reason = SystemErrorText();
-            std::filesystem::remove(temporary, ignored);
-            ThrowCannotCreate(target, reason);
-        }
-    }
-    std::error_code error;
-    std::filesystem::rename(temporary, target, error);
-    if (error) {
-        std::filesystem::remove(temporary, ignored);
-        ThrowCannotCreate(target, error.message());
-    }
+    ReplaceWholeFile(ScriptPath(), ScriptHead + ScriptQuoted(sourcePath) + ScriptTail);
 }
 
 std::string TCommonLib::CodecFragment(int32_t outputType) {

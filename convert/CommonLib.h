@@ -28,10 +28,11 @@ public:
     // The command for the source `path` (the File Name cell of a row): its line (empty when the
     // output type's codec argument selects no form), the row's start and duration texts, the
     // output path and the pieces of the line. Creates the output folder and writes the script.
-    // Throws for a malformed time cell and for a script that cannot be written.
+    // Throws for a malformed time cell. A script that cannot be written is logged; for a RealMedia
+    // source, which the transcoder reads through it, the line and the output path stay empty then.
     ConvertCommand BuildCommandLine(const std::string& path);
 
-    // The Start Time of the last row for `path` (a-z compared as A-Z), the custom profile applied
+    // The Start Time of the last row for exactly `path`, the custom profile applied
     // on every matching row; empty when no row matches.
     std::string SourceStartText(const std::string& path);
     // End minus start seconds of the last row for `path` as decimal text; empty when none matches.
@@ -71,7 +72,7 @@ public:
     static std::string SelectionOptions(const OptionSelection& options);
 
 private:
-    bool MatchesPath(std::size_t row, const std::string& upperPath) const;
+    bool MatchesPath(std::size_t row, const std::string& path) const;
     void WriteScript(const std::string& sourcePath) const;
     std::string JoinForm(const TConvertParameterStruct& p, const std::string& outputPath) const;
 

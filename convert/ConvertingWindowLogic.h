@@ -66,13 +66,14 @@ public:
     // The main window is closed during a batch: the same question; on Yes the same as a confirmed
     // FormClose. True when the user confirmed (the program may end once the batch has returned).
     bool MainFormCloseQuery();
+    // A close that needs no question (the system asks the program to end): as a confirmed close.
+    void CloseConfirmed();
 
 private:
     bool AskYesNo(const std::string& question);
     void UpdateBatchBar();
     void UpdateFileBar();
     void EndBatchEarly();
-    void CloseConfirmed();
 
     ConvertingState& m_state;
     BatchState& m_batchState;

@@ -1,5 +1,6 @@
 #include "convert/PosixProcessLauncher.h"
 
+#include <atomic>
 #include <cerrno>
 #include <csignal>
 #include <filesystem>
@@ -116,8 +117,12 @@ public:
         if (result == 0)
             return true;
         m_reaped = true;
+        if (result == m_pid && WIFSIGNALED(status))
+            m_endSignal = WTERMSIG(status);
         return false;
     }
+
+    int EndSignal() const override { return m_endSignal; }
 
     std::size_t BytesWaiting() override {
         pollfd ready{m_output.Get(), POLLIN, 0};
@@ -154,6 +159,7 @@ private:
     std::mutex m_mutex;
     pid_t m_pid;
     bool m_reaped = false;
+    std::atomic<int> m_endSignal{0};
     FileDescriptor m_input;  // write end of the child's standard input: kept open, never written
     FileDescriptor m_output; // read end of the child's standard output and error, non-blocking
 };

@@ -76,7 +76,8 @@ void CheckSources(const SourceList& sources, const std::vector<std::size_t>& row
 }
 
 // The output name comes from the source's file name without its extension, so two sources in
-// different folders, or with different extensions, can ask for the same output.
+// different folders, or with different extensions, can ask for the same output. Names that differ
+// in letter case only are two outputs: the second takes the next free name when it is written.
 void CheckOutputNames(const SourceList& sources, const std::vector<std::size_t>& rows,
                       const std::string& extension, PreflightReport& report) {
     TFileFunc names;
@@ -86,7 +87,7 @@ void CheckOutputNames(const SourceList& sources, const std::vector<std::size_t>&
             continue;
         const std::string& path = sources.Cell(row, colFileName);
         const std::string output = names.BaseNameOf(path) + extension;
-        const auto [first, inserted] = firstWriter.emplace(AsciiUpper(output), path);
+        const auto [first, inserted] = firstWriter.emplace(output, path);
         if (inserted)
             continue;
         const std::string problem = "writes the same output name (" + output + ") as " + first->second;

@@ -20,6 +20,8 @@ public:
     // process is signalled, and nothing happens once it has ended and been reaped.
     virtual void AskToEnd() = 0;
     virtual void Kill() = 0;
+    // The signal that ended the process, once it has been reaped; 0 when it exited by itself.
+    virtual int EndSignal() const { return 0; }
 };
 
 // Starts exactly the executable it is given, by its path (no search along the path, none for a

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 #include <utility>
 #include <vector>
@@ -20,12 +21,14 @@ public:
     TCustomProc(std::string programFolder, OptionSelection& options, MainChoices& choices)
         : m_programFolder(std::move(programFolder)), m_options(options), m_choices(choices) {}
 
-    // User settings: Config/UserSettings.ini, section USRInfo.
+    // User settings: Config/UserSettings.ini, section USRInfo. A file that could not be read is
+    // never written over in this run: its save is skipped and logged.
     void LoadUserSettings();
     void SaveUserSettings();
 
-    // Option lists and profile application.
-    void FillOptionLists();
+    // Option lists and profile application. Fills every list and loads the user settings, also
+    // when a settings file cannot be read; returns the text of each such error, for the user.
+    std::vector<std::string> FillOptionLists();
     static void FillListFromCatalogue(OptionList& list, CatalogueTable table);
     void FillProfileList(OptionList& list);
     void ApplySelectedProfile();
@@ -53,8 +56,14 @@ private:
     // The file of that name in the Config folder of the program folder.
     std::string ConfigPath(const std::string& fileName) const;
     void StoreCustomProfile(const std::string& name);
+    // False, with a line in the log, for a Config file that could not be read in this run.
+    bool MayWriteConfig(const std::string& fileName) const;
+    // Logs, once per profile and run, what in a stored custom profile could not be applied.
+    void ReportProfileProblems(const std::string& name, const std::vector<std::string>& problems);
 
     std::string m_programFolder; // with a trailing "/"
     OptionSelection& m_options;
     MainChoices& m_choices;
+    std::set<std::string> m_unreadConfigFiles; // Config file names whose reading failed
+    std::set<std::string> m_reportedProfiles;  // custom profiles whose problems are logged
 };

@@ -82,7 +82,7 @@ void TCustomProc::AddCustomProfile(ProfileNamePrompt& prompt, MessageBoxPresente
 
 void TCustomProc::DeleteCustomProfile() {
     const OptionList& box = m_options.cbbCustomProfile;
-    if (box.Items().empty())
+    if (box.Items().empty() || !MayWriteConfig(kCustomProfileFile))
         return;
     TIniFile32(ConfigPath(kCustomProfileFile)).EraseSection(box.EditText());
 }
@@ -100,6 +100,8 @@ void TCustomProc::SaveCustomProfile(MessageBoxPresenter& boxes) {
 }
 
 void TCustomProc::StoreCustomProfile(const std::string& name) {
+    if (!MayWriteConfig(kCustomProfileFile))
+        return;
     TIniFile32 profiles(ConfigPath(kCustomProfileFile));
     const std::string stored = SpellingInFile(profiles, name);
     profiles.WriteString(stored, stored, CurrentProfileString());

@@ -11,6 +11,11 @@ void OptionList::Append(const std::string& item) {
     Notify();
 }
 
+void OptionList::AppendItems(const std::vector<std::string>& items) {
+    m_items.insert(m_items.end(), items.begin(), items.end());
+    Notify();
+}
+
 void OptionList::Clear() {
     m_items.clear();
     m_itemIndex = -1;

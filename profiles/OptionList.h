@@ -16,6 +16,8 @@ public:
     std::string SelectedText() const;
 
     void Append(const std::string& item);
+    // The items appended in order, told to the observer once.
+    void AppendItems(const std::vector<std::string>& items);
     // Removes every item; nothing is selected and the text stays.
     void Clear();
     // Clear, then the items in order.

@@ -12,6 +12,7 @@
 
 #include "profiles/CustomProfiles.h"
 #include "settings/IniFiles32.h"
+#include "support/Log.h"
 #include "support/Text.h"
 
 namespace {
@@ -21,6 +22,9 @@ constexpr char kNoProfile[] = "none|none|none|none|none|none";
 constexpr char kLeaveAlone[] = "none";
 constexpr char kFieldDelimiter = '|';
 constexpr std::size_t kProfileFields = 6;
+// The lists of ProfileLists, as the Options dialog labels them.
+constexpr std::array<const char*, kProfileFields> kFieldNames = {
+    "video size", "frame rate", "video bitrate", "audio bitrate", "audio channels", "sample rate"};
 
 // A decimal integer: optional sign and digits, nothing else, within 32 bits.
 int32_t ReadDecimal(const std::string& text) {
@@ -75,9 +79,17 @@ void ReplaceChangedItems(OptionList& list, const std::vector<std::string>& names
 
 } // namespace
 
-void TCustomProc::FillOptionLists() {
+std::vector<std::string> TCustomProc::FillOptionLists() {
+    std::vector<std::string> problems;
     FillListFromCatalogue(m_options.cbbOutputFiletype, CatalogueTable::cstOutputFileTypes);
-    FillProfileList(m_options.cbbProfile);
+    try {
+        FillProfileList(m_options.cbbProfile);
+    } catch (const TIniFileOpenError& error) {
+        // The lists are filled without custom profiles; the profile file is not written over.
+        m_unreadConfigFiles.insert(kCustomProfileFile);
+        problems.emplace_back(error.what());
+        FillProfileList(m_options.cbbProfile);
+    }
     FillListFromCatalogue(m_options.cbbAspectratio, CatalogueTable::cstAspectRatios);
     FillListFromCatalogue(m_options.cbbVideoBitrate, CatalogueTable::cstVideoBitrates);
     FillListFromCatalogue(m_options.cbbAudioBitrate, CatalogueTable::cstAudioBitrates);
@@ -86,7 +98,12 @@ void TCustomProc::FillOptionLists() {
     FillListFromCatalogue(m_options.cbbAudioSample, CatalogueTable::cstAudioSampleRates);
     FillListFromCatalogue(m_options.cbbAudioVolumeGain, CatalogueTable::cstVolumeGains);
     FillListFromCatalogue(m_options.cbbVideoSize, CatalogueTable::cstVideoSizes);
-    LoadUserSettings();
+    try {
+        LoadUserSettings();
+    } catch (const TIniFileOpenError& error) {
+        problems.emplace_back(error.what());
+    }
+    return problems;
 }
 
 void TCustomProc::FillListFromCatalogue(OptionList& list, CatalogueTable table) {
@@ -100,11 +117,13 @@ void TCustomProc::FillListFromCatalogue(OptionList& list, CatalogueTable table) 
 
 void TCustomProc::FillProfileList(OptionList& list) {
     const std::vector<std::string> qualities = CatalogueList(CatalogueTable::cstQualityNames);
-    const std::vector<std::string> customNames = ReadConfigSections(kCustomProfileFile);
-    for (std::size_t i = 0; i + 1 < qualities.size(); ++i)
-        list.Append(qualities[i]);
-    for (const std::string& name : customNames)
-        list.Append(name);
+    const std::vector<std::string> customNames = m_unreadConfigFiles.contains(kCustomProfileFile)
+                                                     ? std::vector<std::string>()
+                                                     : ReadConfigSections(kCustomProfileFile);
+    // One change for all the names: a view redraws the list once, not once per profile.
+    std::vector<std::string> names(qualities.begin(), qualities.end() - (qualities.empty() ? 0 : 1));
+    names.insert(names.end(), customNames.begin(), customNames.end());
+    list.AppendItems(names);
     // The custom-profile box holds the same names in the same order, so that a custom profile
     // chosen in the profile list resolves even before the Options dialog was ever shown.
     ReplaceChangedItems(m_options.cbbCustomProfile, customNames);
@@ -136,18 +155,40 @@ void TCustomProc::ApplySelectedProfile() {
 }
 
 void TCustomProc::ApplyCustomProfile() {
+    const std::string name = m_options.cbbCustomProfile.SelectedText();
+    if (name.empty())
+        return;
     const std::string stored = ReadCustomProfile();
-    if (stored.empty())
-        return;
     const std::vector<std::string> fields = SplitText(stored, kFieldDelimiter);
-    if (fields.size() != kProfileFields)
+    if (stored.empty() || fields.size() != kProfileFields) {
+        ReportProfileProblems(name, {stored.empty() ? "it has no stored value"
+                                                    : "it has " + std::to_string(fields.size()) + " of " +
+                                                          std::to_string(kProfileFields) + " fields"});
         return;
+    }
     // A field that is no integer stops here with an error; the fields before it stay applied.
     const auto lists = ProfileLists(m_options);
+    std::vector<std::string> problems;
     for (std::size_t i = 0; i < lists.size(); ++i) {
-        if (!fields[i].empty())
-            lists[i]->Select(ReadDecimal(fields[i]));
+        if (fields[i].empty()) {
+            problems.push_back(std::string("the ") + kFieldNames[i] + " is missing");
+            continue;
+        }
+        const int32_t position = ReadDecimal(fields[i]);
+        lists[i]->Select(position);
+        if (lists[i]->ItemIndex() != position)
+            problems.push_back(std::string("the ") + kFieldNames[i] + " " + fields[i] + " is out of range");
     }
+    ReportProfileProblems(name, problems);
+}
+
+void TCustomProc::ReportProfileProblems(const std::string& name, const std::vector<std::string>& problems) {
+    if (problems.empty() || !m_reportedProfiles.insert(name).second)
+        return;
+    std::string line = "Custom profile \"" + name + "\" is not applied as stored: ";
+    for (std::size_t i = 0; i < problems.size(); ++i)
+        line += (i == 0 ? "" : ", ") + problems[i];
+    TAppFunc(m_programFolder).WriteLog(line + "; those lists fall back to their defaults.");
 }
 
 std::string TCustomProc::ReadCustomProfile() const {

@@ -375,3 +375,7 @@ void TIniFile32::UpdateFile() const {
         content.append(line).append(kLineEnd);
     ReplaceFile(m_fileName, content);
 }
+
+void ReplaceWholeFile(const std::string& fileName, const std::string& content) {
+    ReplaceFile(fileName, content);
+}

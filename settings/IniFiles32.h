@@ -64,6 +64,12 @@ private:
     std::vector<std::string> m_lines;
 };
 
+// Replaces a whole file the way the engine writes its files: the content goes to a new file created
+// beside it (never an existing file, never through a link), which is then renamed over the old
+// one; a target that is no regular file is refused. Throws TIniFileCreateError
+// ("Cannot create file "<path>". <reason>").
+void ReplaceWholeFile(const std::string& fileName, const std::string& content);
+
 // The engine's reading of one line and of a number, shared with its tests.
 namespace IniText {
 // Every character of code 32 or less removed from both ends.

@@ -9,7 +9,8 @@ public:
     // programFolder and homeFolder end with "/"; the home folder is the default.
     TInitDir(std::string programFolder, std::string homeFolder);
 
-    // The remembered folder, or the home folder when none is stored.
+    // The remembered folder, or the home folder when none is stored. A stored text that is no
+    // folder (a file) or no valid text gives the home folder, and the log says why.
     std::string Read() const;
     // Stores the folder as given (with its trailing "/"). Settings file errors reach the caller.
     void Write(const std::string& folder) const;

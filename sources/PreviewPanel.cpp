@@ -29,7 +29,9 @@ TPreviewPanel::TPreviewPanel(PreviewPlayer& player, TrimBar& bar, TrimBarState& 
     for (QWidget* control : findChildren<QWidget*>(Qt::FindDirectChildrenOnly))
         if (control != m_video)
             m_shelf.emplace_back(control, control->geometry());
+    BuildMessage();
     resize(Layout::Size);
+    LayOut();
 
     m_player.SetObserver([this] { FollowPlayer(); });
     m_state.observer = [this] { Panel1->FollowState(); };
@@ -39,6 +41,15 @@ TPreviewPanel::TPreviewPanel(PreviewPlayer& player, TrimBar& bar, TrimBarState& 
 TPreviewPanel::~TPreviewPanel() {
     m_player.SetObserver(nullptr);
     m_state.observer = nullptr;
+}
+
+// The message covers the middle third of the video window, whatever its size.
+void TPreviewPanel::BuildMessage() {
+    lblPreviewMessage = new QLabel(this);
+    lblPreviewMessage->setObjectName("lblPreviewMessage");
+    lblPreviewMessage->setAlignment(Qt::AlignCenter);
+    lblPreviewMessage->setWordWrap(true);
+    lblPreviewMessage->setAutoFillBackground(true);
 }
 
 void TPreviewPanel::BuildClock() {
@@ -102,6 +113,8 @@ void TPreviewPanel::LayOut() {
     m_video->setGeometry(QRect(Layout::DSVideoWindowEx1.topLeft(), Layout::DSVideoWindowEx1.size() + extra));
     for (const auto& [control, place] : m_shelf)
         control->setGeometry(place.translated(extra.width() / 2, extra.height()));
+    const QRect video = m_video->geometry();
+    lblPreviewMessage->setGeometry(video.adjusted(0, video.height() / 3, 0, -video.height() / 3));
 }
 
 void TPreviewPanel::Run(const std::function<void()>& command) const {
@@ -114,6 +127,10 @@ void TPreviewPanel::Run(const std::function<void()>& command) const {
 void TPreviewPanel::FollowPlayer() {
     pnlCurTime->setText(QString::fromStdString(m_player.pnlCurTime()));
     pnlCurTime->setAccessibleName(pnlCurTime->text());
+    lblPreviewMessage->setText(QString::fromStdString(m_player.PanelMessage()));
+    lblPreviewMessage->setAccessibleName(lblPreviewMessage->text());
+    lblPreviewMessage->setVisible(!m_player.PanelMessage().empty());
+    lblPreviewMessage->raise();
     if (DSVideoWindowEx1 != nullptr)
         DSVideoWindowEx1->ShowLogo(m_player.LogoShown());
     m_screenSaver.Hold(m_player.PreviewPlaying());

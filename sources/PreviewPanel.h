@@ -65,6 +65,8 @@ public:
     TVideoWindow* DSVideoWindowEx1 = nullptr;
     TrimBarView* Panel1 = nullptr;
     QLabel* pnlCurTime = nullptr;
+    // Over the video window: why the chosen file shows nothing; hidden while there is no such word.
+    QLabel* lblPreviewMessage = nullptr;
     BitmapButton* btnPlay = nullptr;
     BitmapButton* btnPause = nullptr;
     BitmapButton* btnStop = nullptr;
@@ -83,6 +85,7 @@ protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
+    void BuildMessage();
     void BuildClock();
     void BuildButtons();
     BitmapButton* Button(const char* name, ButtonArt art, const char* text, const char* hint,
@@ -97,7 +100,7 @@ private:
     CommandRunner m_runCommand;
     ScreenSaverInhibitor m_screenSaver;
     QWidget* m_watchedWindow = nullptr; // the top-level window whose minimizing pauses playback
-    QWidget* m_video = nullptr; // the video window, or the logo in its place
+    QWidget* m_video = nullptr;         // the video window, or the logo in its place
     std::vector<std::pair<QWidget*, QRect>>
         m_shelf; // the bar, the clock and the buttons at their smallest places
 };

@@ -11,6 +11,7 @@ namespace {
 
 // Every error the preview catches is logged as this line followed by its reason.
 constexpr const char* RenderFailedLine = "Playing Video error.";
+constexpr const char* CannotPlayMessage = "The preview cannot play this file.";
 constexpr int64_t UnitsPerMillisecond = 10000; // 100-ns units
 constexpr int64_t UnitsPerSecond = 10000000;
 constexpr int64_t UnitsPerTenth = 1000000;
@@ -65,6 +66,7 @@ void PreviewPlayer::OpenPreview(const std::string& path) {
         m_previewPath = path;
         m_previewPlaying = true;
         m_loading = true;
+        m_panelMessage.clear();
         Changed();
         if (m_media.Render(path) != 0)
             Loaded("only part of it can be played");
@@ -83,9 +85,10 @@ void PreviewPlayer::Loaded(const std::string& failure) {
         LoadFailed(m_previewPath, failure);
 }
 
-// Nothing plays and nothing is shown instead: the line in the log says why.
+// Nothing plays: the panel says so, and the line in the log says why.
 void PreviewPlayer::LoadFailed(const std::string& path, const std::string& reason) {
     LogError(path + ": " + reason);
+    m_panelMessage = CannotPlayMessage;
     m_previewPath.clear();
     m_previewPlaying = false;
     m_pendingSeekMs.reset();

@@ -58,6 +58,9 @@ public:
     bool PreviewPlaying() const { return m_previewPlaying; }
     const std::string& pnlCurTime() const { return m_clockText; }
     bool LogoShown() const { return m_logoShown; }
+    // What the panel says over the video window: why the last file opened shows nothing; empty
+    // while the file plays or nothing was opened.
+    const std::string& PanelMessage() const { return m_panelMessage; }
 
     // Told after every change of the state above.
     void SetObserver(std::function<void()> observer) { m_observer = std::move(observer); }
@@ -84,6 +87,7 @@ private:
     bool m_resumeOnRestore = false;
     std::string m_clockText = "00:00:00";
     bool m_logoShown = true;
+    std::string m_panelMessage;
     // Where playback last stood (a tick, a seek, the start of playing), in milliseconds: the end
     // time counts as reached when playback moves from before it to it or past it.
     int64_t m_lastPositionMs = 0;

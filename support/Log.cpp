@@ -5,11 +5,14 @@
 #include <ctime>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <stdexcept>
+#include <utility>
 
 namespace {
 
 constexpr const char* LogLinePrefix = "Quarnel Soft ";
+constexpr const char* NotRegularFile = "Not a regular file.";
 
 // "%x" and "%X" are the short date and the long time of the user's locale (LC_TIME).
 std::string LocalStamp() {
@@ -54,14 +57,30 @@ std::string ExeFolder() {
     return exe.parent_path().string() + "/";
 }
 
+std::string AppendToRegularFile(const std::string& path, const std::string& text) {
+    // Opening a FIFO would wait for a reader, and a link would write wherever it points.
+    std::error_code ignored; // a status that cannot be read is left to the open
+    const auto type = std::filesystem::symlink_status(path, ignored).type();
+    if (type != std::filesystem::file_type::regular && type != std::filesystem::file_type::not_found &&
+        type != std::filesystem::file_type::none)
+        return NotRegularFile;
+    std::ofstream file(path, std::ios::binary | std::ios::app);
+    if (!file)
+        return std::strerror(errno);
+    file.write(text.data(), static_cast<std::streamsize>(text.size()));
+    file.close();
+    return file ? std::string() : std::strerror(errno);
+}
+
 void TAppFunc::WriteLog(const std::string& message) const {
     const std::string line = LogLinePrefix + LocalStamp() + "|" + EscapeControls(message) + "\r\n";
-    const std::string path = LogPath();
-    std::ofstream log(path, std::ios::binary | std::ios::app);
-    if (!log)
-        throw std::runtime_error("Cannot open log file \"" + path + "\". " + std::strerror(errno));
-    log.write(line.data(), static_cast<std::streamsize>(line.size()));
-    log.close();
-    if (!log)
-        throw std::runtime_error("Cannot write log file \"" + path + "\". " + std::strerror(errno));
+    const std::string problem = AppendToRegularFile(LogPath(), line);
+    if (problem.empty() || std::exchange(*m_failureReported, true))
+        return;
+    const std::string text = "The log file \"" + LogPath() + "\" cannot be written (" + problem +
+                             "). Conversions go on without it.";
+    if (m_reportFailure)
+        m_reportFailure(text);
+    else
+        std::cerr << "Rivamo: " << text << '\n';
 }

@@ -1,5 +1,11 @@
 #include "support/SingleInstance.h"
 
+#include <cerrno>
+
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+
 #include <QCryptographicHash>
 #include <QDir>
 #include <QFile>
@@ -14,17 +20,23 @@ constexpr const char* ServerPrefix = "rivamo-";
 constexpr QByteArrayView ComeForwardRequest = "come forward\n";
 constexpr int ConnectTimeoutMs = 1000;
 
-QString LockPathOf(const std::string& dataFolder) {
-    return QFile::decodeName(QByteArray::fromStdString(dataFolder)) + LockFileName;
+constexpr mode_t LockFileMode = 0600;
+
+// The lock file, opened without following a link and without waiting on a FIFO; none when the
+// folder takes no file or the name holds something else.
+FileDescriptor OpenLockFile(const std::string& dataFolder) {
+    const std::string path = dataFolder + LockFileName;
+    FileDescriptor fd(
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, LockFileMode));
+    struct stat status {};
+    if (fd.IsOpen() && (::fstat(fd.Get(), &status) != 0 || !S_ISREG(status.st_mode)))
+        fd.Reset();
+    return fd;
 }
 
 } // namespace
 
-SingleInstance::SingleInstance(const std::string& dataFolder)
-    : m_dataFolder(dataFolder), m_lock(LockPathOf(dataFolder)) {
-    // The lock is stale only when its process is gone, never by age: a Rivamo may run for days.
-    m_lock.setStaleLockTime(0);
-}
+SingleInstance::SingleInstance(const std::string& dataFolder) : m_dataFolder(dataFolder) {}
 
 SingleInstance::~SingleInstance() = default;
 
@@ -40,7 +52,8 @@ QString SingleInstance::ServerName(const std::string& dataFolder) {
 }
 
 bool SingleInstance::Claim() {
-    if (!m_lock.tryLock(0) && m_lock.error() == QLockFile::LockFailedError)
+    m_lock = OpenLockFile(m_dataFolder);
+    if (m_lock.IsOpen() && ::flock(m_lock.Get(), LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK)
         return false;
     Listen();
     return true;

@@ -4,14 +4,17 @@
 #include <memory>
 #include <string>
 
-#include <QLockFile>
 #include <QObject>
+
+#include "support/FileDescriptor.h"
 
 class QLocalServer;
 
 // One running Rivamo per data folder (where Config/, log.txt and the script live): the first start
-// holds a lock file in the folder and listens on a local socket of the user's own; a second start
-// finds the lock taken and asks the first, through that socket, to bring its window forward.
+// holds a lock on the file rivamo.lock in the folder for its whole life and listens on a local
+// socket of the user's own; a second start finds the file locked and asks the first, through that
+// socket, to bring its window forward. The lock is the system's, held on an open descriptor: it
+// ends with the process however it ends, and a copy of the folder holds no lock.
 class SingleInstance final : public QObject {
 public:
     // `dataFolder` with a trailing "/".
@@ -34,7 +37,7 @@ private:
     void ServeConnection();
 
     const std::string m_dataFolder;
-    QLockFile m_lock;
+    FileDescriptor m_lock;
     std::unique_ptr<QLocalServer> m_server;
     std::function<void()> m_comeForward;
 };

@@ -19,6 +19,7 @@
 #include "app/MainWindow.h"
 #include "app/ProgramShell.h"
 #include "convert/BatchSummaryWindow.h"
+#include "support/Text.h"
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
@@ -61,7 +62,9 @@ protected:
             MakeClip(clips, name, {ClipSeconds, "160x120", 25, 44100, {"-c:v", "mpeg4"}});
         SourceList& sources = program.Sources();
         const std::size_t row = sources.AppendRow();
-        const std::vector<std::string> cells = {CheckedText, path,       "1 KB",    "00:00:03",
+        // The size the row shows is the file's: a size that differs reads as a source changed since.
+        const std::string size = SizeText(static_cast<int64_t>(fs::file_size(path)));
+        const std::vector<std::string> cells = {CheckedText, path,       size,      "00:00:03",
                                                 "00:00:00",  "00:00:03", "00:00:03"};
         for (std::size_t column = 0; column < cells.size(); ++column)
             sources.SetCell(row, column, cells[column]);
@@ -110,14 +113,17 @@ TEST_F(App_BatchTrustFlowTests, AMissingSourceAndAnUnwritableFolderAreFoundNamed
     const std::string first = AddClip("first.avi");
     const std::string gone = AddClip("gone.avi");
     const std::string blocked = AddClip("blocked.avi");
+    const std::string unwritable = AddClip("unwritable.avi");
     const std::string last = AddClip("last.avi");
     fs::remove(gone);
     program.Choices().SetShutdown(true);
     boxes.QueueAnswer(IdYes);
 
-    // The folder turns read-only while the third row converts, and writable again for the last.
+    // The folder turns read-only once the third row has its partial output and before its transcoder
+    // starts, so the transcoder cannot write; it is still read-only when the fourth row starts, whose
+    // output cannot even be created; it is writable again from the fourth row's first window event.
     QTimer watch;
-    watch.setInterval(5);
+    watch.setInterval(0);
     QObject::connect(&watch, &QTimer::timeout,
                      [&] { SetReadOnly(program.Batch().State().SourcePath == blocked); });
     watch.start();
@@ -129,7 +135,7 @@ TEST_F(App_BatchTrustFlowTests, AMissingSourceAndAnUnwritableFolderAreFoundNamed
     EXPECT_NE(boxes.Boxes()[0].text.find(gone + ": the file no longer exists."), std::string::npos);
     TfrmBatchSummary& summary = program.SummaryForm();
     ASSERT_TRUE(summary.isVisible());
-    EXPECT_EQ(summary.lblCounts->text().toStdString(), "2 converted, 1 failed, 1 not converted.")
+    EXPECT_EQ(summary.lblCounts->text().toStdString(), "2 converted, 2 failed, 1 not converted.")
         << TempDir::ReadFile(folder.Path() / "log.txt");
     EXPECT_EQ(summary.lblNote->text().toStdString(),
               "The computer was not powered off because a file failed.");
@@ -141,15 +147,18 @@ TEST_F(App_BatchTrustFlowTests, AMissingSourceAndAnUnwritableFolderAreFoundNamed
     ASSERT_EQ(converted.size(), 1);
     EXPECT_EQ(converted[0]->text(4).toStdString(), "00:00:03");
     const std::vector<std::string> failures = FailureLines();
-    ASSERT_EQ(failures.size(), 1u) << TempDir::ReadFile(folder.Path() / "log.txt");
+    ASSERT_EQ(failures.size(), 2u) << TempDir::ReadFile(folder.Path() / "log.txt");
     EXPECT_EQ(failures[0].rfind("Convert failed: " + blocked + " -> " + Output() + "/blocked.rm: ", 0), 0u)
         << failures[0];
+    EXPECT_EQ(failures[0].find("the source changed"), std::string::npos) << failures[0];
+    EXPECT_EQ(failures[1], "Convert failed: " + unwritable +
+                               " -> : the output file could not be created: Read-only file system");
     EXPECT_EQ(power.powerOffs, 0);
     EXPECT_EQ(endings, 0);
     EXPECT_FALSE(desktop.holding);
     EXPECT_EQ(
         desktop.notifications,
-        std::vector<std::string>{"Rivamo: conversion finished: 2 converted, 1 failed, 1 not converted."});
+        std::vector<std::string>{"Rivamo: conversion finished: 2 converted, 2 failed, 1 not converted."});
 
     summary.btnOpenFolder->click();
     EXPECT_EQ(shell.folders, std::vector<std::string>{Output() + "/"});

@@ -2,7 +2,9 @@
 // programs, other people's processes, odd files and a user who clicks while it works.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
+#include <csignal>
 #include <cstdlib>
 #include <filesystem>
 #include <functional>
@@ -12,6 +14,7 @@
 #include <vector>
 
 #include <sys/stat.h>
+#include <sys/types.h>
 #include <unistd.h>
 
 #include <QHostAddress>
@@ -26,9 +29,12 @@
 #include "app/ProgramShell.h"
 #include "app/RivamoApplication.h"
 #include "convert/ConvertingWindow.h"
+#include "convert/OutputPublisher.h"
 #include "convert/PosixProcessLauncher.h"
 #include "sources/SavedSourceList.h"
+#include "support/FileLock.h"
 #include "support/SingleInstance.h"
+#include "support/TerminationSignal.h"
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/MediaCheck.h"
 #include "tests/common/RecordingMessageBoxes.h"
@@ -180,7 +186,11 @@ TEST_F(App_FaultTests, AForeignTrencIsNeitherWaitedForNorStopped) {
     EXPECT_EQ(boxes.Texts(), std::vector<std::string>{"Are you sure you want to stop the work ? "});
     EXPECT_TRUE(foreign->IsRunning());
     EXPECT_EQ(OwnChildrenTable().Snapshot()->size(), 1u) << "only the foreign process is left";
-    ASSERT_EQ(FilesIn(OutputFolder()).size(), 1u);
+    // The part converted plays, so it is kept under the output's own name, and the summary says where it
+    // stopped.
+    ASSERT_EQ(FilesIn(OutputFolder()), std::vector<std::string>{OutputFolder() + "/long.rm"});
+    EXPECT_EQ(program->Supervisor().Results().Rows().at(0).reason.rfind("stopped at ", 0), 0u)
+        << program->Supervisor().Results().Rows().at(0).reason;
     const MediaReport partial = CheckMedia(FilesIn(OutputFolder())[0]);
     EXPECT_TRUE(partial.opened) << partial.openError;
     EXPECT_GT(partial.videoSeconds, 0.0);
@@ -335,6 +345,178 @@ TEST_F(App_FaultTests, AStopClickedDuringThePauseIsServedAndNoTranscoderStarts) 
     EXPECT_TRUE(OwnChildrenTable().Snapshot()->empty());
 }
 
+// Outputs appear only when whole, under a name nobody else holds: a link planted under the output's
+// name while the file is written, a folder of that name, or a file of the same name in other letter
+// case each move the output to the next free name; the link's target stays as it was, each source
+// keeps its own cut, and no partial file remains.
+TEST_F(App_FaultTests, AnOutputNeverGoesThroughAPlantedLinkNorOntoAFolderNorOverAnotherCase) {
+    StartProgram();
+    program->Choices().SetOutputFolder(OutputFolder());
+    fs::create_directories(OutputFolder() + "/b.rm");
+    const std::string victim = root.WriteFile("victim.txt", "precious");
+    AddRow(Clip("a.avi"));
+    AddRow(Clip("b.avi"));
+    AddRow(Clip("A.AVI", 4));
+    program->Sources().SetCell(2, colEndTime, "00:00:03");
+    const auto partialOf = [this](const std::string& name) {
+        for (const std::string& file : FilesIn(OutputFolder()))
+            if (IsPartialOutput(file) && WantedOutputOf(file) == OutputFolder() + "/" + name)
+                return true;
+        return false;
+    };
+    WhenReady plant([&] { return partialOf("a.rm"); },
+                    [&] { fs::create_symlink(victim, OutputFolder() + "/a.rm"); });
+    program->MainForm().btnConvertClick();
+
+    EXPECT_EQ(TempDir::ReadFile(victim), "precious");
+    const std::vector<std::pair<std::string, double>> expected = {
+        {"a_1.rm", 2}, {"b_1.rm", 2}, {"A_2.rm", 3}};
+    const auto& rows = program->Supervisor().Results().Rows();
+    ASSERT_EQ(rows.size(), expected.size());
+    for (std::size_t i = 0; i < rows.size(); ++i) {
+        EXPECT_EQ(rows[i].outcome, RowOutcome::Converted) << rows[i].reason;
+        EXPECT_EQ(rows[i].output, OutputFolder() + "/" + expected[i].first);
+        const MediaReport output = CheckMedia(rows[i].output);
+        EXPECT_NEAR(output.videoSeconds, expected[i].second, 0.5) << rows[i].output;
+        EXPECT_NE(Log().find("Output file " + rows[i].output), std::string::npos);
+    }
+    for (const std::string& file : FilesIn(OutputFolder()))
+        EXPECT_FALSE(IsPartialOutput(file)) << file;
+}
+
+// A FIFO as log.txt and a folder where the script goes: the batch neither freezes nor fails, the
+// log's trouble is told once, and the rows that need no script convert.
+TEST_F(App_FaultTests, ALogThatCannotBeWrittenAndAScriptThatCannotBeWrittenStopNoConversion) {
+    const std::string folder = root.Folder() + "prog/";
+    fs::create_directories(folder + "VideoFile.avs");
+    ASSERT_EQ(mkfifo((folder + "log.txt").c_str(), 0600), 0);
+    StartProgram(folder);
+    program->Choices().SetOutputFolder(OutputFolder());
+    AddRow(Clip("a.avi"));
+    AddRow(Clip("b.avi"));
+    program->MainForm().btnConvertClick();
+
+    EXPECT_EQ(program->Supervisor().Results().Count(RowOutcome::Converted), 2);
+    ASSERT_EQ(boxes.Texts().size(), 1u);
+    EXPECT_NE(boxes.Texts()[0].find("cannot be written (Not a regular file.)"), std::string::npos);
+    EXPECT_TRUE(fs::is_fifo(folder + "log.txt"));
+}
+
+// What a run that was killed left in the output folder goes at the next start, and the log says
+// so; a partial file that a running Rivamo holds stays.
+TEST_F(App_FaultTests, TheNextStartRemovesWhatAnEndedRunLeftAndSaysSo) {
+    root.WriteFile("prog/Config/UserSettings.ini", "[USRInfo]\r\nOutDir=" + OutputFolder() + "\r\n");
+    fs::create_directories(OutputFolder());
+    std::string error;
+    const std::string left = CreatePartialOutput(OutputFolder() + "/a.rm", error);
+    const std::string busy = CreatePartialOutput(OutputFolder() + "/b.rm", error);
+    const std::shared_ptr<void> held = HoldFile(busy);
+    ASSERT_NE(held, nullptr);
+    StartProgram();
+    EXPECT_FALSE(fs::exists(left));
+    EXPECT_TRUE(fs::exists(busy));
+    EXPECT_NE(Log().find("Removed an unfinished output left by an earlier run: " + left), std::string::npos);
+}
+
+// Another Rivamo, as a process of its own: this test binary started again to run only the helper
+// below, in its own program folder, converting one clip into the given output folder.
+class OtherRivamo {
+public:
+    OtherRivamo(const std::string& programFolder, const std::string& outputFolder, const std::string& clip) {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert("RIVAMO_HELPER_PROGRAM", QString::fromStdString(programFolder));
+        environment.insert("RIVAMO_HELPER_OUTPUT", QString::fromStdString(outputFolder));
+        environment.insert("RIVAMO_HELPER_CLIP", QString::fromStdString(clip));
+        environment.insert("ASAN_OPTIONS", "detect_leaks=0");
+        process.setProcessEnvironment(environment);
+        process.setProcessChannelMode(QProcess::ForwardedChannels);
+        process.start(QCoreApplication::applicationFilePath(),
+                      {"--gtest_filter=App_FaultTests.DISABLED_OtherRivamoConvertsOneClip",
+                       "--gtest_also_run_disabled_tests"});
+        process.waitForStarted();
+    }
+    ~OtherRivamo() {
+        process.kill();
+        process.waitForFinished();
+    }
+    QProcess process;
+};
+
+TEST_F(App_FaultTests, DISABLED_OtherRivamoConvertsOneClip) {
+    StartProgram(qEnvironmentVariable("RIVAMO_HELPER_PROGRAM").toStdString());
+    program->Choices().SetOutputFolder(qEnvironmentVariable("RIVAMO_HELPER_OUTPUT").toStdString());
+    const TerminationSignal termination([this] { program->EndOnRequest(); });
+    AddRow(qEnvironmentVariable("RIVAMO_HELPER_CLIP").toStdString());
+    program->MainForm().btnConvertClick();
+    if (endings == 0)
+        program->MainForm().close();
+}
+
+// Waits, within a bound, until the output folder holds a partial file the transcoder has begun.
+bool WaitForPartialOutput(const std::string& folder, QProcess& process) {
+    for (int poll = 0; poll < 3000 && process.state() == QProcess::Running; ++poll) {
+        for (const std::string& file : FilesIn(folder))
+            if (IsPartialOutput(file) && fs::file_size(file) > 0)
+                return true;
+        process.waitForFinished(20);
+    }
+    return false;
+}
+
+// Two Rivamos converting a clip of the same name into one folder both keep their output.
+TEST_F(App_FaultTests, TwoRivamosWritingTheSameNameIntoOneFolderBothKeepTheirOutput) {
+    fs::create_directories(clips.Path() / "other");
+    const std::string clip = Clip("other/same.avi");
+    fs::create_directories(OutputFolder());
+    // The second starts while the first writes its output, so both write the same name at once.
+    OtherRivamo first(root.Folder() + "one/", OutputFolder(), Clip("same.avi", 20));
+    ASSERT_TRUE(WaitForPartialOutput(OutputFolder(), first.process));
+    OtherRivamo second(root.Folder() + "two/", OutputFolder(), clip);
+    for (OtherRivamo* other : {&first, &second}) {
+        ASSERT_TRUE(other->process.waitForFinished(300'000));
+        EXPECT_EQ(other->process.exitCode(), 0);
+    }
+    std::vector<std::string> files = FilesIn(OutputFolder());
+    std::sort(files.begin(), files.end());
+    ASSERT_EQ(files, (std::vector<std::string>{OutputFolder() + "/same.rm", OutputFolder() + "/same_1.rm"}));
+    for (const std::string& file : files)
+        EXPECT_GT(CheckMedia(file).videoSeconds, 1.5) << file;
+}
+
+// Killed during a batch, a Rivamo leaves only its partial file, which the next start removes;
+// asked to end (SIGTERM), it stops the transcoder, keeps the playable part under the output's name
+// and saves its settings.
+TEST_F(App_FaultTests, KilledOrAskedToEndDuringABatchNoOutputIsLeftHalfMadeUnderItsName) {
+    const std::string clip = Clip("long.avi", LongClipSeconds);
+    for (const int signal : {SIGKILL, SIGTERM}) {
+        const std::string out = OutputFolder() + std::to_string(signal);
+        const std::string other = root.Folder() + "other" + std::to_string(signal) + "/";
+        fs::create_directories(out);
+        OtherRivamo rivamo(other, out, clip);
+        ASSERT_TRUE(WaitForPartialOutput(out, rivamo.process)) << signal;
+        ::kill(static_cast<pid_t>(rivamo.process.processId()), signal);
+        ASSERT_TRUE(rivamo.process.waitForFinished(120'000));
+        const std::vector<std::string> files = FilesIn(out);
+        ASSERT_EQ(files.size(), 1u) << signal;
+        if (signal == SIGKILL) {
+            EXPECT_TRUE(IsPartialOutput(files[0])) << files[0];
+            continue;
+        }
+        EXPECT_EQ(rivamo.process.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(files[0], out + "/long.rm");
+        EXPECT_GT(CheckMedia(files[0]).videoSeconds, 0.0);
+        EXPECT_NE(TempDir::ReadFile(other + "Config/UserSettings.ini").find("OutDir=" + out),
+                  std::string::npos);
+    }
+    // The next start with that output folder in its settings.
+    const std::string out = OutputFolder() + std::to_string(SIGKILL);
+    root.WriteFile("prog/Config/UserSettings.ini", "[USRInfo]\r\nOutDir=" + out + "\r\n");
+    StartProgram();
+    EXPECT_TRUE(FilesIn(out).empty());
+    EXPECT_NE(Log().find("Removed an unfinished output left by an earlier run: " + out + "/"),
+              std::string::npos);
+}
+
 // One Rivamo per program folder, with real program processes on the X display: a second start
 // says that Rivamo is already running, brings the first window above another program's window,
 // and ends.
@@ -417,6 +599,18 @@ TEST_F(App_SingleInstanceTests, ASecondStartSaysSoBringsTheFirstForwardAndEnds) 
     EXPECT_EQ(second.exitCode(), 0);
     EXPECT_EQ(Stacking({firstWindow, otherWindow}), (QStringList{firstWindow, otherWindow}));
     EXPECT_EQ(first.state(), QProcess::Running);
+}
+
+// The lock belongs to its folder: a copy of a running program's folder, lock file and all, starts.
+TEST_F(App_SingleInstanceTests, ACopyOfARunningProgramFolderStarts) {
+    const std::string folder = ProgramFolder("prog");
+    QProcess& first = Run(folder);
+    ASSERT_FALSE(WindowOf(first, MainCaption).isEmpty());
+    ASSERT_TRUE(fs::exists(folder + "rivamo.lock"));
+    fs::copy(folder, root.Path() / "copy", fs::copy_options::recursive);
+    QProcess& copy = Run(root.Folder() + "copy/");
+    EXPECT_FALSE(WindowOf(copy, MainCaption).isEmpty());
+    EXPECT_EQ(copy.state(), QProcess::Running);
 }
 
 } // namespace

@@ -203,7 +203,11 @@ TEST_F(App_PreviewFlowTests, HandlesDraggedToTheMiddleAndTheFarRightConvertExact
 TEST_F(App_PreviewFlowTests, PreviewControlsStandApartInsideTheirColumnAndEveryButtonIsSkinned) {
     TPreviewPanel& panel = Panel();
     EXPECT_EQ(QRect(panel.mapTo(&program.MainForm(), QPoint(0, 0)), panel.size()), QRect(21, 86, 260, 232));
-    const QList<QWidget*> controls = panel.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    QList<QWidget*> controls = panel.findChildren<QWidget*>(Qt::FindDirectChildrenOnly);
+    // The message for a file that cannot be played lies over the video window, inside it.
+    ASSERT_EQ(controls.removeAll(panel.lblPreviewMessage), 1);
+    const QWidget* video = controls.front(); // the first control made
+    EXPECT_TRUE(video->geometry().contains(panel.lblPreviewMessage->geometry()));
     ASSERT_EQ(controls.size(), 14); // video, trim bar, clock and eleven buttons
     for (qsizetype i = 0; i < controls.size(); ++i) {
         const QWidget* control = controls[i];

@@ -174,7 +174,10 @@ public:
     bool BeginBatch(int32_t) override { return true; }
     std::size_t BadRowCount() const override { return 0; }
     bool IsBadRow(std::size_t) const override { return false; }
-    void RowStarted(std::size_t, const ConvertCommand&) override {}
+    std::string RowStarted(std::size_t, const ConvertCommand& command) override {
+        return command.CommandLine;
+    }
+    void TranscoderEnded(int) override {}
     void Output(const std::string&) override {}
     void RefreshProgress() override {}
     void RowSkipped(std::size_t, const std::string&) override {}
@@ -265,9 +268,14 @@ public:
         return script;
     }
 
+    // Runs at every start, as the transcoder would begin writing its output.
+    std::function<void(const std::string& arguments)> onStart;
+
     std::unique_ptr<ChildProcess> Start(const std::string& executable, const std::string& arguments,
                                         const std::string& workingFolder) override {
         m_log.Add("start " + executable + arguments);
+        if (onStart)
+            onStart(arguments);
         const std::lock_guard lock(m_mutex);
         lastWorkingFolder = workingFolder;
         ++m_attempts;

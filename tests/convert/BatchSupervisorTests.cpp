@@ -1,9 +1,11 @@
 #include "convert/BatchSupervisor.h"
+#include "convert/OutputPublisher.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <map>
 
 #include "support/CommandLine.h"
@@ -60,24 +62,30 @@ TEST(Convert_BatchResultTests, AnOutputIsJudgedByExistenceDecodingAndLength) {
     struct Case {
         OutputFacts facts;
         int64_t expected;
-        std::string transcoderError;
+        RunFacts run;
         RowOutcome outcome;
         std::string reason;
     };
     const std::vector<Case> cases = {
-        {{true, 900, 10'400}, 10, "", RowOutcome::Converted, ""},
-        {{true, 900, 9'000}, 10, "", RowOutcome::Converted, ""},
-        {{false, 0, 0}, 10, "", RowOutcome::Failed, "no output file was written"},
+        {{true, 900, 10'400}, 10, {}, RowOutcome::Converted, ""},
+        {{true, 900, 9'000}, 10, {}, RowOutcome::Converted, ""},
+        {{false, 0, 0}, 10, {}, RowOutcome::Failed, "no output file was written"},
         {{false, 0, 0},
          10,
-         "/out/a.rm: Permission denied\r\n",
+         {"Error: /out/a.rm: Permission denied\r\n"},
          RowOutcome::Failed,
-         "/out/a.rm: Permission denied"},
-        {{true, 20, 0}, 10, "", RowOutcome::Failed, "the output file cannot be decoded"},
-        {{true, 900, 3'000}, 10, "", RowOutcome::Failed, "the output lasts 3 s instead of 10 s"},
+         "Error: /out/a.rm: Permission denied"},
+        {{true, 20, 0}, 10, {}, RowOutcome::Failed, "the output file cannot be decoded"},
+        {{true, 900, 1'000}, 8, {}, RowOutcome::Failed, "the output lasts 1.0 s of 8.0 s"},
+        {{true, 900, 1'000}, 8, {"Error: x", 9}, RowOutcome::Failed, "the transcoder was killed by signal 9"},
+        {{true, 900, 1'000},
+         8,
+         {"Error: x", 0, true},
+         RowOutcome::Failed,
+         "the source changed after it was added"},
     };
     for (const Case& c : cases) {
-        const RowResult result = JudgeOutput({}, c.facts, c.expected, c.transcoderError);
+        const RowResult result = JudgeOutput({}, c.facts, c.expected, c.run);
         EXPECT_EQ(result.outcome, c.outcome) << c.reason;
         EXPECT_EQ(result.reason, c.reason);
     }
@@ -87,9 +95,14 @@ TEST(Convert_BatchResultTests, AnOutputIsJudgedByExistenceDecodingAndLength) {
     EXPECT_EQ(ExpectedOutputSeconds(60, 0, 600), 60);
 
     TranscoderTail tail;
-    tail.Add("Output #0, rm, to 'a.rm':\nb.rm: No space left on device\nframe=  5 q=2.0 size=  1kB time=0.2");
+    tail.Add("Output #0, rm, to 'a.rm':\n    Stream #0:1: Audio: ac3, 44100 Hz\nframe=  5 q=2.0 size=  1kB "
+             "time=0.2");
     tail.Add("0 bitrate= 1.0kbits/s\r\n\n");
-    EXPECT_EQ(tail.LastErrorLine(), "b.rm: No space left on device");
+    EXPECT_EQ(tail.LastErrorLine(), "") << "a stream header is no error";
+    tail.Add("Error: b.rm: No space left on device\nframe=  6 time=0.3\n");
+    EXPECT_EQ(tail.LastErrorLine(), "Error: b.rm: No space left on device");
+    EXPECT_EQ(StoppedAtText(754'900), "12:34");
+    EXPECT_EQ(StoppedAtText(3'723'000), "1:02:03");
     EXPECT_EQ(OutputPathOf("/p/trenc -y -i \"/v/a b.avi\" -vcodec rv20 \"/out/a b.rm\""), "/out/a b.rm");
 }
 
@@ -130,9 +143,10 @@ TEST(Convert_PreflightCheckTests, OneReportNamesEveryProblemAndTheRowsNotToStart
     };
     add(dir.WriteFile("a/clip.avi", "x"), true);
     add(dir.Folder() + "gone.avi", true);
-    add(dir.WriteFile("b/CLIP.mp4", "x"), true); // the same output name as a/clip.avi
+    add(dir.WriteFile("b/clip.mp4", "x"), true); // the same output name as a/clip.avi
     add(dir.Folder() + "unchecked.avi", false);  // missing, but not part of the batch
     add(dir.WriteFile("c/other.avi", "x"), true);
+    add(dir.WriteFile("d/CLIP.avi", "x"), true); // another name: it takes the next free one when written
     PreflightInput input{dir.Folder() + "out/new", ".rm", {900, 100, false}, {}, {}};
     std::string askedFolder;
     input.freeSpace = [&](const std::string& folder) -> std::optional<int64_t> {
@@ -141,18 +155,18 @@ TEST(Convert_PreflightCheckTests, OneReportNamesEveryProblemAndTheRowsNotToStart
     };
 
     const PreflightReport report = CheckBatch(sources, input);
-    EXPECT_EQ(report.checkedRows, 4u);
+    EXPECT_EQ(report.checkedRows, 5u);
     EXPECT_THAT(report.problems,
                 ElementsAre(dir.Folder() + "gone.avi: the file no longer exists.",
-                            dir.Folder() + "b/CLIP.mp4: writes the same output name (CLIP.rm) as " +
+                            dir.Folder() + "b/clip.mp4: writes the same output name (clip.rm) as " +
                                 dir.Folder() + "a/clip.avi.",
-                            "The output folder has 976.56 KB free, the output needs about 2.38 MB."));
+                            "The output folder has 976.56 KB free, the output needs about 3.57 MB."));
     EXPECT_EQ(report.badRows.size(), 2u);
     EXPECT_TRUE(report.badRows.contains(1) && report.badRows.contains(2));
-    EXPECT_EQ(report.projectedBytes, 2 * 1'250'000);
+    EXPECT_EQ(report.projectedBytes, 3 * 1'250'000);
     EXPECT_EQ(askedFolder, dir.Path().string()); // the folder does not exist yet: where it would be made
     EXPECT_THAT(PreflightMessage(report),
-                HasSubstr("The other 2 files will write about 2.38 MB.\nConvert them?"));
+                HasSubstr("The other 3 files will write about 3.57 MB.\nConvert them?"));
 
     // An output folder that cannot be made: every row is bad, and nothing is left to ask about.
     dir.WriteFile("blocker", "a file where a folder should be");
@@ -173,6 +187,16 @@ protected:
                    QuoteArgument(Output(path));
         };
         world.choices.SetOutputFolder(world.dir.Folder() + "out");
+        std::filesystem::create_directories(world.dir.Path() / "out");
+        // The transcoder writes the partial file the supervisor made for the output.
+        processes.onStart = [this](const std::string& arguments) {
+            const std::string partial = OutputPathOf("trenc" + arguments);
+            const auto written = probe.durations.find(WantedOutputOf(partial));
+            if (written == probe.durations.end())
+                return;
+            std::ofstream(partial, std::ios::binary) << "output";
+            probe.durations[partial] = written->second;
+        };
     }
 
     std::string Output(const std::string& source) const {
@@ -187,8 +211,8 @@ protected:
         world.sources.SetCell(row, colDuration, cut);
         return path;
     }
+    // The output the transcoder will write for the source.
     void WriteOutput(const std::string& source, int64_t durationMs) {
-        world.dir.WriteFile("out/" + std::filesystem::path(source).stem().string() + ".rm", "output");
         probe.durations[Output(source)] = durationMs;
     }
 
@@ -212,7 +236,7 @@ TEST_F(Convert_BatchSupervisorTests, EveryRowEndsCheckedLoggedSummedUpAndTheDesk
     std::filesystem::remove(gone);
     WriteOutput(good, 30'200);
     processes.AddScript({{"banner"}});
-    processes.AddScript({{"banner\n", "b.rm: Invalid argument\n"}}); // bad.avi writes nothing
+    processes.AddScript({{"banner\n", "Error: b.rm: Invalid argument\n"}}); // bad.avi writes nothing
     world.choices.SetShutdown(true);
     world.boxes.QueueAnswer(IdYes); // convert the rest
 
@@ -228,7 +252,7 @@ TEST_F(Convert_BatchSupervisorTests, EveryRowEndsCheckedLoggedSummedUpAndTheDesk
     EXPECT_EQ(rows[1].outcome, RowOutcome::Converted);
     EXPECT_EQ(rows[1].output, Output(good));
     EXPECT_EQ(rows[2].outcome, RowOutcome::Failed);
-    EXPECT_EQ(rows[2].reason, "b.rm: Invalid argument");
+    EXPECT_EQ(rows[2].reason, "Error: b.rm: Invalid argument");
     EXPECT_EQ(rows[0].outcome, RowOutcome::NotConverted);
 
     // One log line per failure; no power-off; the summary says why; the desktop told once.
@@ -236,8 +260,8 @@ TEST_F(Convert_BatchSupervisorTests, EveryRowEndsCheckedLoggedSummedUpAndTheDesk
     for (const std::string& line : world.LogMessages())
         if (line.starts_with("Convert failed: "))
             failures.push_back(line);
-    EXPECT_THAT(failures,
-                ElementsAre("Convert failed: " + bad + " -> " + Output(bad) + ": b.rm: Invalid argument"));
+    EXPECT_THAT(failures, ElementsAre("Convert failed: " + bad + " -> " + Output(bad) +
+                                      ": Error: b.rm: Invalid argument"));
     EXPECT_EQ(events.Count("power off"), 0);
     EXPECT_EQ(events.Count("end program"), 0);
     ASSERT_EQ(desktop.summaries.size(), 1u);

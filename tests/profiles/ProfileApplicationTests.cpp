@@ -1,5 +1,6 @@
 #include "profiles/CustomProc.h"
 
+#include <cstdlib>
 #include <filesystem>
 #include <stdexcept>
 #include <string>
@@ -7,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/common/RecordingMessageBoxes.h"
 #include "tests/common/TempDir.h"
 
 namespace {
@@ -142,6 +144,62 @@ TEST_F(Profiles_ProfileApplicationTests, StoredValuesThatAreIncompleteOrMissingC
     EXPECT_EQ(ProfileTexts(), (Texts{"160x112", "15", "256", "16", "1 channel, Mono", "22050"}));
     applyCustom(3); // a position past the list's items leaves it with nothing selected
     EXPECT_EQ(m_options.cbbVideoSize.ItemIndex(), -1);
+
+    // Each profile that is not applied as stored is named in the log once, with what is wrong.
+    for (int32_t position : {0, 1, 2, 3, 4})
+        applyCustom(position);
+    const std::string log = TempDir::ReadFile(m_dir.Path() / "log.txt");
+    for (const std::string expected : {"\"Five\" is not applied as stored: it has 5 of 6 fields;",
+                                       "\"Gap\" is not applied as stored: the frame rate is missing;",
+                                       "\"NoValue\" is not applied as stored: it has no stored value;",
+                                       "\"Far\" is not applied as stored: the video size 99 is out of range;",
+                                       "\"Trailing\" is not applied as stored: it has 5 of 6 fields;"}) {
+        const std::size_t first = log.find(expected);
+        EXPECT_NE(first, std::string::npos) << expected << "\n" << log;
+        EXPECT_EQ(log.find(expected, first + 1), std::string::npos) << "logged twice: " << expected;
+    }
+}
+
+// Either settings file made unreadable (too large, or a FIFO): its error is returned for the box,
+// the rest of the start-up still happens, and neither save writes over the file.
+TEST(Profiles_UnreadableSettingsTests, StartUpGoesOnAndTheFileIsNeverWrittenOver) {
+    struct Case {
+        std::string file;
+        bool fifo;
+    };
+    for (const Case& c : {Case{"UserProfileInfo.ini", false}, Case{"UserProfileInfo.ini", true},
+                          Case{"UserSettings.ini", false}, Case{"UserSettings.ini", true}}) {
+        TempDir dir;
+        dir.WriteFile("Config/UserSettings.ini", "[USRInfo]\r\nSHWDDir=0\r\nOutDir=/srv/out\r\n");
+        dir.WriteFile("Config/UserProfileInfo.ini", "[Mine]\r\nMine=0|0|0|0|0|0\r\n");
+        const std::filesystem::path path = dir.Path() / "Config" / c.file;
+        std::filesystem::remove(path);
+        if (c.fifo) {
+            ASSERT_EQ(std::system(("mkfifo '" + path.string() + "'").c_str()), 0);
+        } else {
+            dir.WriteFile("Config/" + c.file, std::string(1024 * 1024 + 1, ';'));
+        }
+        OptionSelection options;
+        MainChoices choices{"/home/user/Rivamo"};
+        TCustomProc proc{dir.Folder(), options, choices};
+
+        const std::vector<std::string> problems = proc.FillOptionLists();
+        ASSERT_EQ(problems.size(), 1u) << c.file;
+        EXPECT_EQ(problems[0].rfind("Cannot open file \"" + path.string() + "\"", 0), 0u) << problems[0];
+        EXPECT_EQ(options.cbbProfile.Items().size(), c.file == "UserSettings.ini" ? 6u : 5u);
+        EXPECT_EQ(choices.edtOutputFolder(), c.file == "UserSettings.ini" ? "/home/user/Rivamo" : "/srv/out");
+
+        proc.SaveUserSettings();
+        options.cbbCustomProfile.SetEditText("New");
+        RecordingMessageBoxes boxes;
+        proc.SaveCustomProfile(boxes);
+        EXPECT_EQ(std::filesystem::is_fifo(path), c.fifo);
+        if (!c.fifo) {
+            EXPECT_EQ(std::filesystem::file_size(path), 1024u * 1024 + 1) << c.file;
+        }
+        EXPECT_NE(TempDir::ReadFile(dir.Path() / "log.txt").find("Config/" + c.file + " is not written"),
+                  std::string::npos);
+    }
 }
 
 TEST_F(Profiles_ProfileApplicationTests, FieldThatIsNoIntegerRaisesAfterTheEarlierFieldsAreApplied) {

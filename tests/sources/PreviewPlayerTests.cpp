@@ -163,6 +163,13 @@ TEST_F(Sources_PreviewPlayerTests, FileThatCannotBePlayedIsLoggedWithItsReasonAn
                                              "Playing Video error. : no file named"}));
     EXPECT_FALSE(media.loaded);
     EXPECT_TRUE(media.calls.empty());
+    EXPECT_EQ(player.PanelMessage(), "The preview cannot play this file.");
+    // A file that plays takes the word away.
+    AddRow("/v/good.avi", "00:00:10");
+    Select({2});
+    player.btnPlayClick();
+    EXPECT_EQ(player.PreviewPath(), "/v/good.avi");
+    EXPECT_EQ(player.PanelMessage(), "");
 }
 
 // While a file loads, playing, pausing and seeking only say what to do once it is loaded; a load

@@ -4,6 +4,8 @@
 
 #include <filesystem>
 #include <regex>
+#include <string>
+#include <vector>
 
 #include "tests/common/TempDir.h"
 
@@ -18,10 +20,23 @@ TEST(Support_LogTests, EachCallAppendsOneStampedCrLfLine) {
     EXPECT_TRUE(std::regex_match(content, line)) << content;
 }
 
-TEST(Support_LogTests, UnwritableLogRaises) {
+TEST(Support_LogTests, ALogThatCannotBeWrittenIsReportedOnceAndStopsNothing) {
     TempDir dir;
-    const TAppFunc log(dir.Folder() + "missing/");
-    EXPECT_THROW(log.WriteLog("x"), std::runtime_error);
+    std::filesystem::create_directory(dir.Path() / "fifo");
+    ASSERT_EQ(std::system(("mkfifo '" + dir.Folder() + "fifo/log.txt'").c_str()), 0);
+    std::filesystem::create_directory(dir.Path() / "link");
+    const std::string target = dir.WriteFile("target.txt", "kept");
+    std::filesystem::create_symlink(target, dir.Path() / "link" / "log.txt");
+    for (const std::string folder : {"missing/", "fifo/", "link/"}) {
+        TAppFunc log(dir.Folder() + folder);
+        std::vector<std::string> reports;
+        log.SetFailureReporter([&](const std::string& text) { reports.push_back(text); });
+        log.WriteLog("x"); // a FIFO would block here if it were opened
+        log.WriteLog("y");
+        ASSERT_EQ(reports.size(), 1u) << folder;
+        EXPECT_NE(reports[0].find("cannot be written"), std::string::npos) << reports[0];
+    }
+    EXPECT_EQ(TempDir::ReadFile(target), "kept");
 }
 
 TEST(Support_LogTests, ExeFolderEndsWithSlashAndHoldsTheRunningProgram) {
