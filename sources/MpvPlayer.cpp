@@ -140,6 +140,7 @@ void MpvPlayer::HandleEvent(const mpv_event& event) {
         break;
     case MPV_EVENT_PLAYBACK_RESTART:
         m_seeking = false;
+        m_seekTarget.reset();
         [[fallthrough]];
     case MPV_EVENT_PROPERTY_CHANGE:
         if (m_loaded && m_positionMoved)
@@ -164,6 +165,7 @@ void MpvPlayer::LoadCommandDone(const mpv_event& event) {
 
 // A file that ends before it was loaded could not be opened, or holds nothing to play.
 void MpvPlayer::FileEnded(const mpv_event_end_file& ended) {
+    m_seekTarget.reset();
     if (!m_loading || ended.playlist_entry_id != m_loading->entry)
         return;
     FailLoading(ended.reason == MPV_END_FILE_REASON_ERROR
@@ -236,6 +238,7 @@ void MpvPlayer::Empty() {
     m_loading.reset();
     m_loaded = false;
     m_seeking = false;
+    m_seekTarget.reset();
     m_durationMs = 0;
 }
 
@@ -249,6 +252,7 @@ int MpvPlayer::Render(const std::string& path) {
     m_tickTimer->stop();
     m_loaded = false;
     m_seeking = false;
+    m_seekTarget.reset();
     m_durationMs = 0;
     m_running = false;
     SetPaused(true);
@@ -289,6 +293,8 @@ void MpvPlayer::Stop() {
 int64_t MpvPlayer::Position() const {
     if (!m_loaded)
         return 0;
+    if (m_seekTarget)
+        return *m_seekTarget;
     int endReached = 0;
     if (mpv_get_property(m_mpv, EndReached, MPV_FORMAT_FLAG, &endReached) >= 0 && endReached)
         return m_durationMs * 10000;
@@ -305,12 +311,14 @@ void MpvPlayer::SetPosition(int64_t position) {
     double seconds = static_cast<double>(position) / UnitsPerSecond;
     Check(mpv_set_property(m_mpv, TimePosition, MPV_FORMAT_DOUBLE, &seconds), TimePosition);
     m_seeking = true;
+    m_seekTarget = position;
 }
 
 void MpvPlayer::StepPicture(bool forward) {
     if (!m_loaded)
         return;
     Command({forward ? "frame-step" : "frame-back-step"});
+    m_seekTarget.reset();
     if (!forward)
         m_seeking = true; // a step back is a seek; a step forward plays one picture
 }

@@ -90,6 +90,9 @@ private:
     bool m_loaded = false;
     bool m_running = false;
     bool m_seeking = false;
+    // Where the seek under way goes: mpv reports the old position until the seek is done, and a
+    // clock read in the meantime must show where the picture will be.
+    std::optional<int64_t> m_seekTarget;
     bool m_rendererReady = false;
     int64_t m_durationMs = 0;
     uint64_t m_loads = 0;        // numbers each load, so that late answers to older ones are known

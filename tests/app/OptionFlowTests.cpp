@@ -99,8 +99,8 @@ TEST_F(App_OptionFlowTests, AddAcceptedAndOkStoreTheProfileAndListItInTheMainWin
     ExpectEveryControlNamed(options);
     ExpectEveryControlNamed(main);
     // Seven labels name controls or are links; lblTitle is the window's title; the preview's clock
-    // pnlCurTime and logo panLogo label nothing.
-    EXPECT_EQ(main.findChildren<QLabel*>().size(), 10) << "a new label needs a buddy here or a reason not to";
+    // pnlCurTime, logo panLogo and message lblPreviewMessage label nothing.
+    EXPECT_EQ(main.findChildren<QLabel*>().size(), 11) << "a new label needs a buddy here or a reason not to";
 
     StepDown(options.cbbVideoSize, 1); // 368x208
     StepDown(options.cbbFramerate, 3); // 25

@@ -96,6 +96,7 @@ TEST_F(App_PreviewFlowTests, CtrlPShowsMovingPicturesCtrlUHoldsOneCtrlTBringsThe
     const std::string clip =
         MakeClip(clips, "moving.avi", {8.0, "320x240", 25, 8000, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
     DropFiles(program.MainForm(), {clip});
+    program.SourceController().WaitForMeasurements();
     ASSERT_EQ(program.Sources().RowCount(), 1u);
     ASSERT_NE(Panel().DSVideoWindowEx1, nullptr);
     ASSERT_TRUE(Panel().DSVideoWindowEx1->CanShowPictures());
@@ -165,6 +166,7 @@ TEST_F(App_PreviewFlowTests, HandlesDraggedToTheMiddleAndTheFarRightConvertExact
     const std::string clip =
         MakeClip(clips, "long.avi", {100.0, "64x48", 5, 8000, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
     DropFiles(program.MainForm(), {clip});
+    program.SourceController().WaitForMeasurements();
     ASSERT_EQ(program.Sources().RowCount(), 1u);
     PressKey(Qt::Key_P);
     ASSERT_TRUE(program.Preview().PreviewPlaying());
@@ -229,6 +231,7 @@ TEST_F(App_PreviewFlowTests, AStillTrimBarIsNotDrawnAgain) {
     const std::string clip =
         MakeClip(clips, "still.avi", {4.0, "320x240", 25, 8000, {"-c:v", "mpeg4", "-c:a", "pcm_s16le"}});
     DropFiles(program.MainForm(), {clip});
+    program.SourceController().WaitForMeasurements();
     ASSERT_EQ(program.Sources().RowCount(), 1u);
     TrimBarView& bar = *Panel().Panel1;
     int repaintRounds = 0;
