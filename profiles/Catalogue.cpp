@@ -20,6 +20,10 @@ constexpr std::array<const char*, QualityCount> AacProfiles = {
 constexpr std::array<const char*, QualityCount> OpusProfiles = {
     "10|9|4|2|1|4", "10|9|6|3|1|4", "10|9|8|5|1|4", "10|9|10|6|1|4", "10|9|12|7|1|4"}; // Opus 48 to 192
 
+constexpr const char* UntouchedProfile = "none|none|none|none|none|none";
+constexpr std::array<const char*, QualityCount> UntouchedProfiles = {
+    UntouchedProfile, UntouchedProfile, UntouchedProfile, UntouchedProfile, UntouchedProfile};
+
 std::array<std::string, QualityCount> Profiles(const std::array<const char*, QualityCount>& texts) {
     std::array<std::string, QualityCount> profiles;
     for (std::size_t i = 0; i < QualityCount; ++i)
@@ -43,6 +47,7 @@ std::vector<OutputTypeEntry> MakeOutputTypes() {
                                                        "1|1|3|7|0|0", "1|1|4|8|0|0"};
     const auto aac = Profiles(AacProfiles);
     const auto opus = Profiles(OpusProfiles);
+    const auto untouched = Profiles(UntouchedProfiles);
     using S = OptionStyle;
     // x265's "fast" preset keeps H.265 within a few times H.264's encoding time at a small cost in
     // size. Video in MP4 is 8-bit 4:2:0 so every player decodes it, with the index at the front so it
@@ -72,6 +77,9 @@ std::vector<OutputTypeEntry> MakeOutputTypes() {
          {}},
         {"Opus Audio (*.opus)", "-acodec libopus -vn", "ogg", ".opus", opus, S::ModernAudio, {}},
         {"FLAC Audio, Lossless (*.flac)", "-acodec flac -vn", "flac", ".flac", aac, S::LosslessAudio, {}},
+        // Cuts without re-encoding: the extension comes from the source's container, and the quality
+        // names leave every list alone.
+        {"Same as source, no re-encoding", "-map 0 -c copy", "none", "", untouched, S::StreamCopy, {}},
     };
 }
 

@@ -41,6 +41,7 @@ enum class OptionStyle {
     QualityVideo,  // constant quality under a bitrate ceiling, the size a box the picture fits in
     ModernAudio,   // "-b:a 128k"
     LosslessAudio, // no bitrate at all
+    StreamCopy,    // every stream copied as it is: no option lists apply, the container follows the source
 };
 
 inline constexpr std::size_t QualityCount = 5;

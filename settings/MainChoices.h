@@ -3,6 +3,10 @@
 #include <functional>
 #include <string>
 
+// How a cut without re-encoding starts: exactly at the chosen time where the source allows it
+// (only the pictures up to the next key frame are re-encoded), or at the key frame at or before it.
+enum class CutMode { Exact, KeyFrames };
+
 // The main window's choices that outlive a run: the output folder and the two end-of-batch boxes.
 // The window shows them; the settings load and save them; the batch reads them.
 class MainChoices {
@@ -15,6 +19,8 @@ public:
     // Quick batches: the next file starts as soon as the previous one is done and checked, without
     // the fixed pauses. Off unless the user turns it on.
     bool QuickBatch() const { return m_quickBatch; }
+    // How the output type "Same as source, no re-encoding" cuts; exact unless the user chose otherwise.
+    CutMode Cut() const { return m_cut; }
 
     void SetOutputFolder(const std::string& folder) {
         m_outputFolder = folder;
@@ -34,6 +40,11 @@ public:
         Notify();
     }
 
+    void SetCut(CutMode cut) {
+        m_cut = cut;
+        Notify();
+    }
+
     void SetObserver(std::function<void()> observer) { m_observer = std::move(observer); }
 
 private:
@@ -46,5 +57,6 @@ private:
     bool m_showOutputDirectory = true; // the window layout starts it checked; the load sets both
     bool m_shutdown = false;
     bool m_quickBatch = false;
+    CutMode m_cut = CutMode::Exact;
     std::function<void()> m_observer;
 };

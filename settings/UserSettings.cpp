@@ -19,6 +19,9 @@ constexpr char kShowOutputDirectoryKey[] = "SHWDDir";
 constexpr char kShutdownKey[] = "SHUTDOWN";
 constexpr char kOutputFolderKey[] = "OutDir";
 constexpr char kQuickBatchKey[] = "QuickBatch";
+constexpr char kCutModeKey[] = "CutMode";
+constexpr char kExactCut[] = "exact";
+constexpr char kKeyFrameCut[] = "keyframes";
 constexpr char kPlacementSection[] = "MainWindow";
 constexpr char kLeftKey[] = "Left";
 constexpr char kTopKey[] = "Top";
@@ -76,6 +79,9 @@ void LoadUserSettings(const std::string& programFolder, MainChoices& choices) {
     else
         TAppFunc(programFolder).WriteLog(kOutputFolderRefused + folder);
     choices.SetQuickBatch(ini.ReadString(kSection, kQuickBatchKey, kUnchecked) == kChecked);
+    // Any text but "keyframes" keeps the exact cut.
+    choices.SetCut(ini.ReadString(kSection, kCutModeKey, kExactCut) == kKeyFrameCut ? CutMode::KeyFrames
+                                                                                    : CutMode::Exact);
 }
 
 void SaveUserSettings(const std::string& programFolder, const MainChoices& choices) {
@@ -88,6 +94,9 @@ void SaveUserSettings(const std::string& programFolder, const MainChoices& choic
     // A user who never turned quick batches on keeps the file exactly as it always was.
     if (choices.QuickBatch() || !ini.ReadString(kSection, kQuickBatchKey, "").empty())
         ini.WriteString(kSection, kQuickBatchKey, FlagText(choices.QuickBatch()));
+    if (choices.Cut() == CutMode::KeyFrames || !ini.ReadString(kSection, kCutModeKey, "").empty())
+        ini.WriteString(kSection, kCutModeKey,
+                        choices.Cut() == CutMode::KeyFrames ? kKeyFrameCut : kExactCut);
 }
 
 std::optional<MainWindowPlacement> LoadMainWindowPlacement(const std::string& programFolder) {

@@ -116,6 +116,28 @@ TEST_F(Settings_UserSettingsTests, QuickBatchesAreKeptUnderTheirOwnKeyOnceTurned
     EXPECT_FALSE(next.QuickBatch());
 }
 
+// The cut without re-encoding is exact unless the user chose key frames; the key is written once
+// the choice was made, and only its exact text picks key frames.
+TEST_F(Settings_UserSettingsTests, TheCutModeIsKeptUnderItsOwnKeyOnceChosen) {
+    LoadUserSettings(m_dir.Folder(), m_choices);
+    EXPECT_EQ(m_choices.Cut(), CutMode::Exact);
+    m_choices.SetCut(CutMode::KeyFrames);
+    SaveUserSettings(m_dir.Folder(), m_choices);
+    EXPECT_EQ(
+        TempDir::ReadFile(SettingsPath()),
+        "\r\n[USRInfo]\r\nSHWDDir=0\r\nSHUTDOWN=0\r\nOutDir=/home/user/Rivamo\r\nCutMode=keyframes\r\n");
+    const struct {
+        const char* stored;
+        CutMode loaded;
+    } cases[] = {{"keyframes", CutMode::KeyFrames}, {"exact", CutMode::Exact}, {"KeyFrames", CutMode::Exact}};
+    for (const auto& c : cases) {
+        WriteSettings(std::string("[USRInfo]\r\nCutMode=") + c.stored + "\r\n");
+        MainChoices next("/home/other/Rivamo");
+        LoadUserSettings(m_dir.Folder(), next);
+        EXPECT_EQ(next.Cut(), c.loaded) << c.stored;
+    }
+}
+
 // Output goes to local files only: an address, a relative path or "~" in the settings is replaced by
 // the default folder, with a warning in the log.
 TEST_F(Settings_UserSettingsTests, AnOutputFolderThatIsNoAbsoluteLocalPathIsReplacedByTheDefault) {
