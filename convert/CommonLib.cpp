@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "convert/CopyCut.h"
 #include "convert/ModernOptions.h"
 #include "convert/TranscoderNames.h"
 #include "profiles/Catalogue.h"
@@ -22,6 +23,7 @@ constexpr const char* ScriptTail = ", fps=29.9700898503294, convertfps=true)\r\n
 constexpr const char* VideoFormPrefix = "-vcodec";
 constexpr const char* PresetFormPrefix = "-target";
 constexpr const char* AudioFormPrefix = "-acodec";
+constexpr const char* CopyFormPrefix = "-map 0";
 constexpr std::size_t FormPrefixLength = 7;
 constexpr const char* NoCodecPrefix = "-none";
 constexpr const char* MobileAudioChannelsAndRate = " -ac 1 -ar 8000";
@@ -76,6 +78,14 @@ void ApplyModernFragments(int32_t outputType, const OptionSelection& options, TC
     p.SampleRateOption = std::move(modern.sampleRate);
 }
 
+bool IsStreamCopy(int32_t outputType) {
+    const OutputTypeEntry* type = OutputTypeAt(outputType);
+    return type != nullptr && type->style == OptionStyle::StreamCopy;
+}
+
+constexpr int64_t MsPerSecond = 1000;
+constexpr const char* UnnamedRefusal = "the source does not allow it";
+
 // The script names its source between quotation marks. A path that holds a quotation mark itself
 // cannot stand there, so it goes between triple quotation marks, which the transcoder also reads.
 std::string ScriptQuoted(const std::string& path) {
@@ -103,6 +113,9 @@ ConvertCommand TCommonLib::BuildCommandLine(const std::string& path) {
     p.InputPath = path;
 
     FillOptionFragments(m_customProc.Options(), p);
+    const bool copy = IsStreamCopy(m_customProc.Options().cbbOutputFiletype.ItemIndex());
+    if (copy)
+        PrepareCopy(command);
     p.OutputFolder = PrepareOutputFolder();
     p.OutputBaseName = m_fileFunc.BaseNameOf(path);
 
@@ -112,10 +125,11 @@ ConvertCommand TCommonLib::BuildCommandLine(const std::string& path) {
         WriteScript(p.InputPath);
     } catch (const std::runtime_error& error) {
         m_appFunc.WriteLog(error.what());
-        if (IsRealMediaSource(path))
+        if (IsRealMediaSource(path) && !copy)
             return command;
     }
-    if (IsRealMediaSource(path)) {
+    // A copy reads the packets of the file itself, never pictures made from the script.
+    if (IsRealMediaSource(path) && !copy) {
         p.TranscoderPath = m_programFolder + RealMediaTranscoderName;
         p.InputPath = ScriptPath();
     } else {
@@ -154,6 +168,8 @@ std::optional<std::string> TCommonLib::FormOptions(const TConvertParameterStruct
                p.AudioBitrateOption + p.VolumeOption + p.ChannelsOption + p.SampleRateOption + p.FormatOption;
     if (prefix == PresetFormPrefix)
         return p.CodecOption;
+    if (codec.starts_with(CopyFormPrefix))
+        return p.CodecOption + p.CutOption;
     if (prefix == AudioFormPrefix && IsMobileAudioExtension(p.OutputExtension))
         return p.CodecOption + p.VideoSizeOption + p.VideoBitrateOption + p.AudioBitrateOption +
                p.VolumeOption + MobileAudioChannelsAndRate + p.FormatOption;
@@ -178,6 +194,24 @@ std::string TCommonLib::JoinForm(const TConvertParameterStruct& p, const std::st
     if (codec.compare(0, std::string(NoCodecPrefix).size(), NoCodecPrefix) == 0)
         m_appFunc.WriteLog(NoFormLog);
     return {};
+}
+
+void TCommonLib::PrepareCopy(ConvertCommand& command) const {
+    TConvertParameterStruct& p = command.parameters;
+    const CopySourceFacts facts =
+        m_copyProbe != nullptr ? m_copyProbe->Probe(p.InputPath) : CopySourceFacts{};
+    const CutMode mode = m_customProc.Choices().Cut();
+    p.OutputExtension = CopyOutputExtension(facts.container, p.InputPath);
+    p.CutOption = CutModeOption(mode);
+    if (p.TrimOption.empty())
+        return;
+    const int64_t startMs = TimeTextToSeconds(command.StartText).value_or(0) * MsPerSecond;
+    const int64_t realStartMs = CopyRealStartMs(facts, startMs, mode);
+    command.LeadMs = startMs - realStartMs;
+    if (mode == CutMode::Exact && command.LeadMs > 0)
+        command.CutNotice =
+            KeyFrameCutNotice(KeyFrameTimeText(realStartMs),
+                              facts.exactCutRefusal.empty() ? UnnamedRefusal : facts.exactCutRefusal);
 }
 
 // Linux file names are case-sensitive: "a.avi" and "A.AVI" are two sources with their own cuts.

@@ -8,6 +8,7 @@
 #include "convert/OutputFolderChoice.h"
 #include "profiles/CustomProc.h"
 #include "profiles/OptionList.h"
+#include "sources/CopySource.h"
 #include "sources/SourceList.h"
 #include "support/FileFunc.h"
 #include "support/Log.h"
@@ -23,6 +24,9 @@ public:
                const TAppFunc& appFunc, TFileFunc& fileFunc, std::string dataFolder = {});
 
     const std::string& ProgramFolder() const { return m_programFolder; }
+    // Where the output type that copies every stream reads a source's container and key frames.
+    // Without one its outputs are Matroska files cut where asked.
+    void SetCopySourceProbe(CopySourceProbe* probe) { m_copyProbe = probe; }
     std::string PreviewPath; // the file the preview player holds
 
     // The command for the source `path` (the File Name cell of a row): its line (empty when the
@@ -75,6 +79,8 @@ private:
     bool MatchesPath(std::size_t row, const std::string& path) const;
     void WriteScript(const std::string& sourcePath) const;
     std::string JoinForm(const TConvertParameterStruct& p, const std::string& outputPath) const;
+    // The container, the cut option and the real start of a copy of the source.
+    void PrepareCopy(ConvertCommand& command) const;
 
     std::string m_programFolder; // with a trailing "/"
     std::string m_dataFolder;    // with a trailing "/"
@@ -82,4 +88,5 @@ private:
     const SourceList& m_sources;
     const TAppFunc& m_appFunc;
     TFileFunc& m_fileFunc;
+    CopySourceProbe* m_copyProbe = nullptr;
 };

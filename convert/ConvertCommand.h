@@ -1,5 +1,6 @@
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 // The pieces of one transcoder command line. Every option fragment begins with a blank so that the
@@ -18,6 +19,7 @@ struct TConvertParameterStruct {
     std::string ChannelsOption;     // " -ac 2"
     std::string SampleRateOption;   // " -ar 44100"
     std::string FormatOption;       // empty, or " -f " and a format name
+    std::string CutOption;          // " -cut exact" for a copy cut exactly at its start, or empty
     std::string TrimOption;         // " -ss 00:01:10 -t 110", or empty
     std::string OutputFolder;       // with a trailing "/"
     std::string OutputBaseName;     // the source's file name without folder and last extension
@@ -31,5 +33,11 @@ struct ConvertCommand {
     std::string StartText;    // Start Time text of the row
     std::string DurationText; // length to convert, whole seconds as decimal text
     std::string OutputPath;   // the free output name the line writes; empty with an empty line
+    // A cut without re-encoding may begin at a key frame before the start: the output then runs
+    // this much longer than the duration asked for.
+    int64_t LeadMs = 0;
+    // Known before the run: the exact cut asked for starts at a key frame instead, and why
+    // ("cut at the key frame at 00:05:00.000 (interlaced video)"); empty otherwise.
+    std::string CutNotice;
     TConvertParameterStruct parameters;
 };

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <map>
 #include <stdexcept>
 #include <vector>
 
@@ -347,4 +348,81 @@ TEST_F(Convert_CommonLibTests, ModernOutputTypesSpellTheirOptionsAsFfmpegDoes) {
                       " -ss 00:01:10 -t 110 \"" + OutputFolder() + "party" + extension + "\"")
             << c.type;
     }
+}
+
+namespace {
+
+// Facts by source path; a path it does not know reads as an unreadable file.
+class TableCopyProbe : public CopySourceProbe {
+public:
+    CopySourceFacts Probe(const std::string& path) override {
+        const auto known = facts.find(path);
+        return known != facts.end() ? known->second : CopySourceFacts{};
+    }
+    std::map<std::string, CopySourceFacts> facts;
+};
+
+} // namespace
+
+// Every stream copied: the container follows the source, the cut mode decides "-cut exact", and a
+// cut that must begin at an earlier key frame says how much earlier and, for an exact cut, why.
+TEST_F(Convert_CommonLibTests, CopyTypeFollowsTheSourceContainerAndTheCutMode) {
+    const std::string mov = "mov,mp4,m4a,3gp,3g2,mj2";
+    const std::string mkv = "matroska,webm";
+    const std::vector<int64_t> keys = {0, 5000, 300000, 305000};
+    TableCopyProbe probe;
+    probe.facts["/c/phone.MOV"] = {mov, keys, true, "", 600000, 1000};
+    probe.facts["/c/show.WebM"] = {mkv, keys, false, "VP9 video", 600000, 1000};
+    probe.facts["/c/film.mkv"] = {mkv, keys, false, "interlaced video", 600000, 1000};
+    probe.facts["/c/air.ts"] = {"mpegts", keys, false, "", 600000, 1000};
+    probe.facts["/c/old.rm"] = {"rm", keys, false, "RealVideo 2 video", 600000, 1000};
+    lib.SetCopySourceProbe(&probe);
+    Fill(options.cbbOutputFiletype, CatalogueTable::cstOutputFileTypes, "Same as source, no re-encoding");
+    struct Case {
+        std::string path, start, end;
+        CutMode mode;
+        std::string options, output;
+        int64_t leadMs;
+        std::string notice;
+    };
+    const std::string exact = " -cut exact";
+    const std::string kf = "cut at the key frame at 00:05:00.000 (";
+    const Case cases[] = {
+        {"/c/phone.MOV", "00:05:02", "00:05:32", CutMode::Exact, exact + " -ss 00:05:02 -t 30", "phone.mp4",
+         0, ""},
+        {"/c/phone.MOV", "00:05:02", "00:05:32", CutMode::KeyFrames, " -ss 00:05:02 -t 30", "phone.mp4", 2000,
+         ""},
+        {"/c/show.WebM", "00:05:02", "00:05:32", CutMode::Exact, exact + " -ss 00:05:02 -t 30", "show.webm",
+         2000, kf + "VP9 video)"},
+        {"/c/film.mkv", "00:05:02", "00:05:32", CutMode::Exact, exact + " -ss 00:05:02 -t 30", "film.mkv",
+         2000, kf + "interlaced video)"},
+        {"/c/film.mkv", "00:05:00", "00:05:32", CutMode::Exact, exact + " -ss 00:05:00 -t 32", "film.mkv", 0,
+         ""},
+        {"/c/air.ts", "", "00:10:00", CutMode::Exact, exact, "air.ts", 0, ""},
+        {"/c/air.ts", "00:00:07", "00:10:00", CutMode::Exact, exact + " -ss 00:00:07 -t 593", "air.ts", 2000,
+         "cut at the key frame at 00:00:05.000 (the source does not allow it)"},
+        // The transcoder reads a RealMedia file itself, never through the script; an unknown file
+        // becomes Matroska, cut where asked.
+        {"/c/old.rm", "", "00:10:00", CutMode::KeyFrames, "", "old.mkv", 0, ""},
+        {"/c/unknown.avi", "00:00:07", "00:10:00", CutMode::Exact, exact + " -ss 00:00:07 -t 593",
+         "unknown.mkv", 0, ""},
+    };
+    for (const Case& c : cases) {
+        AddRow(c.path, c.start, c.end);
+        choices.SetCut(c.mode);
+        const ConvertCommand command = lib.BuildCommandLine(c.path);
+        EXPECT_EQ(command.CommandLine, program.Folder() + "trenc -y -i \"" + c.path + "\" -map 0 -c copy" +
+                                           c.options + " \"" + OutputFolder() + c.output + "\"")
+            << c.path;
+        EXPECT_EQ(command.LeadMs, c.leadMs) << c.path;
+        EXPECT_EQ(command.CutNotice, c.notice) << c.path;
+    }
+    // A hostile name stays one argument, and its output name the next free one.
+    const std::string hostile = "/c/\" -f null -y \"x.mkv";
+    home.WriteFile("Rivamo/\" -f null -y \"x.mkv", "taken");
+    AddRow(hostile, "", "00:01:00");
+    const ConvertCommand command = lib.BuildCommandLine(hostile);
+    EXPECT_EQ(SplitCommandLine(*ArgumentsAfter(program.Folder() + "trenc", command.CommandLine)),
+              (std::vector<std::string>{"-y", "-i", hostile, "-map", "0", "-c", "copy", "-cut", "exact",
+                                        OutputFolder() + "\" -f null -y \"x_1.mkv"}));
 }
