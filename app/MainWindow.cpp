@@ -314,8 +314,9 @@ void TFrmMainForm::BuildGrid(QWidget* client) {
     dxTreeSourceFileInfo = new SourceGridView(client);
     dxTreeSourceFileInfo->setGeometry(Layout::dxTreeSourceFileInfo);
     m_sourceModel = new SourceListModel(m_sources, this);
-    m_sourceModel->SetCutTimeToolTip(
-        [this](std::size_t row) { return ProjectionText(m_options, m_sources, row, m_sizeEstimator); });
+    m_sourceModel->SetCutTimeToolTip([this](std::size_t row) {
+        return ProjectionText(m_options, m_sources, row, m_sizeEstimator, {m_copyProbe, m_choices.Cut()});
+    });
     dxTreeSourceFileInfo->SetSourceList(&m_sources);
     dxTreeSourceFileInfo->setModel(m_sourceModel);
     dxTreeSourceFileInfo->header()->setStretchLastSection(true);
@@ -355,6 +356,10 @@ void TFrmMainForm::BuildProductButtons(QWidget* client) {
                             &TFrmMainForm::ActSysHelpExecute);
     btnHelp->setGeometry(Layout::btnHelp);
     btnHelp->setToolTip(QString()); // the hint "Help (F1)" is not displayed
+}
+
+void TFrmMainForm::ShowOutputType() {
+    cbbProfile->setEnabled(!CopiesStreams(m_options));
 }
 
 void TFrmMainForm::SetTitleText(const QString& text) {

@@ -12,6 +12,7 @@
 #include "profiles/OptionSelection.h"
 #include "settings/MainChoices.h"
 #include "settings/MainWindowPlacement.h"
+#include "sources/CopySource.h"
 #include "sources/SourceList.h"
 #include "widgets/BitmapButton.h"
 
@@ -97,6 +98,10 @@ public:
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
     // The estimator the cut time's tooltip asks for the sizes of constant-quality outputs.
     void SetSizeEstimator(SizeEstimator* estimator) { m_sizeEstimator = estimator; }
+    // Where the tooltip reads the sources' sizes and key frames for the copy of every stream.
+    void SetCopySourceProbe(CopySourceProbe* probe) { m_copyProbe = probe; }
+    // The profile list does nothing for the output type that copies every stream: it is disabled.
+    void ShowOutputType();
     // What a shortcut runs: the click handler of the button it is named after. An empty handler makes the
     // key do nothing.
     void SetShortcutCommand(ShortcutCommand command, std::function<void()> handler);
@@ -202,6 +207,7 @@ private:
     SourceList& m_sources;
     OptionSelection& m_options;
     SizeEstimator* m_sizeEstimator = nullptr;
+    CopySourceProbe* m_copyProbe = nullptr;
     MainChoices& m_choices;
     SourceListModel* m_sourceModel = nullptr;
     OptionListCombo* m_outputFiletypeBinding = nullptr;

@@ -131,11 +131,18 @@ void ProgramShell::WireProfileLists() {
     m_options.cbbOutputFiletype.SetChangeHandler([this] {
         m_customProc.ApplySelectedProfile();
         RequestSizeEstimates();
+        ShowOutputType();
     });
     m_options.cbbProfile.SetChangeHandler([this] {
         m_customProc.ApplySelectedProfile();
         RequestSizeEstimates();
     });
+}
+
+// The windows that offer what the output type uses; the Options dialog may be open meanwhile.
+void ProgramShell::ShowOutputType() {
+    m_mainForm->ShowOutputType();
+    m_optionForm->ShowOutputType();
 }
 
 void ProgramShell::RequestSizeEstimates() {
@@ -245,6 +252,7 @@ void ProgramShell::MainFormShow() {
         ShowMessageKind(m_boxes, problem, MessageKind::Error);
     RemoveLeftovers();
     m_customProc.ApplySelectedProfile();
+    ShowOutputType();
     RestoreSourceList();
     // A missing companion ends the program once control is back in the main loop; the close
     // handler does not run then.

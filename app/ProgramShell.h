@@ -119,6 +119,7 @@ private:
     void ConvertBatch();
     void WireProfileLists();
     void RequestSizeEstimates();
+    void ShowOutputType();
     bool MainFormCloseQuery();
     void MainFormClose();
     void RemoveLeftovers();

@@ -31,12 +31,12 @@ std::string OneLine(std::string text) {
     return TrimControls(text);
 }
 
-std::string CheckFinding(const OutputFacts& facts, int64_t expectedSeconds) {
+std::string CheckFinding(const OutputFacts& facts, int64_t expectedSeconds, int64_t leadMs) {
     if (!facts.exists)
         return "no output file was written";
     if (facts.durationMs <= 0)
         return "the output file cannot be decoded";
-    const int64_t expectedMs = expectedSeconds * MillisecondsPerSecond;
+    const int64_t expectedMs = expectedSeconds * MillisecondsPerSecond + leadMs;
     if (std::llabs(facts.durationMs - expectedMs) > LengthToleranceMs)
         return "the output lasts " + SecondsText(facts.durationMs) + " of " + SecondsText(expectedMs);
     return {};
@@ -54,7 +54,7 @@ RowResult JudgeOutput(RowResult base, const OutputFacts& facts, int64_t expected
                       const RunFacts& run) {
     base.sizeBytes = facts.exists ? facts.sizeBytes : 0;
     base.lengthMs = facts.durationMs;
-    const std::string finding = CheckFinding(facts, expectedSeconds);
+    const std::string finding = CheckFinding(facts, expectedSeconds, run.leadMs);
     if (finding.empty()) {
         base.outcome = RowOutcome::Converted;
         base.reason.clear();
@@ -119,6 +119,18 @@ bool BatchResults::Has(std::size_t row) const {
 int BatchResults::Count(RowOutcome outcome) const {
     return static_cast<int>(std::count_if(m_rows.begin(), m_rows.end(),
                                           [outcome](const RowResult& r) { return r.outcome == outcome; }));
+}
+
+std::string NoticesText(const std::vector<RowResult>& rows) {
+    std::string text;
+    for (const RowResult& row : rows) {
+        if (row.notice.empty())
+            continue;
+        const std::size_t slash = row.source.rfind('/');
+        text += (text.empty() ? "" : "\n") + row.source.substr(slash == std::string::npos ? 0 : slash + 1) +
+                ": " + row.notice;
+    }
+    return text;
 }
 
 std::string FailureLogLine(const RowResult& result) {

@@ -18,6 +18,9 @@ struct RowResult {
     std::string output; // empty when no command line was built
     RowOutcome outcome = RowOutcome::NotConverted;
     std::string reason; // why it is not Converted
+    // What the user should know of a written output: its exact cut began at a key frame instead
+    // ("cut at the key frame at 00:05:00.000 (interlaced video)"); empty for none.
+    std::string notice = {};
     int64_t sizeBytes = 0;
     int64_t lengthMs = 0;
 };
@@ -38,6 +41,8 @@ struct RunFacts {
     std::string transcoderError; // the last error line the transcoder printed, or empty
     int endSignal = 0;           // the signal that ended the transcoder, or 0
     bool sourceChanged = false;  // the source's size is no longer the size shown in its row
+    // A copy that began at a key frame before the start runs this much longer than asked.
+    int64_t leadMs = 0;
 };
 
 // Judges one finished transcoder run. The output must exist, decode and last the expected time
@@ -82,6 +87,10 @@ public:
 private:
     std::vector<RowResult> m_rows;
 };
+
+// The summary's lines for the rows with a notice: "clip.mp4: cut at the key frame at ...", one a
+// line; empty when no row has one.
+std::string NoticesText(const std::vector<RowResult>& rows);
 
 // One log.txt line for a failed row.
 std::string FailureLogLine(const RowResult& result);

@@ -49,6 +49,8 @@ bool BatchSupervisor::BeginBatch(int32_t checkedCount) {
         input.estimate = [this, &options](std::size_t row) {
             return m_services.estimator->Ready(RowEstimateRequest(options, m_services.sources, row));
         };
+    if (CopiesStreams(options))
+        AddCopyProjection(input);
     m_preflight = CheckBatch(m_services.sources, input);
     // A problem-free batch asks nothing.
     if (!m_preflight.Clean() && !AskAboutProblems())
@@ -61,6 +63,18 @@ bool BatchSupervisor::BeginBatch(int32_t checkedCount) {
     m_services.desktop.HoldOffSleep(SleepReason);
     m_services.desktop.PublishProgress(0);
     return true;
+}
+
+void BatchSupervisor::AddCopyProjection(PreflightInput& input) {
+    const CopyProjection copy{m_services.copyProbe, m_services.proc.Choices().Cut()};
+    input.rowExtension = [this](std::size_t row) {
+        const std::string& path = m_services.sources.Cell(row, colFileName);
+        CopySourceProbe* probe = m_services.copyProbe;
+        return CopyOutputExtension(probe != nullptr ? probe->Probe(path).container : "", path);
+    };
+    input.rowBytes = [this, copy](std::size_t row) {
+        return CopyRowBytes(m_services.sources, row, copy).value_or(0);
+    };
 }
 
 bool BatchSupervisor::AskAboutProblems() {
@@ -94,6 +108,7 @@ std::string BatchSupervisor::RowStarted(std::size_t row, const ConvertCommand& c
     m_command = command;
     m_weights.row = RowWeight(row);
     m_tail.Clear();
+    m_cutWatch.Clear();
     m_reserveProblem.clear();
     m_endSignal = 0;
     if (command.OutputPath.empty())
@@ -151,6 +166,9 @@ RowOutcome BatchSupervisor::RowFinished(std::size_t row, bool stopped) {
     }
     if (result.outcome == RowOutcome::Failed)
         m_services.log.WriteLog(FailureLogLine(result));
+    // The transcoder's own word on the cut goes before what was known when the row started.
+    if (!result.output.empty())
+        result.notice = m_cutWatch.Notice().empty() ? m_command.CutNotice : m_cutWatch.Notice();
     m_weights.done += m_weights.row;
     m_weights.row = 0;
     const RowOutcome outcome = result.outcome;
@@ -161,7 +179,7 @@ RowOutcome BatchSupervisor::RowFinished(std::size_t row, bool stopped) {
 RowResult BatchSupervisor::JudgeRun(RowResult result, std::size_t row) {
     const std::string written = m_partialPath.empty() ? result.output : m_partialPath;
     result = JudgeOutput(result, Inspect(written), ExpectedSeconds(row),
-                         {m_tail.LastErrorLine(), m_endSignal, SourceChanged(row)});
+                         {m_tail.LastErrorLine(), m_endSignal, SourceChanged(row), m_command.LeadMs});
     if (m_partialPath.empty())
         return result;
     if (result.outcome != RowOutcome::Converted) {
@@ -274,11 +292,12 @@ void BatchSupervisor::PowerOffRefused() {
 }
 
 void BatchSupervisor::ShowSummaryIfNeeded() {
-    if (m_results.AllConverted())
+    const std::string notices = NoticesText(m_results.Rows());
+    if (m_results.AllConverted() && notices.empty())
         return;
-    BatchSummary summary{m_results.Rows(), OutputFolder(), {}};
+    BatchSummary summary{m_results.Rows(), OutputFolder(), notices};
     if (m_services.proc.Choices().chkShutdown() && !PowerOffAllowed())
-        summary.note = PowerOffSkipped;
+        summary.note = PowerOffSkipped + (notices.empty() ? "" : "\n" + notices);
     m_services.summary.ShowSummary(summary);
 }
 

@@ -11,6 +11,7 @@
 #include "convert/BatchSummary.h"
 #include "convert/BatchSupervision.h"
 #include "convert/ConvertingState.h"
+#include "convert/CopyCut.h"
 #include "convert/PreflightCheck.h"
 #include "profiles/CustomProc.h"
 #include "sources/MediaProbe.h"
@@ -36,6 +37,8 @@ struct BatchSupervisorServices {
     // Marks a partial output as being written, for as long as the returned holder lives, so that
     // another Rivamo starting meanwhile leaves it alone; none without it.
     std::function<std::shared_ptr<void>(const std::string&)> holdPartial = {};
+    // The containers and key frames of the sources, for the output type that copies every stream.
+    CopySourceProbe* copyProbe = nullptr;
 };
 
 // Makes a batch's outcome known: checks the whole batch before it starts, checks every output
@@ -56,7 +59,10 @@ public:
     // be created.
     std::string RowStarted(std::size_t row, const ConvertCommand& command) override;
     void TranscoderEnded(int signal) override { m_endSignal = signal; }
-    void Output(const std::string& chunk) override { m_tail.Add(chunk); }
+    void Output(const std::string& chunk) override {
+        m_tail.Add(chunk);
+        m_cutWatch.Add(chunk);
+    }
     void RefreshProgress() override;
     void RowSkipped(std::size_t row, const std::string& reason) override;
     // Checks the output and keeps the row's result. An output that passes the check takes its
@@ -70,7 +76,7 @@ public:
     bool PowerOffAllowed() const override { return m_results.Count(RowOutcome::Failed) == 0; }
     // The settings are saved and the user is told.
     void PowerOffRefused() override;
-    // The summary window, unless every row was converted.
+    // The summary window, unless every row was converted as asked.
     void ShowSummaryIfNeeded() override;
 
     const BatchWeights& Weights() const override { return m_weights; }
@@ -78,6 +84,8 @@ public:
 
 private:
     bool AskAboutProblems();
+    // The per-source extensions and sizes of the copy type.
+    void AddCopyProjection(PreflightInput& input);
     void StartWeights();
     int64_t RowWeight(std::size_t row) const;
     OutputFacts Inspect(const std::string& path);
@@ -96,6 +104,7 @@ private:
     PreflightReport m_preflight;
     BatchResults m_results;
     TranscoderTail m_tail;
+    CutFallbackWatch m_cutWatch;
     ConvertCommand m_command; // of the current row, its line pointed at the partial file
     BatchWeights m_weights;
     std::string m_partialPath;    // the current row's output while it is being written

@@ -25,6 +25,7 @@ constexpr std::size_t AudioTimePiece = 2;
 constexpr std::size_t AudioMinimumPieces = 4;
 constexpr std::size_t VideoTimePiece = 4;
 constexpr std::size_t VideoMinimumPieces = 5;
+constexpr int64_t MsPerSecond = 1000;
 
 int32_t Saturate(int64_t value) {
     return static_cast<int32_t>(
@@ -120,8 +121,10 @@ void ConvertingWindowLogic::UpdateFileBar() {
     const auto duration = WholeNumber(command.DurationText);
     if (!duration)
         return;
+    // A copy that begins at an earlier key frame writes its lead too.
+    const int64_t leadSeconds = (std::max<int64_t>(command.LeadMs, 0) + MsPerSecond - 1) / MsPerSecond;
     m_state.ProgressBar1.minimum = 0;
-    m_state.ProgressBar1.SetMaximum(Saturate(*duration));
+    m_state.ProgressBar1.SetMaximum(Saturate(*duration + leadSeconds));
     if (const auto seconds = OutputSeconds(m_state.statState, command.parameters.CodecOption,
                                            command.parameters.OutputExtension))
         m_state.ProgressBar1.SetPosition(*seconds);

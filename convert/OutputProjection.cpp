@@ -6,6 +6,7 @@
 #include <stdexcept>
 
 #include "convert/CommonLib.h"
+#include "convert/CopyCut.h"
 #include "profiles/Catalogue.h"
 #include "support/Text.h"
 
@@ -18,6 +19,8 @@ constexpr double FallbackVideoKbps = 512;
 constexpr double FallbackAudioKbps = 64;
 // Lossless audio never needs more than its PCM source: 16-bit stereo at 44.1 kHz.
 constexpr double LosslessCeilingKbps = 1411.2;
+constexpr int64_t MsPerSecond = 1000;
+constexpr const char* ProjectedHead = "Projected output: about ";
 
 OptionStyle StyleOf(const OptionSelection& options) {
     const OutputTypeEntry* type = OutputTypeAt(options.cbbOutputFiletype.ItemIndex());
@@ -78,11 +81,31 @@ EstimateRequest RowEstimateRequest(const OptionSelection& options, const SourceL
     return request;
 }
 
+bool CopiesStreams(const OptionSelection& options) {
+    return StyleOf(options) == OptionStyle::StreamCopy;
+}
+
+std::optional<int64_t> CopyRowBytes(const SourceList& sources, std::size_t row, const CopyProjection& copy) {
+    if (copy.probe == nullptr)
+        return std::nullopt;
+    const CopySourceFacts facts = copy.probe->Probe(sources.Cell(row, colFileName));
+    if (facts.bytes <= 0 || facts.durationMs <= 0)
+        return std::nullopt;
+    const int64_t startMs = TryTimeTextToSeconds(sources.Cell(row, colStartTime)).value_or(0) * MsPerSecond;
+    const auto end = TryTimeTextToSeconds(sources.Cell(row, colEndTime));
+    const int64_t endMs = end ? *end * MsPerSecond : facts.durationMs;
+    return CopyProjectedBytes(facts, startMs, endMs, copy.mode);
+}
+
 std::string ProjectionText(const OptionSelection& options, const SourceList& sources, std::size_t row,
-                           SizeEstimator* estimator) {
+                           SizeEstimator* estimator, const CopyProjection& copy) {
+    if (CopiesStreams(options)) {
+        const std::optional<int64_t> copied = CopyRowBytes(sources, row, copy);
+        return copied ? ProjectedHead + SizeText(*copied) : "Projected output: not known yet";
+    }
     const int64_t bytes = ProjectedBytes(SelectedBitrates(options), RowCutSeconds(sources, row));
     if (!SizeIsEstimated(options))
-        return "Projected output: about " + SizeText(bytes);
+        return ProjectedHead + SizeText(bytes);
     const std::optional<int64_t> estimate =
         estimator != nullptr ? estimator->Estimate(RowEstimateRequest(options, sources, row)) : std::nullopt;
     // Short samples start with an empty rate buffer and may run past the ceiling; the whole file

@@ -6,6 +6,8 @@
 
 #include "convert/SizeEstimator.h"
 #include "profiles/OptionSelection.h"
+#include "settings/MainChoices.h"
+#include "sources/CopySource.h"
 #include "sources/SourceList.h"
 
 // The bitrates an output is written with. The classic profiles fix every bitrate, so the size of
@@ -35,7 +37,20 @@ bool SizeIsEstimated(const OptionSelection& options);
 EstimateRequest RowEstimateRequest(const OptionSelection& options, const SourceList& sources,
                                    std::size_t row);
 
+// True when the selected output type copies every stream: its size is the bytes copied.
+bool CopiesStreams(const OptionSelection& options);
+
+// What the projection of a copy needs: where the facts of a source are read, and how it cuts.
+struct CopyProjection {
+    CopySourceProbe* probe = nullptr;
+    CutMode mode = CutMode::Exact;
+};
+
+// The bytes a copy of a row writes: the source's bytes in proportion to the time from the cut's
+// real start to its end; no value when the source's size or duration is not known.
+std::optional<int64_t> CopyRowBytes(const SourceList& sources, std::size_t row, const CopyProjection& copy);
+
 // The tooltip of a row's cut time: "Projected output: about 1.2 MB", or for an estimated type
 // "Estimated output: about 45 MB" once the estimator has it (and the ceiling until then).
 std::string ProjectionText(const OptionSelection& options, const SourceList& sources, std::size_t row,
-                           SizeEstimator* estimator = nullptr);
+                           SizeEstimator* estimator = nullptr, const CopyProjection& copy = {});

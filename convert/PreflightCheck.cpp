@@ -79,14 +79,15 @@ void CheckSources(const SourceList& sources, const std::vector<std::size_t>& row
 // different folders, or with different extensions, can ask for the same output. Names that differ
 // in letter case only are two outputs: the second takes the next free name when it is written.
 void CheckOutputNames(const SourceList& sources, const std::vector<std::size_t>& rows,
-                      const std::string& extension, PreflightReport& report) {
+                      const PreflightInput& input, PreflightReport& report) {
     TFileFunc names;
     std::map<std::string, std::string> firstWriter;
     for (const std::size_t row : rows) {
         if (report.badRows.contains(row))
             continue;
         const std::string& path = sources.Cell(row, colFileName);
-        const std::string output = names.BaseNameOf(path) + extension;
+        const std::string output =
+            names.BaseNameOf(path) + (input.rowExtension ? input.rowExtension(row) : input.outputExtension);
         const auto [first, inserted] = firstWriter.emplace(output, path);
         if (inserted)
             continue;
@@ -94,6 +95,14 @@ void CheckOutputNames(const SourceList& sources, const std::vector<std::size_t>&
         report.problems.push_back(path + ": " + problem + ".");
         report.badRows.emplace(row, problem);
     }
+}
+
+int64_t RowBytes(const SourceList& sources, std::size_t row, const PreflightInput& input) {
+    if (input.rowBytes)
+        return input.rowBytes(row);
+    const std::optional<int64_t> estimate = input.estimate ? input.estimate(row) : std::nullopt;
+    const int64_t ceiling = ProjectedBytes(input.bitrates, RowCutSeconds(sources, row));
+    return std::min(estimate.value_or(ceiling), ceiling);
 }
 
 } // namespace
@@ -121,16 +130,12 @@ PreflightReport CheckBatch(const SourceList& sources, const PreflightInput& inpu
             report.badRows.emplace(row, problem);
         return report;
     }
-    CheckOutputNames(sources, rows, input.outputExtension, report);
+    CheckOutputNames(sources, rows, input, report);
 
     report.estimated = static_cast<bool>(input.estimate);
-    for (const std::size_t row : rows) {
-        if (report.badRows.contains(row))
-            continue;
-        const std::optional<int64_t> estimate = input.estimate ? input.estimate(row) : std::nullopt;
-        const int64_t ceiling = ProjectedBytes(input.bitrates, RowCutSeconds(sources, row));
-        report.projectedBytes += std::min(estimate.value_or(ceiling), ceiling);
-    }
+    for (const std::size_t row : rows)
+        if (!report.badRows.contains(row))
+            report.projectedBytes += RowBytes(sources, row, input);
     const std::optional<int64_t> free = input.freeSpace(NearestExisting(input.outputFolder).string());
     if (free && *free < report.projectedBytes)
         report.problems.push_back("The output folder has " + SizeText(*free) +

@@ -25,6 +25,10 @@ struct PreflightInput {
     // The estimated output size of a row, for types whose size depends on the content; no value
     // while it is not known, and the projection from the bitrates stands in.
     std::function<std::optional<int64_t>(std::size_t row)> estimate;
+    // For an output type that decides them per source (the copy of every stream): each row's
+    // extension and projected size, in place of the one extension and the bitrates' projection.
+    std::function<std::string(std::size_t row)> rowExtension = {};
+    std::function<int64_t(std::size_t row)> rowBytes = {};
 };
 
 // The problems found, one text each, and the rows that must not be started with the reason.

@@ -10,6 +10,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QRadioButton>
 #include <QScreen>
 
 #include "profiles/OptionListCombo.h"
@@ -46,6 +47,12 @@ constexpr int QuickBatchHeight = 20;
 constexpr QRect QuickBatchRect(ColumnLeft[0], FirstRowTop + 4 * RowStep - 2, ColumnRight[1] - ColumnLeft[0],
                                QuickBatchHeight);
 constexpr const char* QuickBatchText = "Start the next file as soon as one is done (quick batch)";
+// The copy type's notice and cut choice take the place of the lists.
+constexpr QRect CopyNoticeRect(ColumnLeft[0], FirstRowTop - 4, ColumnRight[1] - ColumnLeft[0], 2 * RowHeight);
+constexpr int ExactCutTop = FirstRowTop + 2 * RowStep - 8;
+constexpr int KeyFrameCutTop = ExactCutTop + RowHeight;
+constexpr const char* ExactCutText = "exact";
+constexpr const char* KeyFrameCutText = "at key frames (fastest)";
 
 } // namespace
 
@@ -120,6 +127,40 @@ void TfrmOption::BuildAdvancedOptions(QWidget* background) {
     chkQuickBatch->setObjectName("chkQuickBatch");
     chkQuickBatch->setAccessibleName(chkQuickBatch->text());
     chkQuickBatch->setGeometry(QuickBatchRect);
+    BuildCutChoice();
+}
+
+void TfrmOption::BuildCutChoice() {
+    lblCopyNotice = new QLabel(QString::fromLatin1(CopyTypeNotice), grpAdvOptions);
+    lblCopyNotice->setObjectName("lblCopyNotice");
+    lblCopyNotice->setAccessibleName(lblCopyNotice->text());
+    lblCopyNotice->setWordWrap(true);
+    lblCopyNotice->setGeometry(CopyNoticeRect);
+    rbExactCut = CutButton("rbExactCut", ExactCutText, CutMode::Exact, ExactCutTop);
+    rbKeyFrameCut = CutButton("rbKeyFrameCut", KeyFrameCutText, CutMode::KeyFrames, KeyFrameCutTop);
+}
+
+// The two buttons share the group box, so exactly one of them is checked.
+QRadioButton* TfrmOption::CutButton(const char* name, const char* text, CutMode cut, int top) {
+    auto* button = new QRadioButton(QString::fromLatin1(text), grpAdvOptions);
+    button->setObjectName(name);
+    button->setAccessibleName(button->text());
+    button->setGeometry(ColumnLeft[0], top, ColumnRight[1] - ColumnLeft[0], RowHeight);
+    connect(button, &QRadioButton::toggled, this, [this, cut](bool checked) {
+        if (checked)
+            Run([this, cut] { m_logic.SelectCut(cut); });
+    });
+    return button;
+}
+
+void TfrmOption::ShowOutputType() {
+    const bool copy = m_logic.CopiesStreams();
+    for (QWidget* control : m_optionControls)
+        control->setVisible(!copy);
+    lblCopyNotice->setVisible(copy);
+    rbExactCut->setVisible(copy);
+    rbKeyFrameCut->setVisible(copy);
+    (m_logic.Cut() == CutMode::Exact ? rbExactCut : rbKeyFrameCut)->setChecked(true);
 }
 
 QComboBox* TfrmOption::OptionCombo(OptionList& list, const char* name, const char* label,
@@ -132,6 +173,8 @@ QComboBox* TfrmOption::OptionCombo(OptionList& list, const char* name, const cha
     caption->setBuddy(combo);
     new OptionListCombo(list, *combo, m_runCommand);
     column.push_back(caption);
+    m_optionControls.push_back(caption);
+    m_optionControls.push_back(combo);
     return combo;
 }
 
@@ -169,6 +212,7 @@ void TfrmOption::ShowOptions() {
     }
     m_logic.FormShow();
     chkQuickBatch->setChecked(m_choices.QuickBatch());
+    ShowOutputType();
     if (!m_placed) {
         m_placed = true;
         if (const QScreen* screen = QGuiApplication::primaryScreen()) {

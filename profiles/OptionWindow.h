@@ -15,6 +15,7 @@ class QCheckBox;
 class QComboBox;
 class QGroupBox;
 class QLabel;
+class QRadioButton;
 
 // The Options dialog TfrmOption: the eight option lists and the custom-profile box with Add, Save
 // and Delete, over OptionSelection, and the quick-batch choice, which OK keeps in MainChoices. Created at
@@ -33,6 +34,9 @@ public:
     // The Options command: runs the show logic and shows the dialog, centred on the desktop the
     // first time; a dialog already shown is only brought to the front.
     void ShowOptions();
+    // Offers the option lists, or for the output type that copies every stream the cut choice
+    // instead; follows the main window's output type while the dialog is open.
+    void ShowOutputType();
 
     QLabel* lblCustomProfile = nullptr;
     QComboBox* cbbCustomProfile = nullptr;
@@ -49,6 +53,9 @@ public:
     QComboBox* cbbAudioVolumeGain = nullptr;
     QComboBox* cbbAudioChannels = nullptr;
     QCheckBox* chkQuickBatch = nullptr;
+    QLabel* lblCopyNotice = nullptr;
+    QRadioButton* rbExactCut = nullptr;
+    QRadioButton* rbKeyFrameCut = nullptr;
     BitmapButton* btnApply = nullptr;
     BitmapButton* btnCancel = nullptr;
 
@@ -64,6 +71,8 @@ protected:
 private:
     void BuildProfileRow(QWidget* background);
     void BuildAdvancedOptions(QWidget* background);
+    void BuildCutChoice();
+    QRadioButton* CutButton(const char* name, const char* text, CutMode cut, int top);
     QComboBox* OptionCombo(OptionList& list, const char* name, const char* label,
                            std::vector<QLabel*>& column);
     void LayOutColumn(const std::vector<QLabel*>& column, int left, int right);
@@ -75,5 +84,6 @@ private:
     MainChoices& m_choices;
     OptionWindowLogic& m_logic;
     CommandRunner m_runCommand;
+    std::vector<QWidget*> m_optionControls; // the lists and their labels
     bool m_placed = false;
 };

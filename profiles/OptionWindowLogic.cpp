@@ -26,6 +26,12 @@ void OptionWindowLogic::FormShow() {
     if (m_options.cbbCustomProfile.EditText().empty())
         m_options.cbbCustomProfile.Select(m_options.cbbProfile.ItemIndex() - kBuiltInProfileCount);
     RememberPositions();
+    m_cut = m_proc.Choices().Cut();
+}
+
+bool OptionWindowLogic::CopiesStreams() const {
+    const OutputTypeEntry* type = OutputTypeAt(m_options.cbbOutputFiletype.ItemIndex());
+    return type != nullptr && type->style == OptionStyle::StreamCopy;
 }
 
 void OptionWindowLogic::RememberPositions() {
@@ -55,6 +61,7 @@ void OptionWindowLogic::btnDelClick() {
 }
 
 void OptionWindowLogic::btnApplyClick() {
+    m_proc.Choices().SetCut(m_cut);
     m_options.cbbProfile.Clear();
     m_proc.FillProfileList(m_options.cbbProfile);
 }

@@ -8,10 +8,16 @@
 
 class MessageBoxPresenter;
 
+// What the Options dialog says instead of offering lists when the output type copies every stream.
+inline constexpr const char* CopyTypeNotice =
+    "Every stream is copied as it is, so the profiles and the advanced options do not apply to "
+    "\"Same as source, no re-encoding\". Choose how it cuts:";
+
 // The logic of the Options dialog TfrmOption over OptionSelection: the eight option lists, which
 // the user sets by hand, and the custom-profile box with Add, Save and Delete. The Qt window is a
 // view that forwards its events and hides itself after OK and Cancel; closing it with the window's
-// close button only hides it and keeps every position.
+// close button only hides it and keeps every position. For the output type that copies every stream
+// it offers the cut choice instead of the lists; OK keeps the choice in MainChoices.
 class OptionWindowLogic {
 public:
     OptionWindowLogic(TCustomProc& proc, ProfileNamePrompt& prompt, MessageBoxPresenter& boxes);
@@ -30,6 +36,12 @@ public:
     // Cancel: every position remembered when the dialog was shown is selected again.
     void btnCancelClick();
 
+    // True when the selected output type copies every stream: the option lists do nothing then.
+    bool CopiesStreams() const;
+    // The cut choice the dialog shows: the kept one when it was shown, then the user's.
+    CutMode Cut() const { return m_cut; }
+    void SelectCut(CutMode cut) { m_cut = cut; }
+
 private:
     static constexpr std::size_t kRememberedLists = 9; // the eight option lists and the box
 
@@ -43,4 +55,5 @@ private:
     ProfileNamePrompt& m_prompt;
     MessageBoxPresenter& m_boxes;
     std::array<int32_t, kRememberedLists> m_remembered{};
+    CutMode m_cut = CutMode::Exact;
 };

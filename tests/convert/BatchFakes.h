@@ -152,6 +152,8 @@ public:
         command.parameters.CodecOption = codecOption;
         command.parameters.OutputExtension = outputExtension;
         command.parameters.OutputFolder = "/out/";
+        if (amend)
+            amend(path, command);
         return command;
     }
 
@@ -162,6 +164,7 @@ public:
     std::string durationText;
     std::string codecOption = " -vcodec rv20";
     std::string outputExtension = ".rm";
+    std::function<void(const std::string& path, ConvertCommand&)> amend; // what a test adds to a command
 
 private:
     EventLog& m_log;

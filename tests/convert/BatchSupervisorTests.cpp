@@ -4,6 +4,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <map>
@@ -33,6 +34,16 @@ private:
         int64_t RenderDurationMs(const std::string& path) override { return m_probe.RenderDurationMs(path); }
         FakeProbe& m_probe;
     };
+};
+
+// Facts by source path; a path it does not know reads as an unreadable file.
+class TableCopyProbe final : public CopySourceProbe {
+public:
+    CopySourceFacts Probe(const std::string& path) override {
+        const auto known = facts.find(path);
+        return known != facts.end() ? known->second : CopySourceFacts{};
+    }
+    std::map<std::string, CopySourceFacts> facts;
 };
 
 class RecordingDesktop final : public DesktopSession, public BatchSummaryView {
@@ -221,10 +232,15 @@ protected:
     ScriptedProcesses processes{events};
     FakeProbe probe;
     RecordingDesktop desktop{events};
+    TableCopyProbe copyProbe;
+    std::optional<int64_t> freeBytes;
     BatchWorld world{events, processes, clock, {}, {}, [this](BatchWorld& parts) {
-                         return std::make_unique<BatchSupervisor>(
-                             BatchSupervisorServices{parts.proc, parts.sources, parts.progress, parts.boxes,
-                                                     parts.log, probe, desktop, desktop, clock});
+                         BatchSupervisorServices services{parts.proc,  parts.sources, parts.progress,
+                                                          parts.boxes, parts.log,     probe,
+                                                          desktop,     desktop,       clock};
+                         services.copyProbe = &copyProbe;
+                         services.freeSpace = [this](const std::string&) { return freeBytes; };
+                         return std::make_unique<BatchSupervisor>(std::move(services));
                      }};
     const BatchSupervisor& supervisor = dynamic_cast<const BatchSupervisor&>(*world.supervision);
 };
@@ -249,7 +265,7 @@ TEST_F(Convert_BatchSupervisorTests, EveryRowEndsCheckedLoggedSummedUpAndTheDesk
     const auto& rows = supervisor.Results().Rows();
     ASSERT_EQ(rows.size(), 3u);
     EXPECT_EQ(rows[1].source, good);
-    EXPECT_EQ(rows[1].outcome, RowOutcome::Converted);
+    EXPECT_EQ(rows[1].outcome, RowOutcome::Converted) << rows[1].reason;
     EXPECT_EQ(rows[1].output, Output(good));
     EXPECT_EQ(rows[2].outcome, RowOutcome::Failed);
     EXPECT_EQ(rows[2].reason, "Error: b.rm: Invalid argument");
@@ -350,4 +366,61 @@ TEST_F(Convert_BatchSupervisorTests, ARefusedPowerOffKeepsTheProgramRunningWithI
     ASSERT_EQ(world.boxes.Boxes().size(), 1u);
     EXPECT_THAT(world.boxes.Boxes()[0].text, HasSubstr("could not be powered off"));
     EXPECT_THAT(TempDir::ReadFile(world.dir.Path() / "Config/UserSettings.ini"), HasSubstr("SHUTDOWN=1"));
+}
+
+// Copies of every stream: the pre-flight names each source's container and weighs the bytes copied
+// from the real start; an output that begins at an earlier key frame passes the check with its
+// lead, and the summary names every row whose exact cut began at a key frame, whether the
+// transcoder said so (in pieces) or the source's facts did.
+TEST_F(Convert_BatchSupervisorTests, CopiesAreProjectedCheckedWithTheirLeadAndTheirKeyFrameCutsNamed) {
+    TCustomProc::FillListFromCatalogue(world.options.cbbOutputFiletype, CatalogueTable::cstOutputFileTypes);
+    world.options.cbbOutputFiletype.Select(static_cast<int32_t>(OutputTypes().size()) - 1);
+    const std::string mov = "mov,mp4,m4a,3gp,3g2,mj2";
+    const std::vector<int64_t> keys = {0, 5'000, 300'000, 305'000};
+    const std::string film = AddSource("film.mkv", "00:05:32");
+    const std::string phone = AddSource("phone.mov", "00:05:32");
+    const std::string clash = AddSource("phone.m4v", "00:05:32");
+    for (std::size_t row = 0; row < 3; ++row)
+        world.sources.SetCell(row, colStartTime, "00:05:02");
+    copyProbe.facts[film] = {"matroska,webm", keys, false, "interlaced video", 600'000, 60'000'000};
+    copyProbe.facts[phone] = {mov, keys, true, "", 600'000, 60'000'000};
+    copyProbe.facts[clash] = copyProbe.facts[phone];
+    freeBytes = 1'000'000;
+    world.boxes.QueueAnswer(IdYes);
+
+    world.commands.amend = [&](const std::string& path, ConvertCommand& command) {
+        command.DurationText = "30";
+        if (path == film) {
+            command.LeadMs = 2'000;
+            command.CutNotice = "cut at the key frame at 00:05:00.000 (interlaced video)";
+        }
+    };
+    WriteOutput(film, 32'000);
+    WriteOutput(phone, 30'000);
+    processes.AddScript({{"banner", "frame=  1 q=0.0 size=  1kB time=00:00:31.00 bitrate= 1.0kbits/s\r"}});
+    processes.AddScript({{"banner\nWarning: exact cut not poss",
+                          "ible (no libx264 encoder); the cut starts at the key frame at 00:05:00.000\n"}});
+    world.driver.ConvertBatch();
+
+    ASSERT_EQ(world.boxes.Boxes().size(), 1u);
+    EXPECT_EQ(world.boxes.Boxes()[0].text,
+              "Some files cannot be converted:\n\n- " + clash +
+                  ": writes the same output name (phone.mp4) as " + phone +
+                  ".\n- The output folder has 976.56 KB free, the output needs about 5.91 MB.\n\n"
+                  "The other 2 files will write about 5.91 MB.\nConvert them?")
+        << "32 s of the Matroska file, 30 s of the exact cut";
+    const auto& rows = supervisor.Results().Rows();
+    ASSERT_EQ(rows.size(), 3u);
+    EXPECT_EQ(rows[1].outcome, RowOutcome::Converted) << rows[1].reason;
+    EXPECT_EQ(rows[2].outcome, RowOutcome::Converted);
+    EXPECT_TRUE(std::ranges::any_of(world.stateHistory, [](const ConvertingState& state) {
+        return state.ProgressBar1.maximum == 32 && state.ProgressBar1.position == 31;
+    })) << "the Matroska file's bar runs over its lead too";
+    ASSERT_EQ(desktop.summaries.size(), 1u);
+    EXPECT_EQ(desktop.summaries[0].note,
+              "film.mkv: cut at the key frame at 00:05:00.000 (interlaced video)\n"
+              "phone.mov: cut at the key frame at 00:05:00.000 (no libx264 encoder)");
+    EXPECT_EQ(ProjectionText(world.options, world.sources, 0, nullptr, {&copyProbe, CutMode::KeyFrames}),
+              "Projected output: about 3.05 MB");
+    EXPECT_EQ(ProjectionText(world.options, world.sources, 0), "Projected output: not known yet");
 }

@@ -126,3 +126,36 @@ TEST_F(Profiles_OptionWindowLogicTests, CancelPutsBackThePositionsOfTheMomentThe
     EXPECT_EQ(m_options.cbbCustomProfile.ItemIndex(), -1);
     EXPECT_EQ(m_options.cbbCustomProfile.EditText(), "Mine");
 }
+
+// The copy type offers the cut choice instead of the lists: OK keeps the choice, Cancel and a
+// close leave the kept one. A profile saved meanwhile is stored as every other one.
+TEST_F(Profiles_OptionWindowLogicTests, CopyTypeOffersTheCutChoiceWhichOnlyOkKeeps) {
+    const int32_t copyType = static_cast<int32_t>(OutputTypes().size()) - 1;
+    ASSERT_EQ(OutputTypeAt(copyType)->style, OptionStyle::StreamCopy);
+    EXPECT_FALSE(m_logic.CopiesStreams());
+    m_options.cbbOutputFiletype.SelectByUser(copyType);
+    m_proc.ApplySelectedProfile();
+    EXPECT_TRUE(m_logic.CopiesStreams());
+
+    struct Case {
+        CutMode kept, chosen;
+        void (OptionWindowLogic::*button)();
+        CutMode after;
+    };
+    const Case cases[] = {
+        {CutMode::Exact, CutMode::KeyFrames, &OptionWindowLogic::btnApplyClick, CutMode::KeyFrames},
+        {CutMode::KeyFrames, CutMode::Exact, &OptionWindowLogic::btnApplyClick, CutMode::Exact},
+        {CutMode::Exact, CutMode::KeyFrames, &OptionWindowLogic::btnCancelClick, CutMode::Exact},
+        {CutMode::KeyFrames, CutMode::KeyFrames, &OptionWindowLogic::btnCancelClick, CutMode::KeyFrames},
+    };
+    for (const Case& c : cases) {
+        m_choices.SetCut(c.kept);
+        m_logic.FormShow();
+        EXPECT_EQ(m_logic.Cut(), c.kept);
+        m_logic.SelectCut(c.chosen);
+        (m_logic.*c.button)();
+        EXPECT_EQ(m_choices.Cut(), c.after);
+    }
+    Add("Copy");
+    EXPECT_EQ(ReadConfig("UserProfileInfo.ini"), "\r\n[Copy]\r\nCopy=1|1|2|5|1|2\r\n");
+}
