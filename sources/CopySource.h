@@ -15,6 +15,7 @@ struct CopySourceFacts {
     std::vector<int64_t> keyFramesMs; // the video's key frames, ascending, in ms from the source's start
     bool exactCutPossible = false;    // the transcoder can re-encode the pictures before the first key frame
     std::string exactCutRefusal;      // why not, in words ("interlaced video"); empty when possible
+    bool audioOnly = false;           // no video: the cut starts at the audio packet at the chosen time
     int64_t durationMs = 0;
     int64_t bytes = 0; // the source file's size
 };
@@ -27,9 +28,10 @@ public:
 };
 
 // Where a cut without re-encoding really starts: at the chosen time for an exact cut the source
-// allows, else at the last key frame at or before it (the source's start when there is none).
+// allows or for a source without video, else at the last key frame at or before it (the source's
+// start when there is none).
 inline int64_t CopyCutStartMs(const CopySourceFacts& facts, int64_t startMs, CutMode mode) {
-    if (mode == CutMode::Exact && facts.exactCutPossible)
+    if (facts.audioOnly || (mode == CutMode::Exact && facts.exactCutPossible))
         return startMs;
     const auto after = std::upper_bound(facts.keyFramesMs.begin(), facts.keyFramesMs.end(), startMs);
     return after == facts.keyFramesMs.begin() ? 0 : *std::prev(after);
