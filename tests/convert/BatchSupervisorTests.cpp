@@ -382,8 +382,8 @@ TEST_F(Convert_BatchSupervisorTests, CopiesAreProjectedCheckedWithTheirLeadAndTh
     const std::string clash = AddSource("phone.m4v", "00:05:32");
     for (std::size_t row = 0; row < 3; ++row)
         world.sources.SetCell(row, colStartTime, "00:05:02");
-    copyProbe.facts[film] = {"matroska,webm", keys, false, "interlaced video", 600'000, 60'000'000};
-    copyProbe.facts[phone] = {mov, keys, true, "", 600'000, 60'000'000};
+    copyProbe.facts[film] = {"matroska,webm", keys, false, "interlaced video", false, 600'000, 60'000'000};
+    copyProbe.facts[phone] = {mov, keys, true, "", false, 600'000, 60'000'000};
     copyProbe.facts[clash] = copyProbe.facts[phone];
     freeBytes = 1'000'000;
     world.boxes.QueueAnswer(IdYes);

@@ -371,11 +371,11 @@ TEST_F(Convert_CommonLibTests, CopyTypeFollowsTheSourceContainerAndTheCutMode) {
     const std::string mkv = "matroska,webm";
     const std::vector<int64_t> keys = {0, 5000, 300000, 305000};
     TableCopyProbe probe;
-    probe.facts["/c/phone.MOV"] = {mov, keys, true, "", 600000, 1000};
-    probe.facts["/c/show.WebM"] = {mkv, keys, false, "VP9 video", 600000, 1000};
-    probe.facts["/c/film.mkv"] = {mkv, keys, false, "interlaced video", 600000, 1000};
-    probe.facts["/c/air.ts"] = {"mpegts", keys, false, "", 600000, 1000};
-    probe.facts["/c/old.rm"] = {"rm", keys, false, "RealVideo 2 video", 600000, 1000};
+    probe.facts["/c/phone.MOV"] = {mov, keys, true, "", false, 600000, 1000};
+    probe.facts["/c/show.WebM"] = {mkv, keys, false, "VP9 video", false, 600000, 1000};
+    probe.facts["/c/film.mkv"] = {mkv, keys, false, "interlaced video", false, 600000, 1000};
+    probe.facts["/c/air.ts"] = {"mpegts", keys, false, "", false, 600000, 1000};
+    probe.facts["/c/old.rm"] = {"rm", keys, false, "RealVideo 2 video", false, 600000, 1000};
     lib.SetCopySourceProbe(&probe);
     Fill(options.cbbOutputFiletype, CatalogueTable::cstOutputFileTypes, "Same as source, no re-encoding");
     struct Case {
