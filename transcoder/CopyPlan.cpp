@@ -10,6 +10,8 @@
 
 namespace {
 
+constexpr int64_t kUnindexedSeekMarginSeconds = 3;
+
 // MPEG-TS names no codec list of its own: what its muxer writes.
 constexpr std::array kTransportStreamCodecs{
     AV_CODEC_ID_H264,  AV_CODEC_ID_HEVC,     AV_CODEC_ID_MPEG1VIDEO,   AV_CODEC_ID_MPEG2VIDEO,
@@ -61,6 +63,7 @@ void PlanVideoCut(InputFile& input, const TranscodeOptions& options, const CutTi
     const std::optional<std::string> obstacle = exact ? ExactCutObstacle(video) : std::nullopt;
     const std::optional<VideoCodec> codec = SpliceCodecOf(*video.codecpar);
     const CutPoints points = ScanCut(input, {video, start, end, exact && !obstacle ? codec : std::nullopt});
+    plan.videoFrom = points.key;
     if (!exact || points.key == start || obstacle) {
         plan.zero = {points.key, base};
         const int64_t inputStart =
@@ -127,6 +130,10 @@ CopyPlan PlanCopy(InputFile& input, const TranscodeOptions& options, const AVOut
     if (videoCopied)
         PlanVideoCut(input, options, times, plan, warnings);
     const AVStream& leading = videoCopied ? *video : *plan.streams.front();
-    input.SeekBefore(leading, plan.zero.In(leading.time_base));
+    int64_t seekTo = videoCopied ? plan.videoFrom : plan.zero.In(leading.time_base);
+    // Without an index the seek lands near the time, maybe after the key frame: start earlier.
+    if (input.Context().iformat->flags & AVFMT_TS_DISCONT)
+        seekTo -= av_rescale_q(kUnindexedSeekMarginSeconds, AVRational{1, 1}, leading.time_base);
+    input.SeekBefore(leading, seekTo);
     return plan;
 }

@@ -24,6 +24,8 @@ struct Instant {
 struct CopyPlan {
     std::vector<AVStream*> streams;
     Instant zero;
+    // The main video's first packet: its key frame at or before the start (video time base).
+    int64_t videoFrom = INT64_MIN;
     bool trimStart = false;     // packets before time zero are left out
     std::optional<Instant> end; // packets from here on are left out
     std::unique_ptr<HeadEncoder> head;

@@ -126,6 +126,13 @@ void StreamCopy::Take(AVPacket& packet) {
 }
 
 void StreamCopy::TakeVideo(Copied& stream, AVPacket& packet) {
+    // The video starts at its key frame: what a seek read before it is no use.
+    if (!m_videoStarted) {
+        const int64_t first = PresentationTime(packet);
+        if (!(packet.flags & AV_PKT_FLAG_KEY) || first == AV_NOPTS_VALUE || first < m_plan.videoFrom)
+            return;
+        m_videoStarted = true;
+    }
     HeadEncoder* head = m_plan.head.get();
     if (head && !head->Complete()) {
         head->Feed(packet, [&](AVPacket& encoded) { Write(stream, encoded); });

@@ -48,4 +48,5 @@ private:
     std::deque<AVPacketPtr> m_afterHead;
     bool m_headDone = true;
     bool m_junctionPrepared = false;
+    bool m_videoStarted = false;
 };
