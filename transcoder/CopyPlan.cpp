@@ -11,6 +11,9 @@
 namespace {
 
 constexpr int64_t kUnindexedSeekMarginSeconds = 3;
+// The H.264 parameter set numbers of the re-encoded pictures (the copied stream's are 0).
+constexpr int kHeadSetId = 1;
+constexpr int kTailSetId = 2;
 
 // MPEG-TS names no codec list of its own: what its muxer writes.
 constexpr std::array kTransportStreamCodecs{
@@ -64,6 +67,8 @@ void PlanVideoCut(InputFile& input, const TranscodeOptions& options, const CutTi
     const std::optional<VideoCodec> codec = SpliceCodecOf(*video.codecpar);
     const CutPoints points = ScanCut(input, {video, start, end, exact && !obstacle ? codec : std::nullopt});
     plan.videoFrom = points.key;
+    if (exact && !obstacle && times.end)
+        plan.tail = std::make_unique<HeadEncoder>(video, *codec, kTailSetId);
     if (!exact || points.key == start || obstacle) {
         plan.zero = {points.key, base};
         const int64_t inputStart =
@@ -75,8 +80,8 @@ void PlanVideoCut(InputFile& input, const TranscodeOptions& options, const CutTi
         return;
     }
     plan.zero = {start, base};
-    plan.head = std::make_unique<HeadEncoder>(video, *codec, start, points.junction.value_or(end),
-                                              points.junction ? points.junctionDelay : 0);
+    plan.head = std::make_unique<HeadEncoder>(video, *codec, kHeadSetId);
+    plan.head->SetSpan(start, points.junction.value_or(end), points.junction ? points.junctionDelay : 0);
 }
 
 } // namespace

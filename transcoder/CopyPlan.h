@@ -29,6 +29,8 @@ struct CopyPlan {
     bool trimStart = false;     // packets before time zero are left out
     std::optional<Instant> end; // packets from here on are left out
     std::unique_ptr<HeadEncoder> head;
+    // An exact cut's end: re-encodes the last pictures when they refer to pictures after the end.
+    std::unique_ptr<HeadEncoder> tail;
 };
 
 // The container holds the stream's codec as it is (a cover picture or a data stream never).

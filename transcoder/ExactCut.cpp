@@ -18,7 +18,7 @@ constexpr const char* kH264Preset = "veryfast";
 constexpr const char* kH265Preset = "ultrafast";
 constexpr const char* kHeadQuality = "16";
 // The copied stream's own sets keep number 0; the head's take this one.
-constexpr const char* kH264Settings = "sps-id=1:scenecut=0:open-gop=0";
+constexpr const char* kH264Settings = ":scenecut=0:open-gop=0";
 constexpr const char* kH265Settings = "log-level=error:scenecut=0:open-gop=0:repeat-headers=1";
 // One key frame, at the head's first picture.
 constexpr int kHeadKeyInterval = 100000;
@@ -86,7 +86,7 @@ void MatchPicture(AVCodecContext& encoder, const AVStream& video) {
     encoder.thread_count = 0;
 }
 
-AVCodecContextPtr OpenEncoder(const AVStream& video, VideoCodec codec) {
+AVCodecContextPtr OpenEncoder(const AVStream& video, VideoCodec codec, int parameterSetId) {
     const AVCodec* encoderCodec = avcodec_find_encoder_by_name(EncoderName(codec));
     AVCodecContextPtr encoder(encoderCodec ? avcodec_alloc_context3(encoderCodec) : nullptr);
     if (!encoder)
@@ -100,7 +100,7 @@ AVCodecContextPtr OpenEncoder(const AVStream& video, VideoCodec codec) {
         encoder->level = source.level;
         SetOption(*encoder, "preset", kH264Preset);
         SetOption(*encoder, "profile", H264ProfileOption(source.profile));
-        SetOption(*encoder, "x264-params", kH264Settings);
+        SetOption(*encoder, "x264-params", "sps-id=" + std::to_string(parameterSetId) + kH264Settings);
     } else {
         SetOption(*encoder, "preset", kH265Preset);
         SetOption(*encoder, "profile", "main");
@@ -178,11 +178,10 @@ std::optional<std::string> ExactCutObstacle(const AVStream& video) {
     return std::nullopt;
 }
 
-HeadEncoder::HeadEncoder(const AVStream& video, VideoCodec codec, int64_t from, int64_t to,
-                         int64_t reorderDelay)
-    : m_video(video), m_codec(codec), m_from(from), m_to(to), m_reorderDelay(reorderDelay),
-      m_lengthSize(StreamLengthSize(video, codec)), m_decoder(OpenDecoder(video)),
-      m_encoder(OpenEncoder(video, codec)), m_frame(av_frame_alloc()), m_packet(av_packet_alloc()) {
+HeadEncoder::HeadEncoder(const AVStream& video, VideoCodec codec, int parameterSetId)
+    : m_video(video), m_codec(codec), m_lengthSize(StreamLengthSize(video, codec)),
+      m_decoder(OpenDecoder(video)), m_encoder(OpenEncoder(video, codec, parameterSetId)),
+      m_frame(av_frame_alloc()), m_packet(av_packet_alloc()) {
     if (!m_frame || !m_packet)
         throw TranscodeError("Out of memory");
     if (codec == VideoCodec::H264) {
@@ -191,14 +190,25 @@ HeadEncoder::HeadEncoder(const AVStream& video, VideoCodec codec, int64_t from, 
     }
 }
 
-Bytes HeadEncoder::OutputExtradata() const {
-    const Bytes source = Extradata(*m_video.codecpar);
-    if (m_codec != VideoCodec::H264 || !m_lengthSize)
+void HeadEncoder::SetSpan(int64_t from, int64_t to, int64_t reorderDelay) {
+    m_from = from;
+    m_to = to;
+    m_reorderDelay = reorderDelay;
+}
+
+std::vector<Bytes> HeadEncoder::RecordSets() const {
+    return m_lengthSize ? m_headSets : std::vector<Bytes>{};
+}
+
+Bytes JoinedExtradata(const AVStream& video, const std::vector<Bytes>& addedSets) {
+    const Bytes source = Extradata(*video.codecpar);
+    if (addedSets.empty())
         return source;
     try {
-        return AddToAvcRecord(source, m_headSets);
+        return AddToAvcRecord(source, addedSets);
     } catch (const std::invalid_argument& error) {
-        throw TranscodeError(std::string("Cannot join the exact cut's head: ") + error.what());
+        throw TranscodeError(std::string("Cannot join the re-encoded pictures to the copied ones: ") +
+                             error.what());
     }
 }
 

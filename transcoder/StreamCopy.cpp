@@ -56,12 +56,20 @@ StreamCopy::StreamCopy(CopyPlan plan, const PathSinks& sinks)
     for (Copied& stream : m_streams)
         if (stream.input == m_sinks.input.VideoStream())
             m_video = &stream;
-    if (m_plan.head && m_video) {
-        SetExtradata(*m_video->output->codecpar, m_plan.head->OutputExtradata());
-        // The head's parameter sets travel with its pictures: the sample entry that allows them.
-        if (m_video->input->codecpar->codec_id == AV_CODEC_ID_HEVC && IsMp4Family(m_sinks.output.Format()))
-            m_sinks.output.SetCodecTag(*m_video->output, "hev1");
-    }
+    if (m_video && (m_plan.head || m_plan.tail))
+        PrepareVideoOutput(*m_video);
+}
+
+void StreamCopy::PrepareVideoOutput(Copied& video) {
+    std::vector<Bytes> added;
+    for (const HeadEncoder* part : {m_plan.head.get(), m_plan.tail.get()})
+        if (part)
+            for (Bytes& set : part->RecordSets())
+                added.push_back(std::move(set));
+    SetExtradata(*video.output->codecpar, JoinedExtradata(*video.input, added));
+    // The re-encoded pictures' parameter sets travel with them: the sample entry that allows them.
+    if (video.input->codecpar->codec_id == AV_CODEC_ID_HEVC && IsMp4Family(m_sinks.output.Format()))
+        m_sinks.output.SetCodecTag(*video.output, "hev1");
 }
 
 void StreamCopy::AddStream(AVStream* input) {
@@ -98,6 +106,8 @@ std::string StreamCopy::Run() {
         }
         if (!m_headDone)
             FinishHead();
+        if (m_video)
+            FinishVideoEnd(*m_video);
         return "";
     } catch (const TranscodeError& error) {
         return error.what();
@@ -133,6 +143,7 @@ void StreamCopy::TakeVideo(Copied& stream, AVPacket& packet) {
             return;
         m_videoStarted = true;
     }
+    RememberGroup(packet);
     HeadEncoder* head = m_plan.head.get();
     if (head && !head->Complete()) {
         head->Feed(packet, [&](AVPacket& encoded) { Write(stream, encoded); });
@@ -146,18 +157,47 @@ void StreamCopy::TakeVideo(Copied& stream, AVPacket& packet) {
     const int64_t decoded = packet.dts != AV_NOPTS_VALUE ? packet.dts : when;
     if (decoded >= stream.end) {
         stream.ended = true;
-        stream.heldBack.clear();
         return;
     }
-    if (when >= stream.end) {
+    if (when >= stream.end || !stream.heldBack.empty()) {
+        // Pictures past the end, and the pictures before it that refer to them: see FinishVideoEnd.
+        if (when < stream.end)
+            m_tailFrom = std::min(m_tailFrom, when);
         stream.heldBack.push_back(Clone(packet));
         return;
     }
-    // A picture before the end that comes after pictures past it refers to them: they stay.
-    for (AVPacketPtr& held : stream.heldBack)
-        QueueOrWrite(stream, *held);
-    stream.heldBack.clear();
     QueueOrWrite(stream, packet);
+}
+
+void StreamCopy::RememberGroup(const AVPacket& packet) {
+    if (!m_plan.tail)
+        return;
+    if (packet.flags & AV_PKT_FLAG_KEY)
+        m_group.clear();
+    m_group.push_back(Clone(packet));
+}
+
+void StreamCopy::FinishVideoEnd(Copied& stream) {
+    const bool referred = m_tailFrom != INT64_MAX;
+    if (referred && m_plan.tail && m_tailFrom > m_lastVideoPts && !m_group.empty()) {
+        // The pictures from the first one that refers past the end are encoded again, from the
+        // group's key frame on, so the output ends at the end.
+        HeadEncoder& tail = *m_plan.tail;
+        tail.SetSpan(m_tailFrom, stream.end, std::max<int64_t>(m_tailFrom - m_lastVideoDts - 1, 0));
+        const auto write = [&](AVPacket& encoded) { Write(stream, encoded); };
+        for (const AVPacketPtr& packet : m_group)
+            tail.Feed(*packet, write);
+        tail.Finish(write);
+    } else if (referred) {
+        // The pictures past the end that pictures before it refer to stay, so they decode; those
+        // after the last picture before the end do not.
+        while (PresentationTime(*stream.heldBack.back()) >= stream.end)
+            stream.heldBack.pop_back();
+        for (AVPacketPtr& held : stream.heldBack)
+            QueueOrWrite(stream, *held);
+    }
+    stream.heldBack.clear();
+    m_group.clear();
 }
 
 void StreamCopy::QueueOrWrite(Copied& stream, AVPacket& packet) {
@@ -203,6 +243,10 @@ void StreamCopy::TakeOther(Copied& stream, AVPacket& packet) {
 }
 
 void StreamCopy::Write(Copied& stream, AVPacket& packet) {
+    if (&stream == m_video) {
+        m_lastVideoPts = std::max(m_lastVideoPts, packet.pts);
+        m_lastVideoDts = packet.dts;
+    }
     if (packet.pts != AV_NOPTS_VALUE)
         packet.pts -= stream.zero;
     if (packet.dts != AV_NOPTS_VALUE)

@@ -37,6 +37,9 @@ private:
     void TakeOther(Copied& stream, AVPacket& packet);
     void QueueOrWrite(Copied& stream, AVPacket& packet);
     void FinishHead();
+    void PrepareVideoOutput(Copied& video);
+    void RememberGroup(const AVPacket& packet);
+    void FinishVideoEnd(Copied& stream);
     void Write(Copied& stream, AVPacket& packet);
     bool AllEnded() const;
 
@@ -49,4 +52,10 @@ private:
     bool m_headDone = true;
     bool m_junctionPrepared = false;
     bool m_videoStarted = false;
+    // The main video's packets since its latest key frame (for the tail), the first picture before
+    // the end that refers past it, and the last picture written (output times).
+    std::deque<AVPacketPtr> m_group;
+    int64_t m_tailFrom = INT64_MAX;
+    int64_t m_lastVideoPts = INT64_MIN;
+    int64_t m_lastVideoDts = INT64_MIN;
 };
