@@ -95,6 +95,18 @@ int64_t InputFile::SeekToStart(std::optional<int64_t> startMicroseconds) {
     return zero;
 }
 
+void InputFile::SeekBefore(const AVStream& stream, std::optional<int64_t> timestamp) {
+    int sought = -1;
+    if (timestamp)
+        sought = avformat_seek_file(m_context.get(), stream.index, INT64_MIN, *timestamp, *timestamp, 0);
+    if (sought < 0) {
+        const int64_t begin = m_context->start_time == AV_NOPTS_VALUE ? 0 : m_context->start_time;
+        sought = avformat_seek_file(m_context.get(), -1, INT64_MIN, begin, begin, 0);
+    }
+    if (sought < 0)
+        WriteConsoleLine("Cannot seek in the input; reading it from where it stands");
+}
+
 int InputFile::Read(AVPacket* packet) {
     for (int retries = 0; retries <= kMaxConsecutiveReadRetries; ++retries) {
         if (m_watch.Stalled())

@@ -27,6 +27,10 @@ public:
     // Moves to the key frame at or before the start; returns the input time (microseconds) that
     // becomes the output's time zero.
     int64_t SeekToStart(std::optional<int64_t> startMicroseconds);
+    // Moves to the key frame of the stream at or before the timestamp (in the stream's time base), or
+    // to the beginning of the file when there is none. A file that cannot seek is read from where it
+    // stands, and says so.
+    void SeekBefore(const AVStream& stream, std::optional<int64_t> timestamp);
     // The next packet (0) or the end of what can be read (AVERROR_EOF). Throws TranscodeError when
     // the input has stalled.
     int Read(AVPacket* packet);

@@ -184,6 +184,33 @@ void AddModernOptions(std::map<std::string, Setter>& withValue, TranscodeOptions
     });
 }
 
+// Stream copy: -c for every kind of stream, -map 0 for every stream, and how a copy is cut.
+void AddCopyOptions(std::map<std::string, Setter>& withValue, TranscodeOptions& options) {
+    withValue.insert({
+        {"-c",
+         [&](auto&, auto& v) {
+             options.videoCodec = v;
+             options.audioCodec = v;
+             options.subtitleCodec = v;
+         }},
+        {"-c:s", [&](auto&, auto& v) { options.subtitleCodec = v; }},
+        {"-scodec", [&](auto&, auto& v) { options.subtitleCodec = v; }},
+        {"-map",
+         [&](auto& o, auto& v) {
+             // The one input's streams, all of them: the only map the converter writes.
+             if (v != "0")
+                 InvalidValue(o, v);
+             options.mapAll = true;
+         }},
+        {"-cut",
+         [&](auto& o, auto& v) {
+             if (v != "exact" && v != "keyframe")
+                 InvalidValue(o, v);
+             options.cutMode = v == "exact" ? CutMode::Exact : CutMode::Keyframe;
+         }},
+    });
+}
+
 } // namespace
 
 TranscodeOptions ParseOptions(const std::vector<std::string>& arguments) {
@@ -214,6 +241,7 @@ TranscodeOptions ParseOptions(const std::vector<std::string>& arguments) {
          }},
     };
     AddModernOptions(withValue, options);
+    AddCopyOptions(withValue, options);
     const std::map<std::string, bool*> flags{
         {"-y", &options.overwrite}, {"-vn", &options.noVideo}, {"-an", &options.noAudio}};
 

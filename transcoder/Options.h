@@ -14,6 +14,10 @@ public:
     using std::runtime_error::runtime_error;
 };
 
+// How a stream copy cuts at START: from the key frame at or before it, or exactly at it (the pictures
+// up to the next key frame re-encoded).
+enum class CutMode { Keyframe, Exact };
+
 struct FrameSize {
     int width = 0;
     int height = 0;
@@ -54,6 +58,11 @@ struct TranscodeOptions {
     std::string movFlags;                   // -movflags for the MP4/M4A muxer ("+faststart")
     std::optional<std::string> videoTag;    // -tag:v: the four-letter code stored for the video
     std::optional<int> cpuUsed;             // -cpu-used: libvpx's speed (0 slowest .. 8 fastest)
+
+    // Stream copy (see "Copy and cut" in transcoder/README.md).
+    bool mapAll = false;                      // -map 0: every video, audio and subtitle stream
+    std::optional<std::string> subtitleCodec; // -c:s, -scodec ("copy")
+    CutMode cutMode = CutMode::Keyframe;      // -cut keyframe|exact
 };
 
 // Reads the arguments after the program name. Throws OptionError with a one-line message.

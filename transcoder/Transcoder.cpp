@@ -4,10 +4,12 @@
 #include <vector>
 
 #include "transcoder/Console.h"
+#include "transcoder/CopyPlan.h"
 #include "transcoder/EncoderSetup.h"
 #include "transcoder/InputFile.h"
 #include "transcoder/OutputFile.h"
 #include "transcoder/StatusReport.h"
+#include "transcoder/StreamCopy.h"
 #include "transcoder/StreamPath.h"
 #include "transcoder/StreamPlan.h"
 #include "transcoder/TargetPreset.h"
@@ -97,10 +99,42 @@ int Finish(OutputFile& output, StatusReport& status, std::string failure, const 
     return 0;
 }
 
+// -map 0 copies every stream; decoding any of them is not what it asks for.
+void RequireStreamCopy(const TranscodeOptions& options) {
+    for (const auto* codec : {&options.videoCodec, &options.audioCodec, &options.subtitleCodec})
+        if (!IsCopy(*codec))
+            throw OptionError("-map 0 copies the streams: it goes with -c copy");
+    if (options.noVideo || options.noAudio || options.target || options.videoFilter)
+        throw OptionError("-map 0 copies every stream as it is: -vn, -an, -target and -vf do not apply");
+}
+
+// Every stream copied (-map 0 -c copy), cut at a key frame or exactly; see "Copy and cut" in
+// transcoder/README.md.
+int RunStreamCopy(const TranscodeOptions& options, const std::string& scriptPath) {
+    RequireStreamCopy(options);
+    InputFile input(options.input);
+    const AVOutputFormat& format = ChooseOutputFormat(options);
+    Warnings warnings;
+    CopyPlan plan = PlanCopy(input, options, format, warnings);
+    OutputFile output(options.output, format, ProtectedPaths(options, scriptPath), options.overwrite);
+    bool hasVideo = false;
+    for (const AVStream* stream : plan.streams)
+        hasVideo = hasVideo || stream->codecpar->codec_type == AVMEDIA_TYPE_VIDEO;
+    StatusReport status(output, hasVideo);
+    StreamCopy copy(std::move(plan), PathSinks{input, output, status});
+    output.CarryMetadata(input.Context(), nullptr);
+    output.Open(std::nullopt, options.movFlags);
+    status.PrintHeader(input, std::nullopt, warnings);
+    const std::string failure = copy.Run();
+    return Finish(output, status, failure, options.output);
+}
+
 } // namespace
 
 int RunTranscode(const TranscodeOptions& asked, std::optional<Rational> scriptFrameRate,
                  const std::string& scriptPath) {
+    if (asked.mapAll)
+        return RunStreamCopy(asked, scriptPath);
     InputFile input(asked.input);
     TranscodeOptions options = asked;
     const std::optional<TargetPreset> target = ApplyTargetPreset(options, scriptFrameRate, input);

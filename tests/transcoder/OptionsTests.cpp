@@ -106,6 +106,22 @@ TEST(Transcoder_OptionsTests, ModernOutputOptionsInFfmpegSpelling) {
             << option << " " << value;
 }
 
+TEST(Transcoder_OptionsTests, StreamCopyLineAsTheConverterWritesIt) {
+    const auto exact = Parse({"-y", "-i", "in.mp4", "-map", "0", "-c", "copy", "-cut", "exact", "-ss",
+                              "00:05:02", "-t", "30", "out.mp4"});
+    EXPECT_TRUE(exact.mapAll);
+    EXPECT_EQ(exact.videoCodec, "copy");
+    EXPECT_EQ(exact.audioCodec, "copy");
+    EXPECT_EQ(exact.subtitleCodec, "copy");
+    EXPECT_EQ(exact.cutMode, CutMode::Exact);
+    EXPECT_EQ(Parse({"-i", "a.ts", "-cut", "keyframe", "b.ts"}).cutMode, CutMode::Keyframe);
+    EXPECT_EQ(Parse({"-i", "a.ts", "b.ts"}).cutMode, CutMode::Keyframe);
+    EXPECT_EQ(Parse({"-i", "a.mkv", "-scodec", "copy", "b.mkv"}).subtitleCodec, "copy");
+    for (const auto& [option, value] :
+         {std::pair{"-map", "0:v"}, std::pair{"-map", "1"}, std::pair{"-cut", "smart"}})
+        EXPECT_THROW(Parse({"-i", "a.mp4", option, value, "b.mp4"}), OptionError) << option << " " << value;
+}
+
 TEST(Transcoder_OptionsTests, MistakesAreReportedByName) {
     auto messageOf = [](std::vector<std::string> arguments) {
         try {
