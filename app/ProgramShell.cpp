@@ -20,13 +20,16 @@
 #include "convert/ConvertingWindow.h"
 #include "convert/OutputPublisher.h"
 #include "convert/TranscoderNames.h"
+#include "profiles/Catalogue.h"
 #include "profiles/OptionWindow.h"
 #include "profiles/OptionWindowLogic.h"
 #include "profiles/QtProfileNamePrompt.h"
 #include "settings/MainWindowPlacement.h"
 #include "sources/CodeErrorForm.h"
 #include "sources/CodecDownload.h"
+#include "sources/CopyCutBinding.h"
 #include "sources/PreviewPanel.h"
+#include "sources/QtCopySourceCache.h"
 #include "sources/QtDurationMeasurer.h"
 #include "sources/SourceGridView.h"
 #include "sources/SourceListBinding.h"
@@ -93,6 +96,7 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
     m_sourceController.SetWarning(
         [this](const std::string& message) { ShowMessageKind(m_boxes, message, MessageKind::Warning); });
     BindPreview();
+    BindCopyCut();
     m_appFunc.SetFailureReporter(
         [this](const std::string& text) { ShowMessageKind(m_boxes, text, MessageKind::Warning); });
 
@@ -131,6 +135,8 @@ void ProgramShell::WireProfileLists() {
     m_options.cbbOutputFiletype.SetChangeHandler([this] {
         m_customProc.ApplySelectedProfile();
         RequestSizeEstimates();
+        if (m_copyCutBinding)
+            m_copyCutBinding->ChoiceChanged();
         ShowOutputType();
     });
     m_options.cbbProfile.SetChangeHandler([this] {
@@ -207,7 +213,34 @@ void ProgramShell::BindPreview() {
                                    });
 }
 
+// The grid, the trim bar and the preview show the key frames while the output type copies the
+// streams; each added file's are read while its duration is measured.
+void ProgramShell::BindCopyCut() {
+    m_copyFacts = std::make_unique<QtCopySourceCache>(m_copyProbe, m_pump);
+    m_copyCut = std::make_unique<CopyCutGuide>(*m_copyFacts, m_choices, [this] {
+        const OutputTypeEntry* type = OutputTypeAt(m_options.cbbOutputFiletype.ItemIndex());
+        return type != nullptr && type->style == OptionStyle::StreamCopy;
+    });
+    m_copyPrefetcher = std::make_unique<CopyFactsPrefetcher>(*m_measurer, *m_copyCut);
+    m_sourceController.SetMeasurer(m_copyPrefetcher.get());
+    auto* model = qobject_cast<SourceListModel*>(m_mainForm->dxTreeSourceFileInfo->model());
+    if (model != nullptr)
+        m_copyCutBinding =
+            std::make_unique<TCopyCutBinding>(*m_copyFacts, *m_copyCut, m_sources, *model, m_trimBarLogic);
+    m_trimBarLogic.SetCopyCutGuide(m_copyCut.get());
+    m_previewPanel->SetCopyCutGuide(m_copyCut.get());
+    m_choices.SetCutObserver([this] {
+        if (m_copyCutBinding)
+            m_copyCutBinding->ChoiceChanged();
+    });
+}
+
+CopySourceCache& ProgramShell::CopyFacts() {
+    return *m_copyFacts;
+}
+
 ProgramShell::~ProgramShell() {
+    m_choices.SetCutObserver(nullptr);
     m_options.cbbOutputFiletype.SetChangeHandler(nullptr);
     m_options.cbbProfile.SetChangeHandler(nullptr);
 }

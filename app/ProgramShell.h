@@ -19,6 +19,8 @@
 #include "profiles/CustomProc.h"
 #include "profiles/OptionSelection.h"
 #include "settings/MainChoices.h"
+#include "sources/CopyCutGuide.h"
+#include "sources/FfmpegCopySourceProbe.h"
 #include "sources/FfmpegMediaProbe.h"
 #include "sources/InitDir.h"
 #include "sources/MpvPlayer.h"
@@ -38,7 +40,10 @@
 #include "support/SteadyClock.h"
 
 class OptionWindowLogic;
+class CopyFactsPrefetcher;
+class QtCopySourceCache;
 class QtDurationMeasurer;
+class TCopyCutBinding;
 class QtFolderBrowser;
 class SourceListKeeper;
 class SourceThumbnails;
@@ -100,6 +105,8 @@ public:
     PreviewPlayer& Preview() { return m_previewPlayer; }
     TrimBar& TrimSelection() { return m_trimBarLogic; }
     TrimBarState& TrimState() { return m_trimBar; }
+    // The facts of the listed files for a cut without re-encoding, read in the background.
+    CopySourceCache& CopyFacts();
     TPreviewPanel& PreviewPanel() { return *m_previewPanel; }
     OptionSelection& Options() { return m_options; }
     MainChoices& Choices() { return m_choices; }
@@ -112,6 +119,7 @@ private:
     void BindSourceList();
     void RestoreSourceList();
     void BindPreview();
+    void BindCopyCut();
     void BuildSupervisor(DesktopSession* desktop);
     void BuildOptionForm();
     void SelectOutputFolder();
@@ -180,6 +188,13 @@ private:
     // Goes before the controller: no measurement reaches it after it has gone.
     std::unique_ptr<QtDurationMeasurer> m_measurer;
     std::unique_ptr<SourceThumbnails> m_thumbnails;
+    // A cut without re-encoding: the files' key frames, read in the background (also while their
+    // durations are measured), and the views that show them.
+    FfmpegCopySourceProbe m_copyProbe;
+    std::unique_ptr<QtCopySourceCache> m_copyFacts;
+    std::unique_ptr<CopyCutGuide> m_copyCut;
+    std::unique_ptr<CopyFactsPrefetcher> m_copyPrefetcher;
+    std::unique_ptr<TCopyCutBinding> m_copyCutBinding;
     std::unique_ptr<SourceListKeeper> m_listKeeper; // from the first show on
 
     std::unique_ptr<TFrmMainForm> m_mainForm;

@@ -43,9 +43,13 @@ public:
     void SetCut(CutMode cut) {
         m_cut = cut;
         Notify();
+        if (m_cutObserver)
+            m_cutObserver();
     }
 
     void SetObserver(std::function<void()> observer) { m_observer = std::move(observer); }
+    // Told after the cut mode is set, besides the observer: the views that show where cuts start.
+    void SetCutObserver(std::function<void()> observer) { m_cutObserver = std::move(observer); }
 
 private:
     void Notify() const {
@@ -59,4 +63,5 @@ private:
     bool m_quickBatch = false;
     CutMode m_cut = CutMode::Exact;
     std::function<void()> m_observer;
+    std::function<void()> m_cutObserver;
 };

@@ -3,6 +3,7 @@
 #include <QEvent>
 #include <QLabel>
 
+#include "sources/CopyCutGuide.h"
 #include "sources/MpvPlayer.h"
 #include "sources/PreviewPlayer.h"
 #include "sources/TrimBar.h"
@@ -176,8 +177,18 @@ bool TPreviewPanel::HandleKey(int key, Qt::KeyboardModifiers modifiers) {
         };
     else if (alt && (key == Qt::Key_Comma || key == Qt::Key_Period))
         command = [this, forward = key == Qt::Key_Period] { m_player.StepPicture(forward); };
+    else if (alt && (key == Qt::Key_BracketLeft || key == Qt::Key_BracketRight))
+        command = [this, forward = key == Qt::Key_BracketRight] { StepKeyFrame(forward); };
     if (!command)
         return false;
     Run(command);
     return true;
+}
+
+void TPreviewPanel::StepKeyFrame(bool forward) {
+    if (m_guide == nullptr || !m_player.IsPaused())
+        return;
+    if (const auto keyFrame =
+            m_guide->NeighbourKeyFrameMs(m_player.PreviewPath(), m_player.CurrentMs(), forward))
+        m_player.SeekPreview(*keyFrame);
 }

@@ -10,6 +10,7 @@
 #include "support/ScreenSaverInhibitor.h"
 
 class BitmapButton;
+class CopyCutGuide;
 class TVideoWindow;
 class MpvPlayer;
 class PreviewPlayer;
@@ -58,8 +59,14 @@ public:
 
     // The player's keys beyond the main window's Ctrl shortcuts, all with Alt: Home and End set the
     // start and the end here, Left and Right step one second (ten with Shift), comma and period one
-    // picture. True when the key was one of them.
+    // picture, the brackets to the previous and the next key frame. True when the key was one of them.
     bool HandleKey(int key, Qt::KeyboardModifiers modifiers);
+
+    // Where the key frames come from while the output type copies the streams; null (the default):
+    // the key-frame steps do nothing.
+    void SetCopyCutGuide(const CopyCutGuide* guide) { m_guide = guide; }
+    // The paused preview moves to the previous or the next key frame of its file, when there is one.
+    void StepKeyFrame(bool forward);
 
     // Null where the platform cannot show OpenGL widgets; the logo alone stands in its place.
     TVideoWindow* DSVideoWindowEx1 = nullptr;
@@ -97,6 +104,7 @@ private:
     PreviewPlayer& m_player;
     TrimBar& m_bar;
     TrimBarState& m_state;
+    const CopyCutGuide* m_guide = nullptr;
     CommandRunner m_runCommand;
     ScreenSaverInhibitor m_screenSaver;
     QWidget* m_watchedWindow = nullptr; // the top-level window whose minimizing pauses playback

@@ -61,6 +61,9 @@ QVariant SourceListModel::data(const QModelIndex& index, int role) const {
         return FileNameData(row, role);
     if (role == Qt::ToolTipRole && column == colCutTime && m_cutTimeToolTip)
         return QString::fromLocal8Bit(m_cutTimeToolTip(row));
+    if ((role == Qt::DisplayRole || role == Qt::ToolTipRole) && column == colStartTime && m_startTimeShown)
+        if (const auto shown = m_startTimeShown(row))
+            return QString::fromLocal8Bit(role == Qt::DisplayRole ? shown->text : shown->toolTip);
     if (role == Qt::DisplayRole || role == Qt::EditRole || role == Qt::ToolTipRole)
         return QString::fromLocal8Bit(text);
     return {};
@@ -84,6 +87,12 @@ QVariant SourceListModel::FileNameData(std::size_t row, int role) const {
     default:
         return {};
     }
+}
+
+void SourceListModel::StartTimesChanged() {
+    if (m_shownRows > 0)
+        emit dataChanged(index(0, ToInt(colStartTime)), index(m_shownRows - 1, ToInt(colStartTime)),
+                         {Qt::DisplayRole, Qt::ToolTipRole});
 }
 
 void SourceListModel::SetThumbnails(SourceThumbnails* thumbnails) {

@@ -1,10 +1,12 @@
 #pragma once
 
 #include <functional>
+#include <optional>
 #include <string>
 
 #include <QAbstractTableModel>
 
+#include "sources/CopyCutGuide.h"
 #include "sources/SourceList.h"
 
 // The grid dxTreeSourceFileInfo's view of the source list: one row per SourceItem, the seven
@@ -34,6 +36,14 @@ public:
         m_cutTimeToolTip = std::move(toolTip);
     }
 
+    // What a row's start cell shows instead of its text, with its tooltip: the start that a cut
+    // without re-encoding really has. None: the text. Editing always shows the text.
+    void SetStartTimeShown(std::function<std::optional<CopyCutGuide::ShownStart>(std::size_t row)> shown) {
+        m_startTimeShown = std::move(shown);
+    }
+    // What the start cells show may have changed: the views read them again.
+    void StartTimesChanged();
+
     // The pictures shown in the file name column; null for none. Not owned.
     void SetThumbnails(SourceThumbnails* thumbnails);
 
@@ -54,6 +64,7 @@ private:
 
     SourceList& m_list;
     std::function<std::string(std::size_t row)> m_cutTimeToolTip;
+    std::function<std::optional<CopyCutGuide::ShownStart>(std::size_t row)> m_startTimeShown;
     SourceThumbnails* m_thumbnails = nullptr;
     // The row count the views have been told about. The list reports a change after making it,
     // so during a begin/end pair the views still see the old count.

@@ -64,7 +64,35 @@ void TrimBar::LayOutRow(std::size_t row) {
     if (std::abs(right - m_state.Panel3Width) > RightApplyThreshold)
         m_state.Panel3Width = right;
     KeepImagesInBar();
+    m_state.KeyFrameTicks = KeyFrameTicksOf(row, duration);
     m_state.TrimBarSynced = true;
+}
+
+std::vector<int> TrimBar::KeyFrameTicksOf(std::size_t row, int64_t durationSeconds) const {
+    std::vector<int> ticks;
+    if (m_guide == nullptr)
+        return ticks;
+    for (const int64_t ms : m_guide->KeyFramesMs(m_rows.Cell(row, colFileName))) {
+        const double seconds = static_cast<double>(ms) / MillisecondsPerSecond;
+        const int x = TrimLeftWidthFor(seconds, static_cast<double>(durationSeconds), Geometry) +
+                      Geometry.startHandleWidth;
+        if (ticks.empty() || ticks.back() != x)
+            ticks.push_back(x);
+    }
+    return ticks;
+}
+
+void TrimBar::ShowKeyFrames() {
+    m_state.KeyFrameTicks.clear();
+    for (const std::size_t row : m_rows.SelectedRows())
+        m_state.KeyFrameTicks =
+            KeyFrameTicksOf(row, LenientTimeTextToSeconds(m_rows.Cell(row, colDuration)).value_or(0));
+    m_state.Changed();
+}
+
+int64_t TrimBar::SnappedStartSeconds(std::size_t row, int64_t positionMs) const {
+    return m_guide == nullptr ? positionMs / MillisecondsPerSecond
+                              : m_guide->SnappedStartSeconds(m_rows.Cell(row, colFileName), positionMs);
 }
 
 // Ends past the duration (the bar reaches 101 %) or starts past the end would put an image below
@@ -105,18 +133,23 @@ int TrimBar::EndSeconds() const {
     return TrimPercentToSeconds(TrimEndPercent(m_state.Panel3Width, Geometry), m_state.SelectedDuration);
 }
 
+// A start that snaps to a key frame moves the handle there.
 void TrimBar::SetStartTimeAndPlay() {
     m_pump.Pump();
     if (HandleGap() < MinimumHandleGap && m_state.Panel2Width > TrimMinimumImageWidth)
         --m_state.Panel2Width;
-    m_state.SelectedStartSeconds = StartSeconds();
-    const std::string startText = SecondsToTimeText(m_state.SelectedStartSeconds);
+    const int chosen = StartSeconds();
+    m_state.SelectedStartSeconds = chosen;
     for (const std::size_t row : m_rows.SelectedRows()) {
-        m_rows.SetCell(row, colStartTime, startText);
+        const int64_t start = SnappedStartSeconds(row, int64_t{chosen} * MillisecondsPerSecond);
+        m_state.SelectedStartSeconds = static_cast<int32_t>(start);
+        m_rows.SetCell(row, colStartTime, SecondsToTimeText(start));
         WriteCut(row);
+        if (start != chosen)
+            LayOutRow(row);
         if (m_state.TrimBarSynced && m_preview.IsActive()) {
             try {
-                m_preview.SeekPreview(int64_t{m_state.SelectedStartSeconds} * MillisecondsPerSecond);
+                m_preview.SeekPreview(start * MillisecondsPerSecond);
             } catch (const std::exception&) {
                 // A seek that fails leaves the preview where it was; the chosen start is written.
             }
@@ -169,9 +202,11 @@ void TrimBar::Panel3MouseDown(bool leftButton, bool ctrl, bool shift, bool alt) 
 void TrimBar::SetStartHere() {
     if (m_preview.PreviewPath().empty() || !m_preview.IsActive() || m_preview.IsLoading())
         return;
-    const int64_t seconds = m_preview.CurrentSeconds();
-    m_state.SelectedStartSeconds = static_cast<int32_t>(seconds);
+    const int64_t positionMs = m_preview.CurrentMs();
+    m_state.SelectedStartSeconds = static_cast<int32_t>(positionMs / MillisecondsPerSecond);
     for (const std::size_t row : m_rows.SelectedRows()) {
+        const int64_t seconds = SnappedStartSeconds(row, positionMs);
+        m_state.SelectedStartSeconds = static_cast<int32_t>(seconds);
         m_rows.SetCell(row, colStartTime, SecondsToTimeText(seconds));
         WriteCut(row);
         LayOutRow(row);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <string>
 
+#include "sources/CopyCutGuide.h"
 #include "sources/PreviewLink.h"
 #include "sources/PreviewPlayer.h"
 #include "sources/SourceList.h"
@@ -25,6 +26,13 @@ public:
     // Lays the bar out for the selected rows; a row that is loaded in the preview is left alone,
     // any other stops the preview.
     void ShowRowOnTrimBar() override;
+
+    // While the output type copies the streams, the bar shows the selected row's key frames and, for
+    // a file cut at key frames, the start snaps to them. Null (the default): never.
+    void SetCopyCutGuide(const CopyCutGuide* guide) { m_guide = guide; }
+    // Shows the selected row's key frames again: its facts were read, or the output type or the cut
+    // mode changed.
+    void ShowKeyFrames();
 
     // End minus start, in whole seconds, of the last row whose path equals path ignoring case.
     int64_t CutSeconds(const std::string& path) const;
@@ -50,6 +58,8 @@ public:
 
 private:
     void LayOutRow(std::size_t row);
+    std::vector<int> KeyFrameTicksOf(std::size_t row, int64_t durationSeconds) const;
+    int64_t SnappedStartSeconds(std::size_t row, int64_t positionMs) const;
     void KeepImagesInBar();
     void WriteCut(std::size_t row);
     int HandleGap() const;
@@ -60,4 +70,5 @@ private:
     TrimBarState& m_state;
     PreviewPlayer& m_preview;
     EventPump& m_pump;
+    const CopyCutGuide* m_guide = nullptr;
 };

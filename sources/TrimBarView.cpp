@@ -6,12 +6,15 @@
 #include <QTimer>
 
 #include "sources/TrimBar.h"
+#include "sources/TrimBarState.h"
 
 namespace {
 
 constexpr int PaintIntervalMs = 10;
 const QColor OutsideColour(70, 70, 78);
 const QColor SelectedColour(70, 150, 230);
+const QColor KeyFrameColour(250, 210, 90);
+constexpr int KeyFrameTickHeight = 5;
 
 // A handle's picture: a grip with an arrow pointing into the selected part, on black. Black is the
 // transparent colour: it is masked out when the picture is copied over the handle.
@@ -54,6 +57,30 @@ QWidget* Part(QWidget* parent, const char* name, const QColor& colour, Qt::Curso
     return part;
 }
 
+// Short ticks at the bar's top and bottom edges, so the handles' grips stay clear. Clicks and drags
+// go through to the panels below.
+class KeyFrameTickStrip final : public QWidget {
+public:
+    KeyFrameTickStrip(const TrimBarState& state, QWidget* parent) : QWidget(parent), m_state(state) {
+        setObjectName("KeyFrameTicks");
+        setAccessibleName(QStringLiteral("Key frames"));
+        setAttribute(Qt::WA_TransparentForMouseEvents);
+    }
+
+protected:
+    void paintEvent(QPaintEvent*) override {
+        QPainter painter(this);
+        painter.setPen(KeyFrameColour);
+        for (const int x : m_state.KeyFrameTicks) {
+            painter.drawLine(x, 0, x, KeyFrameTickHeight - 1);
+            painter.drawLine(x, height() - KeyFrameTickHeight, x, height() - 1);
+        }
+    }
+
+private:
+    const TrimBarState& m_state;
+};
+
 } // namespace
 
 TrimBarView::TrimBarView(TrimBar& bar, TrimBarState& state, CommandRunner runCommand, QWidget* parent)
@@ -64,6 +91,8 @@ TrimBarView::TrimBarView(TrimBar& bar, TrimBarState& state, CommandRunner runCom
     Panel2 = Part(this, "Panel2", OutsideColour, Qt::ArrowCursor);
     Panel4 = Part(this, "Panel4", SelectedColour, Qt::ArrowCursor);
     Panel3 = Part(this, "Panel3", OutsideColour, Qt::ArrowCursor);
+    KeyFrameTicks = new KeyFrameTickStrip(state, this); // made before the handles, so below them
+    KeyFrameTicks->setGeometry(rect());
     Splitter1 = Part(this, "Splitter1", SelectedColour.darker(140), Qt::PointingHandCursor);
     Splitter2 = Part(this, "Splitter2", SelectedColour.darker(140), Qt::PointingHandCursor);
     Splitter1->setAccessibleName(QStringLiteral("Start"));
@@ -98,6 +127,8 @@ void TrimBarView::FollowState() {
     Splitter2->setGeometry(barWidth - right - endHandle, 0, endHandle, height);
     const int middleLeft = left + startHandle;
     Panel4->setGeometry(middleLeft, 0, std::max(0, barWidth - right - endHandle - middleLeft), height);
+    KeyFrameTicks->setVisible(!m_state.KeyFrameTicks.empty());
+    KeyFrameTicks->update();
 }
 
 void TrimBarView::Run(const std::function<void()>& command) const {

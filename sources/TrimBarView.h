@@ -28,6 +28,9 @@ public:
     QWidget* Panel4 = nullptr;
     QWidget* Splitter2 = nullptr;
     QWidget* Panel3 = nullptr;
+    // Over the three panels, under the handles: a tick at each key frame of the selected row while
+    // the output type copies the streams.
+    QWidget* KeyFrameTicks = nullptr;
     QTimer* tmrPaintSP = nullptr;
 
 protected:
