@@ -97,6 +97,7 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
         [this](const std::string& message) { ShowMessageKind(m_boxes, message, MessageKind::Warning); });
     BindPreview();
     BindCopyCut();
+    BindCopyOutputs();
     m_appFunc.SetFailureReporter(
         [this](const std::string& text) { ShowMessageKind(m_boxes, text, MessageKind::Warning); });
 
@@ -123,7 +124,16 @@ void ProgramShell::BuildSupervisor(DesktopSession* desktop) {
     m_supervisor = std::make_unique<BatchSupervisor>(
         BatchSupervisorServices{m_customProc, m_sources, m_progress, m_boxes, m_appFunc, m_probe,
                                 desktop != nullptr ? *desktop : m_dbusDesktop, *m_summaryForm, m_clock,
-                                FreeSpaceOf, m_estimator.get(), HoldFile});
+                                FreeSpaceOf, m_estimator.get(), HoldFile, m_batchCopyFacts.get()});
+}
+
+// The copy type's command lines and pre-flight read the facts the views show, waiting for a file
+// still being read; the cut time's tooltip never waits.
+void ProgramShell::BindCopyOutputs() {
+    m_batchCopyFacts = std::make_unique<CachedCopyFacts>(*m_copyFacts, CachedCopyFacts::Wait::UntilRead);
+    m_toolTipCopyFacts = std::make_unique<CachedCopyFacts>(*m_copyFacts, CachedCopyFacts::Wait::Never);
+    m_commonLib.SetCopySourceProbe(m_batchCopyFacts.get());
+    m_mainForm->SetCopySourceProbe(m_toolTipCopyFacts.get());
 }
 
 // A selection the user makes in either list applies the profile it names; the size estimates of the

@@ -11,6 +11,7 @@
 #include "convert/BatchSupervisor.h"
 #include "convert/BatchTiming.h"
 #include "convert/BatchView.h"
+#include "convert/CachedCopyFacts.h"
 #include "convert/CommonLib.h"
 #include "convert/CommonLibCommands.h"
 #include "convert/ConvertingState.h"
@@ -120,6 +121,7 @@ private:
     void RestoreSourceList();
     void BindPreview();
     void BindCopyCut();
+    void BindCopyOutputs();
     void BuildSupervisor(DesktopSession* desktop);
     void BuildOptionForm();
     void SelectOutputFolder();
@@ -195,7 +197,9 @@ private:
     std::unique_ptr<CopyCutGuide> m_copyCut;
     std::unique_ptr<CopyFactsPrefetcher> m_copyPrefetcher;
     std::unique_ptr<TCopyCutBinding> m_copyCutBinding;
-    std::unique_ptr<SourceListKeeper> m_listKeeper; // from the first show on
+    std::unique_ptr<CachedCopyFacts> m_batchCopyFacts;   // the command lines and the pre-flight
+    std::unique_ptr<CachedCopyFacts> m_toolTipCopyFacts; // the cut time's tooltip
+    std::unique_ptr<SourceListKeeper> m_listKeeper;      // from the first show on
 
     std::unique_ptr<TFrmMainForm> m_mainForm;
     std::unique_ptr<TfrmConverting> m_progressForm;
