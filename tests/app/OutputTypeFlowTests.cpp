@@ -13,6 +13,9 @@
 #include <vector>
 
 #include <QAbstractItemModel>
+#include <QComboBox>
+#include <QLabel>
+#include <QRadioButton>
 #include <QTest>
 #include <QTreeView>
 #include <QWindow>
@@ -21,6 +24,7 @@
 #include "app/ProgramShell.h"
 #include "convert/BatchSummaryWindow.h"
 #include "profiles/Catalogue.h"
+#include "profiles/OptionWindow.h"
 #include "sources/SourceGridView.h"
 #include "tests/app/ProgramTestOptions.h"
 #include "tests/common/BrowserPlay.h"
@@ -229,6 +233,78 @@ TEST_F(App_OutputTypeFlowTests, H264QualitiesRiseAndNormalIsCloseToTheSource) {
     for (std::size_t q = 1; q < ssims.size(); ++q)
         EXPECT_GT(ssims[q], ssims[q - 1]) << "quality " << q;
     EXPECT_GE(ssims[NormalQuality], 0.95);
+}
+
+// The copy of every stream, of an H.264 MP4 and an MPEG-4 Part 2 Matroska file that show their own
+// time, with key frames every 2 s, cut 00:00:03 to 00:00:06. At key frames both start at 00:00:02;
+// exactly, the MP4 starts at 00:00:03 and plays in a browser, while the Matroska file, which cannot
+// be cut exactly, starts at its key frame and the summary says so.
+TEST_F(App_OutputTypeFlowTests, CopiesStartAtTheKeyFrameOrExactlyAndTheSummaryNamesEachFallback) {
+    const std::vector<std::string> keys = {"-g", "20", "-keyint_min", "20", "-c:a", "aac", "-sc_threshold"};
+    std::vector<std::string> h264 = {"-c:v", "libx264", "-pix_fmt", "yuv420p"}, mpeg4 = {"-c:v", "mpeg4"};
+    h264.insert(h264.end(), keys.begin(), keys.end());
+    mpeg4.insert(mpeg4.end(), keys.begin(), keys.end());
+    h264.push_back("0");
+    mpeg4.push_back("1000000000");
+    for (const auto& [name, codecs] : {std::pair{"phone.mp4", h264}, {"film.mkv", mpeg4}}) {
+        const std::size_t row = program.Sources().AppendRow();
+        const std::vector<std::string> cells = {
+            CheckedText, MakeClip(clips, name, {8, "320x180", 10, 44100, codecs, ClipPicture::TimePattern}),
+            "1 KB",      "00:00:08",
+            "00:00:03",  "00:00:06",
+            "00:00:03"};
+        for (std::size_t column = 0; column < cells.size(); ++column)
+            program.Sources().SetCell(row, column, cells[column]);
+    }
+    const int copyType = static_cast<int>(OutputTypes().size()) - 1;
+    program.Options().cbbOutputFiletype.SelectByUser(copyType);
+    EXPECT_FALSE(program.MainForm().cbbProfile->isEnabled()) << "no profile applies";
+    QAbstractItemModel& model = *program.MainForm().dxTreeSourceFileInfo->model();
+    const auto toolTip = [&] { return model.data(model.index(0, colCutTime), Qt::ToolTipRole).toString(); };
+    ASSERT_TRUE(
+        QTest::qWaitFor([&] { return toolTip().startsWith("Projected output: about "); }, EstimateLimitMs))
+        << toolTip().toStdString();
+    TfrmOption& dialog = program.OptionForm();
+    const auto chooseCut = [&](QRadioButton* button) {
+        dialog.ShowOptions();
+        QTest::mouseClick(button, Qt::LeftButton, {}, QPoint(4, 8));
+        QTest::mouseClick(dialog.btnApply, Qt::LeftButton);
+    };
+    chooseCut(dialog.rbKeyFrameCut);
+    EXPECT_TRUE(dialog.lblCopyNotice->isVisibleTo(&dialog) && !dialog.cbbVideoSize->isVisibleTo(&dialog));
+    EXPECT_EQ(program.Choices().Cut(), CutMode::KeyFrames);
+
+    struct Case {
+        CutMode cut;
+        const char* name;
+        int firstSecond;
+        double seconds;
+    };
+    const Case cases[] = {{CutMode::KeyFrames, "phone.mp4", 2, 4},
+                          {CutMode::KeyFrames, "film.mkv", 2, 4},
+                          {CutMode::Exact, "phone.mp4", 3, 3},
+                          {CutMode::Exact, "film.mkv", 2, 4}};
+    std::string out;
+    for (const Case& c : cases) {
+        if (c.cut != program.Choices().Cut() || out.empty()) {
+            chooseCut(c.cut == CutMode::Exact ? dialog.rbExactCut : dialog.rbKeyFrameCut);
+            out = Convert(copyType, NormalQuality, SameAsSourceItem);
+            EXPECT_TRUE(boxes.Boxes().empty()) << boxes.Boxes().front().text;
+        }
+        const MediaReport report = CheckMedia(out + c.name);
+        ASSERT_TRUE(report.opened) << c.name << ": " << report.openError << "\n" << Log();
+        EXPECT_EQ(report.errors, 0) << c.name;
+        EXPECT_EQ(SecondShown(report.firstLeftLuma), c.firstSecond) << c.name;
+        EXPECT_EQ(PictureShown(report.firstRightLuma), 0) << c.name;
+        EXPECT_NEAR(report.videoSeconds, c.seconds, TimeTolerance) << c.name;
+        EXPECT_NEAR(report.AudioSeconds(), c.seconds, TimeTolerance) << c.name;
+    }
+    ASSERT_TRUE(program.SummaryForm().isVisible()) << "the exact batch names its fallback\n" << Log();
+    EXPECT_TRUE(
+        program.SummaryForm().lblNote->text().startsWith("film.mkv: cut at the key frame at 00:00:02."))
+        << program.SummaryForm().lblNote->text().toStdString();
+    const std::map<std::string, std::string> played = PlayInBrowser({out + "phone.mp4"}, BrowserLimitSeconds);
+    EXPECT_EQ(played.contains("phone.mp4") ? played.at("phone.mp4") : "no answer", "ended");
 }
 
 } // namespace

@@ -21,6 +21,7 @@
 #include "convert/ProcessLauncher.h"
 #include "profiles/OptionSelection.h"
 #include "settings/MainChoices.h"
+#include "sources/CopySource.h"
 #include "support/MessageBoxes.h"
 #include "support/SystemServices.h"
 
@@ -130,6 +131,16 @@ public:
 
 private:
     EventLog& m_log;
+};
+
+// Facts by source path; a path it does not know reads as an unreadable file.
+class TableCopyProbe final : public CopySourceProbe {
+public:
+    CopySourceFacts Probe(const std::string& path) override {
+        const auto known = facts.find(path);
+        return known != facts.end() ? known->second : CopySourceFacts{};
+    }
+    std::map<std::string, CopySourceFacts> facts;
 };
 
 // Command lines "<program folder>trenc <source path>"; a source named in `failing` raises.

@@ -36,16 +36,6 @@ private:
     };
 };
 
-// Facts by source path; a path it does not know reads as an unreadable file.
-class TableCopyProbe final : public CopySourceProbe {
-public:
-    CopySourceFacts Probe(const std::string& path) override {
-        const auto known = facts.find(path);
-        return known != facts.end() ? known->second : CopySourceFacts{};
-    }
-    std::map<std::string, CopySourceFacts> facts;
-};
-
 class RecordingDesktop final : public DesktopSession, public BatchSummaryView {
 public:
     explicit RecordingDesktop(EventLog& log) : m_log(log) {}

@@ -3,13 +3,13 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <map>
 #include <stdexcept>
 #include <vector>
 
 #include "profiles/Catalogue.h"
 #include "support/CommandLine.h"
 #include "tests/common/TempDir.h"
+#include "tests/convert/BatchFakes.h"
 
 namespace fs = std::filesystem;
 
@@ -349,20 +349,6 @@ TEST_F(Convert_CommonLibTests, ModernOutputTypesSpellTheirOptionsAsFfmpegDoes) {
             << c.type;
     }
 }
-
-namespace {
-
-// Facts by source path; a path it does not know reads as an unreadable file.
-class TableCopyProbe : public CopySourceProbe {
-public:
-    CopySourceFacts Probe(const std::string& path) override {
-        const auto known = facts.find(path);
-        return known != facts.end() ? known->second : CopySourceFacts{};
-    }
-    std::map<std::string, CopySourceFacts> facts;
-};
-
-} // namespace
 
 // Every stream copied: the container follows the source, the cut mode decides "-cut exact", and a
 // cut that must begin at an earlier key frame says how much earlier and, for an exact cut, why.
