@@ -77,6 +77,20 @@ double Ssim(const std::string& output, const std::string& source, const TempDir&
     return frames > 0 ? sum / frames : 0;
 }
 
+// A clip that shows its own time, with a key frame every 2 s, in a checked row cut 00:00:03 to
+// 00:00:06.
+void AddKeyFrameClip(SourceList& sources, const TempDir& clips, const std::string& name,
+                     std::vector<std::string> codecs) {
+    codecs.insert(codecs.end(), {"-g", "20", "-keyint_min", "20", "-c:a", "aac"});
+    const std::string path =
+        MakeClip(clips, name, {8, "320x180", 10, 44100, codecs, ClipPicture::TimePattern});
+    const std::size_t row = sources.AppendRow();
+    const std::vector<std::string> cells = {CheckedText, path,       "1 KB",    "00:00:08",
+                                            "00:00:03",  "00:00:06", "00:00:03"};
+    for (std::size_t column = 0; column < cells.size(); ++column)
+        sources.SetCell(row, column, cells[column]);
+}
+
 class App_OutputTypeFlowTests : public testing::Test {
 protected:
     App_OutputTypeFlowTests() {
@@ -240,22 +254,9 @@ TEST_F(App_OutputTypeFlowTests, H264QualitiesRiseAndNormalIsCloseToTheSource) {
 // exactly, the MP4 starts at 00:00:03 and plays in a browser, while the Matroska file, which cannot
 // be cut exactly, starts at its key frame and the summary says so.
 TEST_F(App_OutputTypeFlowTests, CopiesStartAtTheKeyFrameOrExactlyAndTheSummaryNamesEachFallback) {
-    const std::vector<std::string> keys = {"-g", "20", "-keyint_min", "20", "-c:a", "aac", "-sc_threshold"};
-    std::vector<std::string> h264 = {"-c:v", "libx264", "-pix_fmt", "yuv420p"}, mpeg4 = {"-c:v", "mpeg4"};
-    h264.insert(h264.end(), keys.begin(), keys.end());
-    mpeg4.insert(mpeg4.end(), keys.begin(), keys.end());
-    h264.push_back("0");
-    mpeg4.push_back("1000000000");
-    for (const auto& [name, codecs] : {std::pair{"phone.mp4", h264}, {"film.mkv", mpeg4}}) {
-        const std::size_t row = program.Sources().AppendRow();
-        const std::vector<std::string> cells = {
-            CheckedText, MakeClip(clips, name, {8, "320x180", 10, 44100, codecs, ClipPicture::TimePattern}),
-            "1 KB",      "00:00:08",
-            "00:00:03",  "00:00:06",
-            "00:00:03"};
-        for (std::size_t column = 0; column < cells.size(); ++column)
-            program.Sources().SetCell(row, column, cells[column]);
-    }
+    AddKeyFrameClip(program.Sources(), clips, "phone.mp4",
+                    {"-c:v", "libx264", "-pix_fmt", "yuv420p", "-sc_threshold", "0"});
+    AddKeyFrameClip(program.Sources(), clips, "film.mkv", {"-c:v", "mpeg4", "-sc_threshold", "1000000000"});
     const int copyType = static_cast<int>(OutputTypes().size()) - 1;
     program.Options().cbbOutputFiletype.SelectByUser(copyType);
     EXPECT_FALSE(program.MainForm().cbbProfile->isEnabled()) << "no profile applies";
