@@ -126,8 +126,8 @@ void Report(const char* name, const std::string& path, int predictedPicture) {
     const int predicted = predictedPicture % (8 * kRate);
     const bool clean = RunFfmpeg({"-xerror", "-i", path, "-f", "null", "-"}) == 0 && media.errors == 0;
     std::printf(
-        "  %s: first picture %d:%02d (predicted %d:%02d), %lld pictures, sound starts %+.1f ms from the "
-        "pictures (one audio frame %.1f ms), decoding %s\n",
+        "  %s: first picture shows second %d (mod 8), picture %d (predicted %d, %d); %lld pictures; sound "
+        "starts %+.1f ms from the pictures (one audio frame %.1f ms); decoding %s\n",
         name, first / kRate, first % kRate, predicted / kRate, predicted % kRate,
         static_cast<long long>(media.videoFrames), (starts.audioStart - starts.videoStart) * 1000.0,
         starts.audioFrameSeconds * 1000.0, clean ? "without errors" : "WITH ERRORS");

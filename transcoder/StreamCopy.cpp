@@ -143,18 +143,20 @@ void StreamCopy::TakeVideo(Copied& stream, AVPacket& packet) {
             return;
         m_videoStarted = true;
     }
-    RememberGroup(packet);
+    const int64_t when = PresentationTime(packet);
+    const int64_t decoded = packet.dts != AV_NOPTS_VALUE ? packet.dts : when;
+    // The group the tail is decoded from: none of it lies past the end in decoding order.
+    if (!stream.ended && decoded < stream.end)
+        RememberGroup(packet);
     HeadEncoder* head = m_plan.head.get();
     if (head && !head->Complete()) {
         head->Feed(packet, [&](AVPacket& encoded) { Write(stream, encoded); });
         if (head->Complete() && !m_headDone)
             FinishHead();
     }
-    const int64_t when = PresentationTime(packet);
     const int64_t copyFrom = head ? head->End() : stream.zero;
     if (stream.ended || when == AV_NOPTS_VALUE || (m_plan.trimStart && when < copyFrom))
         return;
-    const int64_t decoded = packet.dts != AV_NOPTS_VALUE ? packet.dts : when;
     if (decoded >= stream.end) {
         stream.ended = true;
         return;

@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -68,6 +69,15 @@ protected:
         EXPECT_EQ(media.errors, 0) << path << media.openError;
         return media;
     }
+
+    // Chromium plays each H.264 MP4 from its first picture (across the join of an exact cut) to its end.
+    static void ExpectPlayedInBrowser(const std::vector<std::string>& paths) {
+        const auto played = PlayInBrowser(paths, kBrowserLimitSeconds);
+        for (const std::string& path : paths) {
+            const std::string name = path.substr(path.rfind('/') + 1);
+            EXPECT_EQ(played.count(name) ? played.at(name) : "no answer", "ended") << name;
+        }
+    }
 };
 
 TEST_F(Transcoder_CopyCutTests, KeyFrameCutStartsAtTheKeyFrameBeforeTheStartWithEveryStream) {
@@ -80,6 +90,7 @@ TEST_F(Transcoder_CopyCutTests, KeyFrameCutStartsAtTheKeyFrameBeforeTheStartWith
          {"vp9", "opus", "subrip"}},
         {"h264.ts", kH264, {"h264", "aac"}},
     };
+    std::vector<std::string> forBrowser;
     for (const Source& source : sources) {
         SCOPED_TRACE(source.name);
         const std::string extension = std::string(source.name).substr(std::string(source.name).find('.'));
@@ -93,13 +104,22 @@ TEST_F(Transcoder_CopyCutTests, KeyFrameCutStartsAtTheKeyFrameBeforeTheStartWith
         const StreamStarts starts = ReadStreamStarts(out);
         EXPECT_EQ(starts.codecs, source.expectedCodecs);
         EXPECT_LE(std::fabs(starts.audioStart - starts.videoStart), starts.audioFrameSeconds + 1e-3);
+        if (extension == ".mp4")
+            forBrowser.push_back(out);
     }
+    ExpectPlayedInBrowser(forBrowser);
 }
 
 TEST_F(Transcoder_CopyCutTests, ExactCutStartsAtThePictureAskedForAndDecodesAcrossTheJoin) {
     const std::vector<Source> cases{
         {"exact.mp4", kH264, {"h264", "aac"}},
         {"exact.ts", kH264, {"h264", "aac"}},
+        // Open groups of pictures: the key frames after the first are no IDR pictures, and their
+        // leading pictures refer to the group before.
+        {"open.mp4",
+         {"-c:v", "libx264", "-preset", "veryfast", "-x264-params", "open-gop=1", "-pix_fmt", "yuv420p",
+          "-c:a", "aac"},
+         {"h264", "aac"}},
         {"exact265.mp4",
          {"-c:v", "libx265", "-preset", "ultrafast", "-x265-params", "log-level=error", "-tag:v", "hvc1",
           "-pix_fmt", "yuv420p", "-c:a", "aac"},
@@ -122,12 +142,7 @@ TEST_F(Transcoder_CopyCutTests, ExactCutStartsAtThePictureAskedForAndDecodesAcro
         if (source.expectedCodecs.front() == "h264" && out.ends_with(".mp4"))
             forBrowser.push_back(out);
     }
-    // Chromium plays the H.264 MP4 from its first picture, across the join, to its end.
-    const auto played = PlayInBrowser(forBrowser, kBrowserLimitSeconds);
-    for (const std::string& path : forBrowser) {
-        const std::string name = path.substr(path.rfind('/') + 1);
-        EXPECT_EQ(played.count(name) ? played.at(name) : "no answer", "ended") << name;
-    }
+    ExpectPlayedInBrowser(forBrowser);
 }
 
 TEST_F(Transcoder_CopyCutTests, UnmatchableSourceFallsBackToTheKeyFrameWithTheWarningLine) {
@@ -142,6 +157,36 @@ TEST_F(Transcoder_CopyCutTests, UnmatchableSourceFallsBackToTheKeyFrameWithTheWa
         std::string::npos)
         << run.output;
     EXPECT_EQ(FirstPicture(CheckClean(out)), 2 * kRate);
+}
+
+TEST_F(Transcoder_CopyCutTests, WhatTheOutputCannotTakeIsNamedAndSoundAloneIsCutAtTheStart) {
+    const std::string srt = Clips().WriteFile("words.srt", "1\n00:00:01,000 --> 00:00:07,000\nHello\n\n");
+    const std::string mkv = Make({"subtitled.mkv",
+                                  {"-i", srt, "-map", "0", "-map", "1", "-map", "2", "-c:v", "libx264",
+                                   "-preset", "ultrafast", "-c:a", "aac", "-c:s", "srt"},
+                                  {"h264", "aac"}});
+    const std::string toMp4 = (m_dir.Path() / "subtitled.mp4").string();
+    const ChildResult run = Cut(mkv, toMp4, {"-ss", "00:00:03", "-t", "2"});
+    EXPECT_NE(
+        run.output.find("\nWarning: stream #0:2 (subrip subtitle) cannot be held by mp4 and is left out\n"),
+        std::string::npos)
+        << run.output;
+    EXPECT_EQ(ReadStreamStarts(toMp4).codecs,
+              (std::vector<std::string>{"h264", "aac"})); // the subtitle left out
+
+    const std::string sound = (m_dir.Path() / "sound.m4a").string();
+    ASSERT_EQ(RunFfmpeg({"-f", "lavfi", "-i", "sine=sample_rate=48000", "-c:a", "aac", "-t", "8", sound}), 0);
+    const std::string soundCut = (m_dir.Path() / "sound-cut.m4a").string();
+    Cut(sound, soundCut, {"-cut", "exact", "-ss", "00:00:03.2", "-t", "2"});
+    EXPECT_NEAR(CheckClean(soundCut).AudioSeconds(), 2.0, 0.025);
+
+    // -map 0 copies: an encoder beside it is refused with a message, and nothing is written.
+    const std::string refused = (m_dir.Path() / "refused.mp4").string();
+    const ChildResult encode =
+        RunChild(TrencPath(), {"-y", "-i", mkv, "-map", "0", "-c:v", "libx264", refused});
+    EXPECT_EQ(encode.exitStatus, 1);
+    EXPECT_EQ(LastLine(encode.output), "Error: -map 0 copies the streams: it goes with -c copy");
+    EXPECT_FALSE(std::filesystem::exists(refused));
 }
 
 } // namespace
