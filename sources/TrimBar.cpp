@@ -90,6 +90,11 @@ void TrimBar::ShowKeyFrames() {
     m_state.Changed();
 }
 
+int64_t TrimBar::PreviewStartMs(std::size_t row, int64_t startSeconds) const {
+    const int64_t startMs = startSeconds * MillisecondsPerSecond;
+    return m_guide == nullptr ? startMs : m_guide->RealStartMs(m_rows.Cell(row, colFileName), startMs);
+}
+
 int64_t TrimBar::SnappedStartSeconds(std::size_t row, int64_t positionMs) const {
     return m_guide == nullptr ? positionMs / MillisecondsPerSecond
                               : m_guide->SnappedStartSeconds(m_rows.Cell(row, colFileName), positionMs);
@@ -133,7 +138,8 @@ int TrimBar::EndSeconds() const {
     return TrimPercentToSeconds(TrimEndPercent(m_state.Panel3Width, Geometry), m_state.SelectedDuration);
 }
 
-// A start that snaps to a key frame moves the handle there.
+// A start that snaps to a key frame moves the handle there; the preview shows the output's first
+// picture.
 void TrimBar::SetStartTimeAndPlay() {
     m_pump.Pump();
     if (HandleGap() < MinimumHandleGap && m_state.Panel2Width > TrimMinimumImageWidth)
@@ -149,7 +155,7 @@ void TrimBar::SetStartTimeAndPlay() {
             LayOutRow(row);
         if (m_state.TrimBarSynced && m_preview.IsActive()) {
             try {
-                m_preview.SeekPreview(start * MillisecondsPerSecond);
+                m_preview.SeekPreview(PreviewStartMs(row, start));
             } catch (const std::exception&) {
                 // A seek that fails leaves the preview where it was; the chosen start is written.
             }
