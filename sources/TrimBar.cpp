@@ -70,7 +70,7 @@ void TrimBar::LayOutRow(std::size_t row) {
 
 std::vector<int> TrimBar::KeyFrameTicksOf(std::size_t row, int64_t durationSeconds) const {
     std::vector<int> ticks;
-    if (m_guide == nullptr)
+    if (m_guide == nullptr || durationSeconds <= 0) // a row still measured has no scale yet
         return ticks;
     for (const int64_t ms : m_guide->KeyFramesMs(m_rows.Cell(row, colFileName))) {
         const double seconds = static_cast<double>(ms) / MillisecondsPerSecond;
