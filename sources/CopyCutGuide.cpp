@@ -53,7 +53,7 @@ std::optional<CopyCutGuide::ShownStart> CopyCutGuide::RealStart(const std::strin
     if (facts == nullptr || facts->container.empty() || !seconds)
         return std::nullopt;
     const int64_t startMs = *seconds * MsPerSecond;
-    const int64_t realMs = CopyCutStartMs(*facts, startMs, m_choices.Cut());
+    const int64_t realMs = RealStartMs(path, startMs);
     if (realMs == startMs)
         return std::nullopt;
     std::string why = "Without re-encoding, the output starts at the key frame at " + MsToTimeText(realMs) +
@@ -61,6 +61,12 @@ std::optional<CopyCutGuide::ShownStart> CopyCutGuide::RealStart(const std::strin
     if (m_choices.Cut() == CutMode::Exact)
         why += " An exact cut is not possible for this file (" + facts->exactCutRefusal + ").";
     return ShownStart{MsToTimeText(realMs) + " (key frame)", why};
+}
+
+int64_t CopyCutGuide::RealStartMs(const std::string& path, int64_t startMs) const {
+    const CopySourceFacts* facts = Facts(path);
+    return facts == nullptr || facts->container.empty() ? startMs
+                                                        : CopyCutStartMs(*facts, startMs, m_choices.Cut());
 }
 
 const std::vector<int64_t>& CopyCutGuide::KeyFramesMs(const std::string& path) const {

@@ -31,6 +31,9 @@ public:
     // The start cell of a row whose output starts elsewhere than at its typed start (HH:MM:SS);
     // none when it starts there, when the output type re-encodes or while the facts are read.
     std::optional<ShownStart> RealStart(const std::string& path, const std::string& startText) const;
+    // Where the output of a cut starting at startMs really starts, while the output type copies the
+    // streams and the facts are known; startMs otherwise.
+    int64_t RealStartMs(const std::string& path, int64_t startMs) const;
     // The key frames of the file, in ms, while the output type copies; empty otherwise.
     const std::vector<int64_t>& KeyFramesMs(const std::string& path) const;
     // The whole-second start that makes the cut begin at the last key frame at or before positionMs,

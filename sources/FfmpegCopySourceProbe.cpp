@@ -195,9 +195,10 @@ std::vector<int64_t> KeyFramesFromIndex(AVFormatContext& format, AVStream& video
 
 // The key frames' presentation times in ms from the source's start, ascending.
 std::vector<int64_t> KeyFramesMs(AVFormatContext& format, AVStream& video) {
-    std::vector<int64_t> keyFrames = format.iformat->name == FullIndexFormat
-                                         ? KeyFramesFromIndex(format, video)
-                                         : KeyFramesByReading(format, video);
+    // A fragmented MP4 names no pictures up front (no frame count): its index grows as it is read.
+    const bool fullIndex = format.iformat->name == FullIndexFormat && video.nb_frames > 0;
+    std::vector<int64_t> keyFrames =
+        fullIndex ? KeyFramesFromIndex(format, video) : KeyFramesByReading(format, video);
     std::sort(keyFrames.begin(), keyFrames.end());
     keyFrames.erase(std::unique(keyFrames.begin(), keyFrames.end()), keyFrames.end());
     return keyFrames;

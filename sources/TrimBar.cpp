@@ -70,7 +70,7 @@ void TrimBar::LayOutRow(std::size_t row) {
 
 std::vector<int> TrimBar::KeyFrameTicksOf(std::size_t row, int64_t durationSeconds) const {
     std::vector<int> ticks;
-    if (m_guide == nullptr)
+    if (m_guide == nullptr || durationSeconds <= 0) // a row still measured has no scale yet
         return ticks;
     for (const int64_t ms : m_guide->KeyFramesMs(m_rows.Cell(row, colFileName))) {
         const double seconds = static_cast<double>(ms) / MillisecondsPerSecond;
@@ -88,6 +88,11 @@ void TrimBar::ShowKeyFrames() {
         m_state.KeyFrameTicks =
             KeyFrameTicksOf(row, LenientTimeTextToSeconds(m_rows.Cell(row, colDuration)).value_or(0));
     m_state.Changed();
+}
+
+int64_t TrimBar::PreviewStartMs(std::size_t row, int64_t startSeconds) const {
+    const int64_t startMs = startSeconds * MillisecondsPerSecond;
+    return m_guide == nullptr ? startMs : m_guide->RealStartMs(m_rows.Cell(row, colFileName), startMs);
 }
 
 int64_t TrimBar::SnappedStartSeconds(std::size_t row, int64_t positionMs) const {
@@ -133,7 +138,8 @@ int TrimBar::EndSeconds() const {
     return TrimPercentToSeconds(TrimEndPercent(m_state.Panel3Width, Geometry), m_state.SelectedDuration);
 }
 
-// A start that snaps to a key frame moves the handle there.
+// A start that snaps to a key frame moves the handle there; the preview shows the output's first
+// picture.
 void TrimBar::SetStartTimeAndPlay() {
     m_pump.Pump();
     if (HandleGap() < MinimumHandleGap && m_state.Panel2Width > TrimMinimumImageWidth)
@@ -149,7 +155,7 @@ void TrimBar::SetStartTimeAndPlay() {
             LayOutRow(row);
         if (m_state.TrimBarSynced && m_preview.IsActive()) {
             try {
-                m_preview.SeekPreview(start * MillisecondsPerSecond);
+                m_preview.SeekPreview(PreviewStartMs(row, start));
             } catch (const std::exception&) {
                 // A seek that fails leaves the preview where it was; the chosen start is written.
             }

@@ -60,6 +60,7 @@ private:
     void LayOutRow(std::size_t row);
     std::vector<int> KeyFrameTicksOf(std::size_t row, int64_t durationSeconds) const;
     int64_t SnappedStartSeconds(std::size_t row, int64_t positionMs) const;
+    int64_t PreviewStartMs(std::size_t row, int64_t startSeconds) const;
     void KeepImagesInBar();
     void WriteCut(std::size_t row);
     int HandleGap() const;

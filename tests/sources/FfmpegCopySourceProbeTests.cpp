@@ -45,6 +45,8 @@ struct ProbeCase {
 const std::vector<ProbeCase>& Cases() {
     static const std::vector<ProbeCase> cases = {
         {"gop2.mp4", With(H264Gop2, {"-c:a", "aac"}), 48000, "mov,mp4,m4a,3gp,3g2,mj2", EveryTwoSeconds, ""},
+        {"fragmented.mp4", With(H264Gop2, {"-movflags", "frag_keyframe+empty_moov"}), 0,
+         "mov,mp4,m4a,3gp,3g2,mj2", EveryTwoSeconds, ""},
         {"gop2.ts", With(H264Gop2, {"-c:a", "aac", "-f", "mpegts"}), 48000, "mpegts", EveryTwoSeconds, ""},
         {"interlaced.mp4", With(H264Gop2, {"-flags", "+ildct+ilme"}), 0, "mov,mp4,m4a,3gp,3g2,mj2",
          EveryTwoSeconds, "interlaced video"},
