@@ -1,6 +1,9 @@
 #include "sources/SourceThumbnails.h"
 
+#include <QPainter>
+
 #include "sources/FfmpegThumbnail.h"
+#include "support/BackgroundPriority.h"
 
 namespace {
 
@@ -12,6 +15,18 @@ QImage FfmpegPicture(const std::string& path, int64_t seconds) {
     const QImage shared(picture.rgb.data(), picture.width, picture.height, picture.width * 3,
                         QImage::Format_RGB888);
     return shared.copy(); // the bytes go with the picture
+}
+
+// The picture in the middle of a clear box of the thumbnails' size, so every row's name starts at
+// the same place whatever the shape of its video.
+QImage Boxed(const QImage& picture) {
+    if (picture.isNull() || picture.size() == QSize(SourceThumbnails::Width, SourceThumbnails::Height))
+        return picture;
+    QImage box(SourceThumbnails::Width, SourceThumbnails::Height, QImage::Format_ARGB32_Premultiplied);
+    box.fill(Qt::transparent);
+    QPainter painter(&box);
+    painter.drawImage((box.width() - picture.width()) / 2, (box.height() - picture.height()) / 2, picture);
+    return box;
 }
 
 } // namespace
@@ -32,7 +47,8 @@ QImage SourceThumbnails::Thumbnail(const std::string& path, int64_t seconds) {
         return made->second;
     if (m_asked.insert(key).second) {
         m_pool.start([this, key] {
-            const QImage picture = m_maker(key.first, key.second);
+            LowerCurrentThreadPriority();
+            const QImage picture = Boxed(m_maker(key.first, key.second));
             QMetaObject::invokeMethod(
                 this, [this, key, picture] { Made(key, picture); }, Qt::QueuedConnection);
         });

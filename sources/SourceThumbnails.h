@@ -11,8 +11,9 @@
 #include <QObject>
 #include <QThreadPool>
 
-// Small pictures of the sources at their start times, made on a few worker threads and kept for
-// the session (also the files that give none, so each is tried once).
+// Small pictures of the sources at their start times, each in the middle of a Width x Height box,
+// made on a few worker threads and kept for the session (also the files that give none, so each
+// is tried once).
 class SourceThumbnails final : public QObject {
     Q_OBJECT
 
