@@ -18,14 +18,15 @@ class SourceThumbnails final : public QObject {
     Q_OBJECT
 
 public:
-    // Makes one picture on a worker thread; a null image when the file gives none.
+    // Makes one picture on a worker thread, at most Width x Height (in the picture's own device
+    // pixel ratio); a null image when the file gives none.
     using Maker = std::function<QImage(const std::string& path, int64_t seconds)>;
 
     static constexpr int Width = 48;
     static constexpr int Height = 27;
     static constexpr int Workers = 2;
 
-    // maker: FFmpeg's decoder when empty.
+    // maker: FFmpeg's decoder when empty, at the screen's scale.
     explicit SourceThumbnails(Maker maker = {}, QObject* parent = nullptr);
     ~SourceThumbnails() override;
 
