@@ -39,7 +39,8 @@ constexpr const char* BackgroundPicture = "main-background";
 constexpr const char* SourceGridName = "Source Files";
 constexpr int ClearMemoryIntervalMs = 1000;
 
-// Initial widths that let all seven columns fit the grid's place.
+// Initial widths that let all seven columns fit the grid's place; the file name column takes what
+// is left of the grid's width.
 constexpr std::array<std::pair<int, int>, 7> ColumnWidths = {{
     {colCheck, 26},
     {colFileName, 146},
@@ -183,7 +184,7 @@ void TFrmMainForm::AnchorControls() {
                               Label3});
     anchor(Anchor::Preview, {pnlPreviewHost});
     anchor(Anchor::Grid, {dxTreeSourceFileInfo});
-    anchor(Anchor::GridTopRight, {btnOpenFile, btnRemoveFile, btnClearFile, btnConvert});
+    anchor(Anchor::GridTopRight, {btnOpenFile, btnRemoveFile, btnClearFile, btnConvert, btnAddFolder});
     anchor(Anchor::BottomRight, {grpSize});
 }
 
@@ -319,7 +320,6 @@ void TFrmMainForm::BuildGrid(QWidget* client) {
     });
     dxTreeSourceFileInfo->SetSourceList(&m_sources);
     dxTreeSourceFileInfo->setModel(m_sourceModel);
-    dxTreeSourceFileInfo->header()->setStretchLastSection(true);
     for (const auto& [column, width] : ColumnWidths)
         dxTreeSourceFileInfo->header()->resizeSection(column, width);
 }
@@ -481,9 +481,7 @@ void TFrmMainForm::btnWindowMaximizeClick() {
 MainWindowPlacement TFrmMainForm::Placement() const {
     const QRect normal = isMaximized() && normalGeometry().isValid() ? normalGeometry() : geometry();
     MainWindowPlacement placement{normal.x(), normal.y(), normal.width(), normal.height(), isMaximized(), {}};
-    const QHeaderView* header = dxTreeSourceFileInfo->header();
-    for (int column = 0; column < header->count(); ++column)
-        placement.columnWidths.push_back(header->sectionSize(column));
+    placement.columnWidths = dxTreeSourceFileInfo->ColumnWidthsToKeep();
     return placement;
 }
 

@@ -4,8 +4,10 @@
 #include "app/MainWindow.h"
 #include "app/ProgramShell.h"
 #include "app/RivamoApplication.h"
+#include "settings/IniFiles32.h"
 #include "support/Log.h"
 #include "support/MessageBoxes.h"
+#include "support/PosixDiskSync.h"
 #include "support/QtMessageBoxes.h"
 #include "support/SingleInstance.h"
 #include "support/TerminationSignal.h"
@@ -27,6 +29,10 @@ int main(int argc, char* argv[]) {
     // The preview's video window keeps its pictures when Qt moves it to another top-level window.
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     RivamoApplication app(argc, argv);
+    // Settings files reach the disk before they replace the old ones, so a crash of the system
+    // leaves the old or the new settings, never an empty file.
+    static PosixDiskSync diskSync;
+    SetIniFileDiskSync(&diskSync);
     QtMessageBoxes boxes;
     app.SetErrorPresenter(&boxes);
     const std::string programFolder = ExeFolder();

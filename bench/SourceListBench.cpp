@@ -53,6 +53,14 @@ std::string StatusLine(const std::string& key) {
     return key + ": ?";
 }
 
+// The machine's load over the last minute: on a shared machine the wall times follow it.
+std::string LoadAverage() {
+    std::ifstream loadavg("/proc/loadavg");
+    std::string oneMinute;
+    loadavg >> oneMinute;
+    return oneMinute.empty() ? "?" : oneMinute;
+}
+
 // A short clip, linked under `count` names in a folder of its own: the files differ by name only,
 // so the figures measure the list, not the disk.
 std::vector<std::string> MakeFiles(const fs::path& folder, int count) {
@@ -120,9 +128,10 @@ void Measure(ProgramShell& program, const char* what, const std::function<void()
     loop.exec();
     const auto measured = Clock::now();
     std::printf("%s: %zu rows in %.0f ms (%.0f ms CPU of the window's thread), all durations in %.0f ms, "
-                "longest event wait %.0f ms, %s\n",
+                "longest event wait %.0f ms, %s, load average %s\n",
                 what, program.Sources().RowCount(), Milliseconds(rowsIn - start), addCpu,
-                Milliseconds(measured - start), Milliseconds(stalls.Longest()), StatusLine("VmRSS").c_str());
+                Milliseconds(measured - start), Milliseconds(stalls.Longest()), StatusLine("VmRSS").c_str(),
+                LoadAverage().c_str());
 }
 
 } // namespace

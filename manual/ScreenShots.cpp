@@ -1,6 +1,8 @@
 // Makes the pictures of the manual from the running program: the main window with a few clips in
 // its list, the Options dialog (when the program has one) and the progress window during a real
 // conversion. scripts/screenshots runs it under Xvfb; the first argument is the folder to write to.
+// With a second argument (a name suffix such as "-2x", for a run at another QT_SCALE_FACTOR) it
+// makes only the grown main window and the progress window, named with that suffix.
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
@@ -105,7 +107,7 @@ void ShootOptions(const fs::path& output) {
 }
 
 // The progress window is photographed from inside the batch, which pumps the events itself.
-void ShootProgressDuringConversion(ProgramShell& program, const fs::path& output) {
+void ShootProgressDuringConversion(ProgramShell& program, const fs::path& picture) {
     bool saved = false;
     int visibleMs = 0;
     QTimer poll;
@@ -115,7 +117,7 @@ void ShootProgressDuringConversion(ProgramShell& program, const fs::path& output
         // Once the file's bar moves, or after a while if it never does.
         const bool moving = progress.ProgressBar1->value() > progress.ProgressBar1->minimum();
         if (!saved && visibleMs >= ProgressShotAfterMs && (moving || visibleMs >= ProgressShotLatestMs))
-            saved = Save(program.ProgressForm(), output / "ProgressWindow.png");
+            saved = Save(program.ProgressForm(), picture);
     });
     poll.start(PollMs);
     program.MainForm().btnConvertClick();
@@ -130,6 +132,8 @@ void ShootProgressDuringConversion(ProgramShell& program, const fs::path& output
 int main(int argc, char* argv[]) {
     RivamoApplication app(argc, argv);
     const fs::path output = argc > 1 ? fs::path(argv[1]) : fs::current_path();
+    const std::string suffix = argc > 2 ? argv[2] : "";
+    const bool manualPictures = argc <= 2;
     fs::create_directories(output);
 
     TempDir work;
@@ -154,16 +158,19 @@ int main(int argc, char* argv[]) {
     program.Sources().SetCell(0, colStartTime, "00:00:02");
     program.Sources().SetCell(0, colCutTime, "00:00:38");
     PumpFor(SettleMs);
-    Save(program.MainForm(), output / "MainWindow.png");
+    if (manualPictures)
+        Save(program.MainForm(), output / "MainWindow.png");
     // The window grown: the preview and the list take the room.
     program.MainForm().resize(GrownSize);
     PumpFor(SettleMs);
-    Save(program.MainForm(), output / "MainWindowGrown.png");
+    Save(program.MainForm(), output / ("MainWindowGrown" + suffix + ".png"));
     program.MainForm().resize(program.MainForm().minimumSize());
 
-    ShootOptions(output);
-    ShootProgressDuringConversion(program, output);
-    if (!fs::exists(output / "ProgressWindow.png"))
+    if (manualPictures)
+        ShootOptions(output);
+    const fs::path progress = output / ("ProgressWindow" + suffix + ".png");
+    ShootProgressDuringConversion(program, progress);
+    if (!fs::exists(progress))
         std::printf("%s\n", TempDir::ReadFile(work.Path() / "log.txt").c_str());
     fs::remove_all(ClipsFolder.parent_path());
     return 0;

@@ -1,26 +1,27 @@
 #include "settings/IniFiles32.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <memory>
-#include <random>
-#include <sstream>
 
 #include "support/Text.h"
+#include "support/WholeFileReplace.h"
 
 namespace fs = std::filesystem;
 
 namespace {
 
 constexpr char kLineEnd[] = "\r\n";
-constexpr int kTempNameAttempts = 100;
 // Settings files are small; anything larger is no settings file the program wrote.
 constexpr std::uintmax_t kMaxFileBytes = 1024 * 1024;
 constexpr char kNotRegularFile[] = "Not a regular file.";
+// Where the engine's files are flushed to the disk; none leaves it to the system.
+std::atomic<DiskSync*> g_diskSync{nullptr};
 
 struct FileCloser {
     void operator()(std::FILE* file) const { std::fclose(file); }
@@ -98,96 +99,12 @@ std::optional<std::string> ReadWholeFile(const std::string& fileName) {
     return text;
 }
 
-bool HasNoWriteBit(const fs::file_status& status) {
-    constexpr fs::perms kAnyWrite = fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
-    return (status.permissions() & kAnyWrite) == fs::perms::none;
-}
-
-// Why the file cannot be replaced, as an errno value, or 0. A read-only file or a read-only
-// folder refuses the write even for the superuser, whom the system would let through.
-int ReasonNotWritable(const fs::path& target) {
-    std::error_code error;
-    const fs::path folder = target.has_parent_path() ? target.parent_path() : fs::path(".");
-    const fs::file_status folderStatus = fs::status(folder, error);
-    if (folderStatus.type() == fs::file_type::directory && HasNoWriteBit(folderStatus))
-        return EACCES;
-    const fs::file_status status = fs::status(target, error);
-    if (status.type() == fs::file_type::not_found)
-        return 0;
-    if (status.type() == fs::file_type::directory)
-        return EISDIR;
-    if (HasNoWriteBit(status))
-        return EACCES;
-    // The rename would replace the file whatever its owner allows; ask the system whether this
-    // user may write it. Append mode changes nothing in the file.
-    errno = 0;
-    FilePtr probe(std::fopen(target.c_str(), "ab"));
-    return probe ? 0 : (errno != 0 ? errno : EACCES);
-}
-
-std::string TempNameSuffix() {
-    static std::mt19937_64 random{std::random_device{}()};
-    std::ostringstream suffix;
-    suffix << ".tmp-" << std::hex << random();
-    return suffix.str();
-}
-
-// Creates a new file beside the target that nobody else uses; errno tells why not.
-FilePtr CreateTempFile(const fs::path& target, fs::path& tempPath) {
-    for (int attempt = 0; attempt < kTempNameAttempts; ++attempt) {
-        tempPath = target;
-        tempPath.replace_filename("." + target.filename().string() + TempNameSuffix());
-        errno = 0;
-        FilePtr file(std::fopen(tempPath.c_str(), "wbx"));
-        if (file || errno != EEXIST)
-            return file;
-    }
-    return nullptr;
-}
-
-// Replaces the file's whole content: the text goes to a temporary file in the same folder that
-// is then renamed over the old file, so the old file stays as it was until the new one is complete.
+// Replaces the file's whole content (through a link, which stays), so the old file stays as it
+// was until the new one is complete.
 void ReplaceFile(const std::string& fileName, const std::string& content) {
-    fs::path target(fileName);
-    std::error_code error;
-    if (fs::is_symlink(target, error)) {
-        // Replace the file the link names and keep the link.
-        const fs::path resolved = fs::weakly_canonical(target, error);
-        if (!error)
-            target = resolved;
-    }
-    // Checked before the write probe: opening a FIFO for writing waits for a reader.
-    if (const std::string reason = ReasonNotRegular(target); !reason.empty())
-        throw CreateError(fileName, reason);
-    if (const int reason = ReasonNotWritable(target))
-        throw CreateError(fileName, SystemErrorText(reason));
-
-    fs::path tempPath;
-    FilePtr file = CreateTempFile(target, tempPath);
-    if (!file)
-        throw CreateError(fileName, SystemErrorText(errno));
-
-    errno = 0;
-    const bool written = std::fwrite(content.data(), 1, content.size(), file.get()) == content.size() &&
-                         std::fflush(file.get()) == 0;
-    int writeError = written ? 0 : (errno != 0 ? errno : EIO);
-    errno = 0;
-    if (std::fclose(file.release()) != 0 && writeError == 0)
-        writeError = errno != 0 ? errno : EIO;
-    if (writeError != 0) {
-        fs::remove(tempPath, error);
-        throw CreateError(fileName, SystemErrorText(writeError));
-    }
-
-    const fs::file_status oldStatus = fs::status(target, error);
-    if (fs::exists(oldStatus))
-        fs::permissions(tempPath, oldStatus.permissions(), fs::perm_options::replace, error);
-    fs::rename(tempPath, target, error);
-    if (error) {
-        const std::string reason = error.message();
-        fs::remove(tempPath, error);
-        throw CreateError(fileName, reason);
-    }
+    const WholeFileRules rules{LinkPolicy::Follow, std::nullopt, g_diskSync.load()};
+    if (const auto failure = ReplaceWholeFileContent(fileName, content, rules))
+        throw CreateError(fileName, failure->notRegularFile ? kNotRegularFile : failure->reason);
 }
 
 } // namespace
@@ -378,4 +295,8 @@ void TIniFile32::UpdateFile() const {
 
 void ReplaceWholeFile(const std::string& fileName, const std::string& content) {
     ReplaceFile(fileName, content);
+}
+
+void SetIniFileDiskSync(DiskSync* sync) {
+    g_diskSync.store(sync);
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+class DiskSync;
+
 // A file of the engine could not be read or written. what() is the text the user sees.
 class TIniFileError : public std::runtime_error {
 public:
@@ -69,6 +71,10 @@ private:
 // one; a target that is no regular file is refused. Throws TIniFileCreateError
 // ("Cannot create file "<path>". <reason>").
 void ReplaceWholeFile(const std::string& fileName, const std::string& content);
+
+// Flushes every file the engine writes to the disk before it takes the old file's place; none
+// (the default) leaves that to the system. The program sets it once at start; not owned.
+void SetIniFileDiskSync(DiskSync* sync);
 
 // The engine's reading of one line and of a number, shared with its tests.
 namespace IniText {

@@ -1,5 +1,6 @@
 #include "sources/SourceGridView.h"
 
+#include <algorithm>
 #include <optional>
 
 #include <QApplication>
@@ -34,12 +35,55 @@ void SourceGridView::ConfigureGrid() {
     header()->setSectionsMovable(true);
     header()->setFirstSectionMovable(true);
     header()->setSectionResizeMode(QHeaderView::Interactive);
+    header()->setStretchLastSection(false);
+    connect(header(), &QHeaderView::sectionResized, this,
+            [this](int column, int, int newWidth) { ColumnResized(column, newWidth); });
 
     m_startTimeDelegate = new TimeEditDelegate(true, this);
     m_endTimeDelegate = new TimeEditDelegate(false, this);
     setItemDelegateForColumn(colStartTime, m_startTimeDelegate);
     setItemDelegateForColumn(colEndTime, m_endTimeDelegate);
     connect(m_startTimeDelegate, &TimeEditDelegate::ChangedWhileEditing, this, &SourceGridView::Edited);
+}
+
+void SourceGridView::ColumnResized(int column, int newWidth) {
+    if (m_fitting)
+        return;
+    if (column == colFileName)
+        m_fileNameWidth = newWidth;
+    FitFileNameColumn();
+}
+
+// The file name column fills what the other columns leave of the grid's width, and no less than
+// its chosen width (the grid scrolls then).
+void SourceGridView::FitFileNameColumn() {
+    QHeaderView* columns = header();
+    if (m_fitting || columns->count() <= static_cast<int>(colFileName) ||
+        columns->isSectionHidden(colFileName))
+        return;
+    int others = 0;
+    for (int column = 0; column < columns->count(); ++column)
+        if (column != static_cast<int>(colFileName) && !columns->isSectionHidden(column))
+            others += columns->sectionSize(column);
+    const int current = columns->sectionSize(colFileName);
+    const int width =
+        std::max({m_fileNameWidth, viewport()->width() - others, columns->minimumSectionSize()});
+    if (width == current)
+        return;
+    const QScopedValueRollback<bool> fitting(m_fitting, true);
+    columns->resizeSection(colFileName, width);
+}
+
+void SourceGridView::updateGeometries() {
+    QTreeView::updateGeometries();
+    FitFileNameColumn();
+}
+
+std::vector<int> SourceGridView::ColumnWidthsToKeep() const {
+    std::vector<int> widths;
+    for (int column = 0; column < header()->count(); ++column)
+        widths.push_back(column == colFileName ? m_fileNameWidth : header()->sectionSize(column));
+    return widths;
 }
 
 void SourceGridView::SetSourceList(SourceList* rows) {
@@ -57,6 +101,7 @@ void SourceGridView::setModel(QAbstractItemModel* newModel) {
     QTreeView::setModel(newModel);
     if (!newModel)
         return;
+    m_fileNameWidth = header()->sectionSize(colFileName);
     connect(selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &SourceGridView::WriteSelectionToList);
     connect(selectionModel(), &QItemSelectionModel::currentChanged, this,

@@ -1,5 +1,7 @@
 #pragma once
 
+#include <vector>
+
 #include <QPoint>
 #include <QTreeView>
 
@@ -15,9 +17,10 @@ class TimeEditDelegate;
 // a model signal listSelectionChanged() is connected to it by setModel).
 // A single click on an editable cell opens its editor; the two time columns get a time editor, the
 // start time's writing every change to the cell (and reporting it as Edited) while it stays open.
-// Columns can be resized and reordered. Dragging the mouse on rows drags them; released on the grid
-// they move to where they were released, so the batch takes them in the order shown; released
-// anywhere else they are removed (RowsDraggedOut).
+// Columns can be resized and reordered; the file name column takes the grid's spare width (it is
+// never narrower than the width last chosen for it), so a wider grid shows longer names. Dragging the mouse
+// on rows drags them; released on the grid they move to where they were released, so the batch takes them in
+// the order shown; released anywhere else they are removed (RowsDraggedOut).
 class SourceGridView final : public QTreeView {
     Q_OBJECT
 
@@ -30,6 +33,10 @@ public:
     // The list whose selection and focused row the view keeps; null to detach.
     void SetSourceList(SourceList* rows);
     void setModel(QAbstractItemModel* model) override;
+
+    // The widths of the columns to remember, by column: the file name column's as chosen (by the
+    // user, or the width given to it), not as widened to fill the grid.
+    std::vector<int> ColumnWidthsToKeep() const;
 
     // dxTreeSourceFileInfoEndDrag: a drag of rows ended on the target (null: nowhere or outside
     // the program). Anything but the grid itself removes the dragged rows.
@@ -62,6 +69,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent* event) override;
     void dropEvent(QDropEvent* event) override;
     void startDrag(Qt::DropActions supportedActions) override;
+    void updateGeometries() override;
 
 protected slots:
     void closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) override;
@@ -69,6 +77,8 @@ protected slots:
 private:
     void ConfigureGrid();
     void WatchModelChanges(QAbstractItemModel* model);
+    void ColumnResized(int column, int newWidth);
+    void FitFileNameColumn();
     void WriteSelectionToList();
     bool IsGrid(const QObject* object) const;
     static bool IsRowDrag(const QMimeData* data);
@@ -85,4 +95,8 @@ private:
     QPersistentModelIndex m_pressedIndex;
     bool m_dragStarted = false;
     bool m_droppedOnGrid = false;
+    // The file name column's width as last chosen; it shows wider when the grid has room to spare.
+    int m_fileNameWidth = 0;
+    // Set while the view widens or narrows the file name column itself.
+    bool m_fitting = false;
 };

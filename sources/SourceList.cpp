@@ -1,6 +1,7 @@
 #include "sources/SourceList.h"
 
 #include <algorithm>
+#include <iterator>
 #include <stdexcept>
 #include <vector>
 
@@ -27,6 +28,16 @@ std::size_t SourceList::AppendRow() {
         m_observer->RowsInserted(row, 1);
     ContentChanged();
     return row;
+}
+
+void SourceList::AppendRows(std::vector<SourceItem> rows) {
+    if (rows.empty())
+        return;
+    const std::size_t first = m_rows.size();
+    m_rows.insert(m_rows.end(), std::make_move_iterator(rows.begin()), std::make_move_iterator(rows.end()));
+    if (m_observer)
+        m_observer->RowsInserted(first, rows.size());
+    ContentChanged();
 }
 
 void SourceList::DeleteRow(std::size_t row) {

@@ -54,6 +54,8 @@ public:
 
     // Appends an empty row (all cells empty, not selected) and returns its index.
     std::size_t AppendRow();
+    // Appends the rows in order with one notification, so many rows cost the views one update.
+    void AppendRows(std::vector<SourceItem> rows);
     void DeleteRow(std::size_t row);
     void Clear();
     // Moves the selected rows, keeping their order, to stand before row `destination` of the list

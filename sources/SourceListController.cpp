@@ -87,16 +87,27 @@ std::vector<std::string> SourceListController::WithoutDuplicates(const std::vect
     return unique;
 }
 
-bool SourceListController::IsListed(const std::string& path) const {
+std::unordered_set<std::string> SourceListController::ListedPaths() const {
+    std::unordered_set<std::string> listed;
+    listed.reserve(m_rows.RowCount());
     for (std::size_t row = 0; row < m_rows.RowCount(); ++row)
-        if (m_rows.Cell(row, colFileName) == path)
-            return true;
-    return false;
+        listed.insert(m_rows.Cell(row, colFileName));
+    return listed;
 }
 
-std::optional<std::size_t> SourceListController::MeasuringRowOf(const std::string& path) const {
-    for (std::size_t row = 0; row < m_rows.RowCount(); ++row)
-        if (m_rows.Cell(row, colDuration) == MeasuringText && m_rows.Cell(row, colFileName) == path)
+// Searched from the row the file was added as, back to the first row and then on: rows only move
+// up when rows above them are removed, so the row is found at once unless the user reordered.
+std::optional<std::size_t> SourceListController::MeasuringRowOf(const std::string& path,
+                                                                std::size_t added) const {
+    const std::size_t count = m_rows.RowCount();
+    const auto isIt = [&](std::size_t row) {
+        return m_rows.Cell(row, colDuration) == MeasuringText && m_rows.Cell(row, colFileName) == path;
+    };
+    for (std::size_t row = std::min(added + 1, count); row-- > 0;)
+        if (isIt(row))
+            return row;
+    for (std::size_t row = added + 1; row < count; ++row)
+        if (isIt(row))
             return row;
     return std::nullopt;
 }
@@ -143,27 +154,41 @@ private:
 SourceListController::~SourceListController() = default;
 
 // The size is read first, so a file that cannot be read leaves no half-filled row behind.
-void SourceListController::AppendRow(const SavedSourceRow& saved, const std::shared_ptr<AddBatch>& batch) {
-    const std::string sizeText = SizeText(ReadableFileSize(saved.path));
-    const std::size_t row = m_rows.AppendRow();
-    m_rows.SetCell(row, colCheck, saved.checked ? CheckedText : UncheckedText);
-    m_rows.SetCell(row, colFileName, saved.path);
-    m_rows.SetCell(row, colFileSize, sizeText);
-    m_rows.SetCell(row, colDuration, MeasuringText);
-    m_rows.SetCell(row, colStartTime, saved.startTime);
-    m_rows.SetCell(row, colEndTime, saved.endTime);
-    ++batch->pending;
-    ++m_measuring;
-    DurationMeasurer& measurer = m_measurer ? *m_measurer : *m_probeNow;
-    measurer.Measure(saved.path,
-                     [this, path = saved.path, batch](int64_t seconds) { Measured(path, seconds, *batch); });
+SourceItem SourceListController::NewRow(const SavedSourceRow& saved) {
+    SourceItem item;
+    item.cells[colFileSize] = SizeText(ReadableFileSize(saved.path));
+    item.cells[colCheck] = saved.checked ? CheckedText : UncheckedText;
+    item.cells[colFileName] = saved.path;
+    item.cells[colDuration] = MeasuringText;
+    item.cells[colStartTime] = saved.startTime;
+    item.cells[colEndTime] = saved.endTime;
+    return item;
 }
 
-void SourceListController::Measured(const std::string& path, int64_t seconds, AddBatch& batch) {
+// The rows go in together, then each file is handed to the measurer.
+void SourceListController::AppendAndMeasure(std::vector<SourceItem> items,
+                                            const std::shared_ptr<AddBatch>& batch) {
+    std::vector<std::string> paths;
+    paths.reserve(items.size());
+    for (const SourceItem& item : items)
+        paths.push_back(item.cells[colFileName]);
+    const std::size_t first = m_rows.RowCount();
+    m_rows.AppendRows(std::move(items));
+    batch->pending += paths.size();
+    m_measuring += paths.size();
+    DurationMeasurer& measurer = m_measurer ? *m_measurer : *m_probeNow;
+    for (std::size_t i = 0; i < paths.size(); ++i)
+        measurer.Measure(paths[i], [this, path = paths[i], row = first + i, batch](int64_t seconds) {
+            Measured(path, row, seconds, *batch);
+        });
+}
+
+void SourceListController::Measured(const std::string& path, std::size_t added, int64_t seconds,
+                                    AddBatch& batch) {
     --batch.pending;
     --m_measuring;
     // The row may have been removed, or removed and added again, while its file was measured.
-    if (const auto row = MeasuringRowOf(path)) {
+    if (const auto row = MeasuringRowOf(path, added)) {
         if (seconds <= 0) {
             batch.unmeasurable.push_back(path);
             m_rows.DeleteRow(*row);
@@ -201,26 +226,45 @@ void SourceListController::StartAddingSourceFiles(const std::vector<std::string>
             self.FinishWhenMeasured(batch);
         }
     } queued{*this, *batch};
-    std::string skipped;
-    std::size_t added = 0;
-    for (const auto& path : paths) {
-        if (IsListed(path))
-            continue;
-        if (!IsAcceptedSource(path)) {
-            skipped += "\n" + path;
-            continue;
-        }
-        AppendRow({path, true, ZeroTime, ""}, batch);
-        // Between a few rows the window repaints and a click is served.
-        if (++added % RowsBetweenPumps == 0)
-            m_pump.Pump();
-    }
+    const std::string skipped = QueueRows(paths, batch);
     if (!m_rows.IsEmpty()) {
         m_rows.SelectOnly(0);
         m_preview.ShowRowOnTrimBar();
     }
     if (!skipped.empty() && m_warn)
         m_warn(SkippedFilesHead + skipped);
+}
+
+// Adds the rows a few at a time; between them the window repaints and a click is served. Returns
+// the files skipped for their type, one per line.
+std::string SourceListController::QueueRows(const std::vector<std::string>& paths,
+                                            const std::shared_ptr<AddBatch>& batch) {
+    std::string skipped;
+    std::unordered_set<std::string> listed = ListedPaths();
+    std::vector<SourceItem> rows;
+    try {
+        for (const auto& path : paths) {
+            if (listed.contains(path))
+                continue;
+            if (!IsAcceptedSource(path)) {
+                skipped += "\n" + path;
+                continue;
+            }
+            rows.push_back(NewRow({path, true, ZeroTime, ""}));
+            listed.insert(path);
+            if (rows.size() < RowsBetweenPumps)
+                continue;
+            AppendAndMeasure(std::exchange(rows, {}), batch);
+            m_pump.Pump();
+            listed = ListedPaths(); // the events may have removed or added rows
+        }
+    } catch (...) {
+        // The rows read before a file that could not be read stay.
+        AppendAndMeasure(std::move(rows), batch);
+        throw;
+    }
+    AppendAndMeasure(std::move(rows), batch);
+    return skipped;
 }
 
 void SourceListController::AddSourceFiles(const std::vector<std::string>& paths) {
@@ -238,17 +282,21 @@ void SourceListController::WaitForMeasurements() {
 
 void SourceListController::RestoreRows(const std::vector<SavedSourceRow>& saved) {
     const auto batch = std::make_shared<AddBatch>();
+    std::unordered_set<std::string> listed = ListedPaths();
+    std::vector<SourceItem> rows;
     std::string gone;
     for (const auto& row : saved) {
         std::error_code error;
-        if (IsListed(row.path))
+        if (listed.contains(row.path))
             continue;
         if (!std::filesystem::is_regular_file(row.path, error)) {
             gone += "\n" + row.path;
             continue;
         }
-        AppendRow(row, batch);
+        rows.push_back(NewRow(row));
+        listed.insert(row.path);
     }
+    AppendAndMeasure(std::move(rows), batch);
     batch->allQueued = true;
     FinishWhenMeasured(*batch);
     if (!gone.empty() && m_warn)

@@ -5,6 +5,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <unordered_set>
 #include <vector>
 
 #include "sources/DurationMeasurer.h"
@@ -70,10 +71,13 @@ private:
     struct AddBatch;
     class ProbeNowMeasurer;
 
-    bool IsListed(const std::string& path) const;
-    std::optional<std::size_t> MeasuringRowOf(const std::string& path) const;
-    void AppendRow(const SavedSourceRow& row, const std::shared_ptr<AddBatch>& batch);
-    void Measured(const std::string& path, int64_t seconds, AddBatch& batch);
+    std::unordered_set<std::string> ListedPaths() const;
+    // The row of the file still being measured that was added as row `added`.
+    std::optional<std::size_t> MeasuringRowOf(const std::string& path, std::size_t added) const;
+    static SourceItem NewRow(const SavedSourceRow& saved);
+    std::string QueueRows(const std::vector<std::string>& paths, const std::shared_ptr<AddBatch>& batch);
+    void AppendAndMeasure(std::vector<SourceItem> items, const std::shared_ptr<AddBatch>& batch);
+    void Measured(const std::string& path, std::size_t added, int64_t seconds, AddBatch& batch);
     void FinishWhenMeasured(AddBatch& batch);
     void CorrectTimes(std::size_t row, bool seekPreview);
     void CollapseTrimBarWhenEmpty();

@@ -1,6 +1,5 @@
 #include "sources/SourceListKeeper.h"
 
-#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -9,54 +8,27 @@
 #include <unistd.h>
 
 #include "support/FileDescriptor.h"
+#include "support/PosixDiskSync.h"
 
 namespace {
 
 // A kept list is a few hundred bytes a row; anything far larger is no list of ours.
 constexpr off_t LargestListBytes = 64 << 20;
-constexpr mode_t ListFileMode = 0600;
-
-std::string SystemReason(const std::string& path, int error) {
-    return "Cannot write \"" + path + "\". " + std::strerror(error);
-}
-
-bool WriteAll(int fd, const std::string& content) {
-    std::size_t done = 0;
-    while (done < content.size()) {
-        const ssize_t wrote = ::write(fd, content.data() + done, content.size() - done);
-        if (wrote < 0 && errno == EINTR)
-            continue;
-        if (wrote <= 0)
-            return false;
-        done += static_cast<std::size_t>(wrote);
-    }
-    return true;
-}
-
-std::string TempPathFor(const std::string& path) {
-    static std::atomic<unsigned> counter{0};
-    return path + ".tmp-" + std::to_string(::getpid()) + "-" + std::to_string(counter++);
-}
+// The list names the user's files: only the user reads it.
+constexpr std::filesystem::perms ListFilePermissions =
+    std::filesystem::perms::owner_read | std::filesystem::perms::owner_write;
 
 } // namespace
 
 std::string ReplaceFileContent(const std::string& path, const std::string& content) {
-    struct stat info {};
-    if (::lstat(path.c_str(), &info) == 0 && !S_ISREG(info.st_mode))
-        return "\"" + path + "\" is not a regular file; it was left as it is.";
-    const std::string temp = TempPathFor(path);
-    FileDescriptor file(
-        ::open(temp.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, ListFileMode));
-    if (!file.IsOpen())
-        return SystemReason(path, errno);
-    const bool written = WriteAll(file.Get(), content) && ::fsync(file.Get()) == 0;
-    const int writeError = errno;
-    file.Reset();
-    if (written && ::rename(temp.c_str(), path.c_str()) == 0)
+    PosixDiskSync sync;
+    const auto failure =
+        ReplaceWholeFileContent(path, content, {LinkPolicy::Refuse, ListFilePermissions, &sync});
+    if (!failure)
         return {};
-    const int error = written ? errno : writeError;
-    ::unlink(temp.c_str());
-    return SystemReason(path, error);
+    if (failure->notRegularFile)
+        return "\"" + path + "\" is not a regular file; it was left as it is.";
+    return "Cannot write \"" + path + "\". " + failure->reason;
 }
 
 BackgroundFileWriter::BackgroundFileWriter(std::string path, Report report)

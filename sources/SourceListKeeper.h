@@ -13,10 +13,10 @@
 
 #include "sources/SavedSourceList.h"
 
-// Replaces the file's content at once: the text goes to a new file in the same folder, is flushed
-// to the disk and renamed over the old one, so the file is always either the old or the new text.
-// Refuses a path that names anything but a regular file (a link, a folder, a device). The reason
-// when it failed, empty otherwise.
+// Replaces the file's content at once (ReplaceWholeFileContent, flushed to the disk), so the file is
+// always either the old or the new text. Refuses a path that names anything but a regular file (a
+// link, a folder, a device) and a read-only file or folder. The reason when it failed, empty
+// otherwise.
 std::string ReplaceFileContent(const std::string& path, const std::string& content);
 
 // Writes the latest text it was given on a thread of its own; a text given while a write runs

@@ -465,10 +465,21 @@ TEST_F(App_MainWindowTests,
     const int closeFromRight = distanceFromRight(*window.btnWindowClose);
     const int helpFromRight = distanceFromRight(*window.btnHelp);
     const int gridFromBottom = window.height() - PlaceIn(window, *window.dxTreeSourceFileInfo).bottom();
-    const QPoint convertFromGrid = PlaceIn(window, *window.btnConvert).topLeft() -
-                                   PlaceIn(window, *window.dxTreeSourceFileInfo).topRight();
+    const auto fromGrid = [&](const QWidget& control) {
+        return PlaceIn(window, control).topLeft() - PlaceIn(window, *window.dxTreeSourceFileInfo).topRight();
+    };
+    const QPoint convertFromGrid = fromGrid(*window.btnConvert);
+    const QPoint addFolderFromGrid = fromGrid(*window.btnAddFolder);
     const QSize smallPreview = window.pnlPreviewHost->size();
     const QSize smallGrid = window.dxTreeSourceFileInfo->size();
+    const QHeaderView& columns = *window.dxTreeSourceFileInfo->header();
+    const auto columnWidths = [&] {
+        std::vector<int> widths;
+        for (int column = 0; column < columns.count(); ++column)
+            widths.push_back(columns.sectionSize(column));
+        return widths;
+    };
+    const std::vector<int> smallColumns = columnWidths();
 
     for (const QSize size : {QSize(1100, 850), QSize(1400, 600), QSize(700, 1000)}) {
         window.resize(size);
@@ -476,9 +487,8 @@ TEST_F(App_MainWindowTests,
         EXPECT_EQ(distanceFromRight(*window.btnWindowClose), closeFromRight);
         EXPECT_EQ(distanceFromRight(*window.btnHelp), helpFromRight);
         EXPECT_EQ(window.height() - PlaceIn(window, *window.dxTreeSourceFileInfo).bottom(), gridFromBottom);
-        EXPECT_EQ(PlaceIn(window, *window.btnConvert).topLeft() -
-                      PlaceIn(window, *window.dxTreeSourceFileInfo).topRight(),
-                  convertFromGrid);
+        EXPECT_EQ(fromGrid(*window.btnConvert), convertFromGrid);
+        EXPECT_EQ(fromGrid(*window.btnAddFolder), addFolderFromGrid);
         // The preview keeps the picture's shape (to a pixel) and fills its place; the grid takes the rest.
         const QSize video = window.pnlPreviewHost->size() - QSize(0, smallPreview.height() - 146);
         EXPECT_LE(std::abs(video.width() * 146 - video.height() * 260), 260)
@@ -486,6 +496,10 @@ TEST_F(App_MainWindowTests,
         EXPECT_EQ(preview.size(), window.pnlPreviewHost->size());
         EXPECT_GE(window.dxTreeSourceFileInfo->width(), smallGrid.width() + size.width() - 686);
         EXPECT_GT(window.dxTreeSourceFileInfo->height(), smallGrid.height());
+        // The file name column takes the grid's extra width; the other columns keep theirs.
+        std::vector<int> grownColumns = smallColumns;
+        grownColumns[colFileName] += window.dxTreeSourceFileInfo->width() - smallGrid.width();
+        EXPECT_EQ(columnWidths(), grownColumns);
         // The outline follows the size: only the rounded corners are cut.
         EXPECT_EQ(window.mask().boundingRect(), window.rect());
         EXPECT_FALSE(window.mask().contains(window.rect().bottomRight()));

@@ -224,7 +224,10 @@ TEST_F(Sources_SourceListBindingTests, PicturesOfTheRowsAreMadeInTheBackgroundOn
     QTRY_COMPARE_WITH_TIMEOUT(ready.count(), 2, 30000);
     const QImage picture = thumbnails.Thumbnail(s_first, 1);
     ASSERT_FALSE(picture.isNull());
-    EXPECT_EQ(picture.size(), QSize(36, 27)) << "a 64x48 clip scaled into 48x27";
+    // A 64x48 clip scaled into 48x27, in the middle of a clear 48x27 box.
+    EXPECT_EQ(picture.size(), QSize(48, 27));
+    EXPECT_EQ(qAlpha(picture.pixel(5, 13)), 0);
+    EXPECT_EQ(qAlpha(picture.pixel(24, 13)), 255);
     EXPECT_TRUE(thumbnails.Thumbnail(text, 0).isNull());
 
     SourceList list;

@@ -4,6 +4,7 @@
 
 #include <map>
 
+#include "support/Text.h"
 #include "tests/common/TempDir.h"
 
 namespace {
@@ -41,6 +42,14 @@ public:
     void SeekPreview(int64_t ms) override { seeks.push_back(ms); }
     bool IsPreviewActive() const override { return active; }
     void ShowRowOnTrimBar() override { ++trimBarShows; }
+};
+
+struct InsertCounter final : SourceListObserver {
+    std::vector<std::size_t> inserted; // rows of each notification
+    void RowsInserted(std::size_t, std::size_t count) override { inserted.push_back(count); }
+    void RowsRemoved(std::size_t, std::size_t) override {}
+    void CellChanged(std::size_t, std::size_t) override {}
+    void SelectionChanged() override {}
 };
 
 struct CountingPump final : EventPump {
@@ -255,6 +264,35 @@ TEST_F(Sources_SourceListControllerTests, RowsAppearAtOnceAndTheirDurationsFollo
     EXPECT_EQ(Column(colFileName), std::vector<std::string>{a});
     EXPECT_EQ(rows.Row(0).cells, (std::array<std::string, 7>{"True", a, "1.5 KB", "00:01:30", "00:00:00",
                                                              "00:01:30", "00:01:30"}));
+}
+
+// Many files go in a few rows at a time, with the window's events between; each duration finds its
+// own row after rows above it were removed or the rows were reordered.
+TEST_F(Sources_SourceListControllerTests, ManyFilesGoInByTheFiftyAndEachDurationFindsItsRow) {
+    HeldMeasurer measurer;
+    controller.SetMeasurer(&measurer);
+    InsertCounter inserts;
+    rows.SetObserver(&inserts);
+    std::vector<std::string> clips;
+    for (int i = 0; i < 120; ++i)
+        clips.push_back(Clip("clip" + std::to_string(1000 + i) + ".avi", 0));
+    controller.StartAddingSourceFiles(clips);
+    EXPECT_EQ(inserts.inserted, (std::vector<std::size_t>{50, 50, 20}));
+    EXPECT_EQ(pump.pumps, 2);
+
+    rows.SelectOnly(0);
+    controller.RemoveSelectedRows(); // clip1000 goes: every row moves up
+    rows.SelectOnly(0);
+    rows.MoveSelectedRows(rows.RowCount()); // clip1001 to the end
+    for (std::size_t i = measurer.held.size(); i-- > 0;)
+        measurer.Deliver(i, static_cast<int64_t>(i) + 60);
+    ASSERT_EQ(rows.RowCount(), 119u);
+    for (std::size_t row = 0; row < rows.RowCount(); ++row) {
+        const std::string& path = rows.Cell(row, colFileName);
+        const int64_t number = std::stoll(path.substr(path.size() - 8, 4)) - 1000;
+        EXPECT_EQ(rows.Cell(row, colDuration), SecondsToTimeText(number + 60)) << path;
+    }
+    rows.SetObserver(nullptr);
 }
 
 TEST_F(Sources_SourceListControllerTests, RestoredRowsKeepTheirCheckAndTimesAndGoneFilesAreNamedOnce) {
