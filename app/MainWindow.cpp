@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/LiveToolTip.h"
 #include "app/MainWindowLayout.h"
 #include "app/RivamoApplication.h"
 #include "convert/OutputProjection.h"
@@ -318,9 +319,14 @@ void TFrmMainForm::BuildGrid(QWidget* client) {
         [this](std::size_t row) { return ProjectionText(m_options, m_sources, row, m_sizeEstimator); });
     dxTreeSourceFileInfo->SetSourceList(&m_sources);
     dxTreeSourceFileInfo->setModel(m_sourceModel);
+    m_gridToolTip = new LiveToolTip(*dxTreeSourceFileInfo);
     dxTreeSourceFileInfo->header()->setStretchLastSection(true);
     for (const auto& [column, width] : ColumnWidths)
         dxTreeSourceFileInfo->header()->resizeSection(column, width);
+}
+
+void TFrmMainForm::SizeEstimateArrived() {
+    m_gridToolTip->Refresh();
 }
 
 void TFrmMainForm::BuildListButtons(QWidget* client) {

@@ -23,6 +23,7 @@ class QLineEdit;
 class QSizeGrip;
 class QTimer;
 class OptionListCombo;
+class LiveToolTip;
 class SkinnedFrame;
 class SourceGridView;
 class SourceListModel;
@@ -97,6 +98,8 @@ public:
     void SetMemoryTrim(std::function<void()> trim) { m_memoryTrim = std::move(trim); }
     // The estimator the cut time's tooltip asks for the sizes of constant-quality outputs.
     void SetSizeEstimator(SizeEstimator* estimator) { m_sizeEstimator = estimator; }
+    // A size estimate has arrived: an open tooltip of the cut time shows it.
+    void SizeEstimateArrived();
     // What a shortcut runs: the click handler of the button it is named after. An empty handler makes the
     // key do nothing.
     void SetShortcutCommand(ShortcutCommand command, std::function<void()> handler);
@@ -204,6 +207,7 @@ private:
     SizeEstimator* m_sizeEstimator = nullptr;
     MainChoices& m_choices;
     SourceListModel* m_sourceModel = nullptr;
+    LiveToolTip* m_gridToolTip = nullptr; // a child of the grid
     OptionListCombo* m_outputFiletypeBinding = nullptr;
     OptionListCombo* m_profileBinding = nullptr;
     bool m_shownOnce = false;
