@@ -10,13 +10,13 @@
 
 namespace {
 
-// Points spread over the whole cut see content that changes along it; each piece is short, and
-// its head is subtracted, so that the work stays near that of a few longer pieces.
+// Points spread over the whole cut see content that changes along it; the pieces are short, so
+// that the work stays near that of a few longer ones.
 constexpr int64_t PointCount = 7;
 constexpr int64_t PieceMs = 1000;
 constexpr int64_t HeadMs = 200;
 // Up to this length the whole cut costs little more than its samples and is encoded as it is.
-constexpr int64_t WholeCutMs = PointCount * (PieceMs + HeadMs) * 2;
+constexpr int64_t WholeCutMs = (PointCount * PieceMs + HeadMs) * 2;
 constexpr int64_t MsPerSecond = 1000;
 constexpr std::size_t ReadChunk = 4096;
 // The transcoder's output is drained while it works; it tells nothing the estimate needs.
@@ -63,23 +63,24 @@ SamplePlan PlanSamples(int64_t startSeconds, int64_t cutSeconds) {
     return plan;
 }
 
-int64_t EstimateFromSamples(const SamplePlan& plan, const std::vector<SampleBytes>& bytes,
+int64_t EstimateFromSamples(const SamplePlan& plan, const std::vector<int64_t>& pieces, int64_t head,
                             int64_t ceilingBytesPerSecond) {
-    if (plan.pieceMs <= plan.headMs || bytes.size() != plan.points.size() || bytes.empty())
+    if (plan.pieceMs <= plan.headMs || pieces.size() != plan.points.size() || pieces.empty())
         return 0;
-    const double contentMs = static_cast<double>(plan.pieceMs - plan.headMs);
+    const auto piece = static_cast<double>(plan.pieceMs);
+    // The first piece and the head start together: their difference is content alone.
+    const double firstRate = static_cast<double>(std::max<int64_t>(0, pieces.front() - head)) /
+                             (piece - static_cast<double>(plan.headMs));
+    const double once =
+        std::max(0.0, static_cast<double>(head) - firstRate * static_cast<double>(plan.headMs));
     const double ceiling = ceilingBytesPerSecond > 0
                                ? static_cast<double>(ceilingBytesPerSecond) / MsPerSecond
                                : std::numeric_limits<double>::infinity();
-    const auto rate = [&](const SampleBytes& sample) {
-        return std::min(ceiling,
-                        static_cast<double>(std::max<int64_t>(0, sample.piece - sample.head)) / contentMs);
-    };
-    // What the file pays once: the head at the cut's start less its content.
-    double total = std::max(0.0, static_cast<double>(bytes.front().head) -
-                                     rate(bytes.front()) * static_cast<double>(plan.headMs));
-    for (std::size_t i = 0; i < bytes.size(); ++i)
-        total += rate(bytes[i]) * static_cast<double>(plan.points[i].weightMs);
+    double total = once;
+    for (std::size_t i = 0; i < pieces.size(); ++i) {
+        const double rate = std::max(0.0, static_cast<double>(pieces[i]) - once) / piece;
+        total += std::min(ceiling, rate) * static_cast<double>(plan.points[i].weightMs);
+    }
     return static_cast<int64_t>(total);
 }
 
@@ -159,19 +160,20 @@ void SizeEstimator::Work() {
 
 std::optional<int64_t> SizeEstimator::EncodeSamples(const EstimateRequest& request) {
     const SamplePlan plan = PlanSamples(request.startSeconds, request.cutSeconds);
-    std::vector<SampleBytes> samples;
-    for (const SamplePoint& point : plan.points) {
-        SampleBytes sample;
-        const std::optional<int64_t> piece = EncodeOne(request, point.startMs, plan.pieceMs);
-        const std::optional<int64_t> head =
-            plan.headMs > 0 && piece ? EncodeOne(request, point.startMs, plan.headMs) : 0;
-        if (!piece || !head)
-            return std::nullopt;
-        samples.push_back({*piece, *head});
-    }
-    if (samples.empty())
+    if (plan.points.empty())
         return std::nullopt;
-    return EstimateFromSamples(plan, samples, request.ceilingBytesPerSecond);
+    std::vector<int64_t> pieces;
+    for (const SamplePoint& point : plan.points) {
+        const std::optional<int64_t> piece = EncodeOne(request, point.startMs, plan.pieceMs);
+        if (!piece)
+            return std::nullopt;
+        pieces.push_back(*piece);
+    }
+    const std::optional<int64_t> head =
+        plan.headMs > 0 ? EncodeOne(request, plan.points.front().startMs, plan.headMs) : 0;
+    if (!head)
+        return std::nullopt;
+    return EstimateFromSamples(plan, pieces, *head, request.ceilingBytesPerSecond);
 }
 
 std::optional<int64_t> SizeEstimator::EncodeOne(const EstimateRequest& request, int64_t startMs,

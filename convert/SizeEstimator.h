@@ -35,10 +35,11 @@ struct SamplePoint {
     int64_t weightMs = 0;
 };
 
-// Where the samples of a cut are taken. A short cut is encoded whole. A longer one is sampled at
-// points spread evenly from its start to its end; at each point a piece and a shorter head are
-// encoded, and the difference between them is what the content costs per second
-// there, without what every file pays once (headers, the first key frame, the encoder's start-up).
+// Where the samples of a cut are taken. A short cut is encoded whole. A longer one is sampled with
+// short pieces at points spread evenly from its start to its end, and a shorter head at its start:
+// the head and the first piece tell apart what every file pays once (headers, the first key
+// frame, the encoder's start-up) from what its content costs per second, so that only the latter
+// is taken for the time each piece stands for.
 struct SamplePlan {
     std::vector<SamplePoint> points;
     int64_t pieceMs = 0;
@@ -46,15 +47,10 @@ struct SamplePlan {
 };
 SamplePlan PlanSamples(int64_t startSeconds, int64_t cutSeconds);
 
-// The bytes of the samples encoded at one point: the piece, and its head (unused for a whole cut).
-struct SampleBytes {
-    int64_t piece = 0;
-    int64_t head = 0;
-};
-
-// The bytes of the whole cut: what the file pays once, as the first point measures it, plus each
-// point's bytes per second (at most the ceiling, when there is one) for the time it stands for.
-int64_t EstimateFromSamples(const SamplePlan& plan, const std::vector<SampleBytes>& bytes,
+// The bytes of the whole cut from the bytes of each point's piece and of the head: what the file
+// pays once, plus each piece's bytes per second (at most the ceiling, when there is one) for the
+// time it stands for.
+int64_t EstimateFromSamples(const SamplePlan& plan, const std::vector<int64_t>& pieces, int64_t head,
                             int64_t ceilingBytesPerSecond = 0);
 
 // Estimates output sizes by encoding samples of the source with the transcoder, one request at a
