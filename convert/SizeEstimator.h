@@ -21,8 +21,9 @@ struct EstimateRequest {
     int64_t cutSeconds = 0;
     std::string options;   // e.g. " -vcodec libx264 ... -crf 22 ... -f mp4"
     std::string extension; // of the sample files
-    // What the output's bitrate ceiling lets one second weigh, 0 for none. A short sample starts
-    // with its rate buffer full and may run over the ceiling for a while; a long cut cannot.
+    // What the output's bitrate ceiling lets one second weigh, 0 for none. The rate control lets a
+    // file run over the ceiling at its start, by as much as its buffer holds: a short sample may
+    // do so for all its length, a long cut cannot.
     int64_t ceilingBytesPerSecond = 0;
 
     std::string Key() const;
