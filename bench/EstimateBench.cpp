@@ -145,7 +145,9 @@ void MeasureRow(SizeEstimator& estimator, const std::string& trenc, const fs::pa
 
 } // namespace
 
-int main() {
+// estimate_bench [part of a source's name]: all sources, or those whose name holds the part.
+int main(int argc, char** argv) {
+    const std::string only = argc > 1 ? argv[1] : "";
     const fs::path work = fs::temp_directory_path() / ("rivamo-estimate-bench-" + std::to_string(getpid()));
     fs::create_directories(work);
     const std::string trenc = ProgramDir() + "/trenc";
@@ -154,6 +156,8 @@ int main() {
     std::printf("| Source | Output type | Estimate | Real | Estimate / real | Estimate s | Whole s |\n"
                 "|---|---|---|---|---|---|---|\n");
     for (const Source& source : Sources()) {
+        if (std::string(source.name).find(only) == std::string::npos)
+            continue;
         const std::string clip = MakeSource(work, source);
         for (const int type : source.types)
             MeasureRow(estimator, trenc, work, source.name, clip, type);

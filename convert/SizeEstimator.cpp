@@ -14,7 +14,9 @@ namespace {
 // that the work stays near that of a few longer ones.
 constexpr int64_t PointCount = 7;
 constexpr int64_t PieceMs = 1000;
-constexpr int64_t HeadMs = 200;
+// A head of about one picture: mostly what the file pays once, so that what its content costs
+// (taken from the first piece, which may differ from the head's moment) weighs little in it.
+constexpr int64_t HeadMs = 40;
 // Up to this length the whole cut costs little more than its samples and is encoded as it is.
 constexpr int64_t WholeCutMs = (PointCount * PieceMs + HeadMs) * 2;
 constexpr int64_t MsPerSecond = 1000;
