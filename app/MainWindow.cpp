@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <QWindow>
 
+#include "app/LiveToolTip.h"
 #include "app/MainWindowLayout.h"
 #include "app/RivamoApplication.h"
 #include "convert/OutputProjection.h"
@@ -320,8 +321,13 @@ void TFrmMainForm::BuildGrid(QWidget* client) {
     });
     dxTreeSourceFileInfo->SetSourceList(&m_sources);
     dxTreeSourceFileInfo->setModel(m_sourceModel);
+    m_gridToolTip = new LiveToolTip(*dxTreeSourceFileInfo);
     for (const auto& [column, width] : ColumnWidths)
         dxTreeSourceFileInfo->header()->resizeSection(column, width);
+}
+
+void TFrmMainForm::SizeEstimateArrived() {
+    m_gridToolTip->Refresh();
 }
 
 void TFrmMainForm::BuildListButtons(QWidget* client) {

@@ -24,6 +24,7 @@ class QLineEdit;
 class QSizeGrip;
 class QTimer;
 class OptionListCombo;
+class LiveToolTip;
 class SkinnedFrame;
 class SourceGridView;
 class SourceListModel;
@@ -102,6 +103,8 @@ public:
     void SetCopySourceProbe(CopySourceProbe* probe) { m_copyProbe = probe; }
     // The profile list does nothing for the output type that copies every stream: it is disabled.
     void ShowOutputType();
+    // A size estimate has arrived: an open tooltip of the cut time shows it.
+    void SizeEstimateArrived();
     // What a shortcut runs: the click handler of the button it is named after. An empty handler makes the
     // key do nothing.
     void SetShortcutCommand(ShortcutCommand command, std::function<void()> handler);
@@ -210,6 +213,7 @@ private:
     CopySourceProbe* m_copyProbe = nullptr;
     MainChoices& m_choices;
     SourceListModel* m_sourceModel = nullptr;
+    LiveToolTip* m_gridToolTip = nullptr; // a child of the grid
     OptionListCombo* m_outputFiletypeBinding = nullptr;
     OptionListCombo* m_profileBinding = nullptr;
     bool m_shownOnce = false;

@@ -79,6 +79,7 @@ ProgramShell::ProgramShell(std::string programFolder, MessageBoxPresenter& boxes
           m_sources, m_probe, m_trimBarLogic, m_trimBar, m_pump,
           [this](const std::string& path) { ShowCodecError(m_mainForm.get(), m_shell, path); }),
       m_initDir(m_dataFolder, HomeFolder() + "/") {
+    BuildSizeEstimator();
     WireProfileLists();
     m_mainForm = std::make_unique<TFrmMainForm>(m_sources, m_options, m_choices);
     m_mainForm->SetSizeEstimator(m_estimator.get());
@@ -136,12 +137,27 @@ void ProgramShell::BindCopyOutputs() {
     m_mainForm->SetCopySourceProbe(m_toolTipCopyFacts.get());
 }
 
+// The samples are encoded in the sample folder; each answer reaches the main window on the
+// user-interface thread, where an open tooltip of the cut time shows it.
+void ProgramShell::BuildSizeEstimator() {
+    m_estimateArrivals = std::make_unique<QObject>();
+    QObject* arrivals = m_estimateArrivals.get();
+    m_estimator = std::make_unique<SizeEstimator>(
+        m_launcher, m_programFolder + TranscoderName,
+        QFile::encodeName(m_sampleFolder.path()).toStdString() + "/", [this, arrivals] {
+            QMetaObject::invokeMethod(
+                arrivals,
+                [this] {
+                    if (m_mainForm)
+                        m_mainForm->SizeEstimateArrived();
+                },
+                Qt::QueuedConnection);
+        });
+}
+
 // A selection the user makes in either list applies the profile it names; the size estimates of the
 // new choice start at once, so that they are ready when asked for.
 void ProgramShell::WireProfileLists() {
-    m_estimator =
-        std::make_unique<SizeEstimator>(m_launcher, m_programFolder + TranscoderName,
-                                        QFile::encodeName(m_sampleFolder.path()).toStdString() + "/");
     m_options.cbbOutputFiletype.SetChangeHandler([this] {
         m_customProc.ApplySelectedProfile();
         RequestSizeEstimates();
@@ -250,6 +266,9 @@ CopySourceCache& ProgramShell::CopyFacts() {
 }
 
 ProgramShell::~ProgramShell() {
+    // No sample runs and no answer arrives while the windows go.
+    m_estimator->Stop();
+    m_estimateArrivals.reset();
     m_choices.SetCutObserver(nullptr);
     m_options.cbbOutputFiletype.SetChangeHandler(nullptr);
     m_options.cbbProfile.SetChangeHandler(nullptr);

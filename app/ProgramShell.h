@@ -4,6 +4,7 @@
 #include <memory>
 #include <string>
 
+#include <QObject>
 #include <QTemporaryDir>
 
 #include "app/ProductInfo.h"
@@ -128,6 +129,7 @@ private:
     void MainFormShow();
     void ConvertBatch();
     void WireProfileLists();
+    void BuildSizeEstimator();
     void RequestSizeEstimates();
     void ShowOutputType();
     bool MainFormCloseQuery();
@@ -169,6 +171,9 @@ private:
     PosixProcessLauncher m_launcher;
     // Sample encodes for the size estimates run in a folder of their own, removed at the end.
     QTemporaryDir m_sampleFolder;
+    // Where the estimator's answers are posted to reach the main window; it goes, with what is
+    // posted to it, right after the estimator has stopped.
+    std::unique_ptr<QObject> m_estimateArrivals;
     std::unique_ptr<SizeEstimator> m_estimator;
     SteadyClock m_clock;
     QtEventPump m_pump;

@@ -31,9 +31,15 @@ constexpr int kModernRunsEach = 3;
 struct Measure {
     double seconds = 0.0;
     long peakKilobytes = 0;
+    double cpuSeconds = 0.0; // user and system time of all its threads
 };
 
-// Runs a program to its end with its output discarded; wall time and its own peak resident size.
+double Seconds(const timeval& time) {
+    return static_cast<double>(time.tv_sec) + static_cast<double>(time.tv_usec) / 1e6;
+}
+
+// Runs a program to its end with its output discarded; wall time, its own peak resident size and
+// the processor time it took (which others' load on a shared machine changes little).
 Measure Run(const std::vector<std::string>& command) {
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -55,7 +61,7 @@ Measure Run(const std::vector<std::string>& command) {
     if (wait4(pid, &status, 0, &usage) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
         throw std::runtime_error(command[0] + " failed");
     const std::chrono::duration<double> elapsed = std::chrono::steady_clock::now() - start;
-    return {elapsed.count(), usage.ru_maxrss};
+    return {elapsed.count(), usage.ru_maxrss, Seconds(usage.ru_utime) + Seconds(usage.ru_stime)};
 }
 
 double Median(std::vector<double> values) {
@@ -69,7 +75,7 @@ long FileKilobytes(const std::string& path) {
 
 void Compare(const char* name, const std::vector<std::string>& trenc, const std::vector<std::string>& ffmpeg,
              int runs = kRunsEach) {
-    std::vector<double> trencSeconds, ffmpegSeconds, trencMemory, ffmpegMemory;
+    std::vector<double> trencSeconds, ffmpegSeconds, trencMemory, ffmpegMemory, trencCpu, ffmpegCpu;
     for (int i = 0; i < runs; ++i) {
         const Measure a = Run(trenc);
         const Measure b = Run(ffmpeg);
@@ -77,12 +83,16 @@ void Compare(const char* name, const std::vector<std::string>& trenc, const std:
         ffmpegSeconds.push_back(b.seconds);
         trencMemory.push_back(static_cast<double>(a.peakKilobytes));
         ffmpegMemory.push_back(static_cast<double>(b.peakKilobytes));
+        trencCpu.push_back(a.cpuSeconds);
+        ffmpegCpu.push_back(b.cpuSeconds);
     }
-    std::printf("%s: trenc %.2f s %.0f MB, %s %.2f s %.0f MB; wall ratio %.3f, memory ratio %.3f\n", name,
-                Median(trencSeconds), Median(trencMemory) / 1024,
+    std::printf("%s: trenc %.2f s %.0f MB, %s %.2f s %.0f MB; wall ratio %.3f, memory ratio %.3f, "
+                "processor time ratio %.3f (%.2f s / %.2f s)\n",
+                name, Median(trencSeconds), Median(trencMemory) / 1024,
                 std::filesystem::path(ffmpeg.front()).filename().c_str(), Median(ffmpegSeconds),
                 Median(ffmpegMemory) / 1024, Median(trencSeconds) / Median(ffmpegSeconds),
-                Median(trencMemory) / Median(ffmpegMemory));
+                Median(trencMemory) / Median(ffmpegMemory), Median(trencCpu) / Median(ffmpegCpu),
+                Median(trencCpu), Median(ffmpegCpu));
     std::fflush(stdout);
 }
 

@@ -78,6 +78,7 @@ EstimateRequest RowEstimateRequest(const OptionSelection& options, const SourceL
     request.cutSeconds = RowCutSeconds(sources, row);
     request.options = TCommonLib::SelectionOptions(options);
     request.extension = TCommonLib::OutputExtensionOf(options.cbbOutputFiletype.ItemIndex());
+    request.ceilingBytesPerSecond = ProjectedBytes(SelectedBitrates(options), 1);
     return request;
 }
 

@@ -7,7 +7,6 @@
 #include <mutex>
 #include <optional>
 #include <string>
-#include <thread>
 #include <utility>
 #include <vector>
 
@@ -87,6 +86,42 @@ private:
     bool m_ok = false;
 };
 
+// Children given up while they still ran. No thread waits for them: each start of a child and each
+// child given up reaps those that have ended since, so that none stays a zombie for long, and no
+// thread of this kind is alive when the program ends (the leak check at exit stops every thread).
+class Orphans {
+public:
+    void Add(pid_t pid) {
+        const std::lock_guard lock(m_mutex);
+        m_pids.push_back(pid);
+        ReapEnded();
+    }
+    void Reap() {
+        const std::lock_guard lock(m_mutex);
+        ReapEnded();
+    }
+
+private:
+    void ReapEnded() {
+        std::erase_if(m_pids, [](pid_t pid) {
+            int status = 0;
+            pid_t result;
+            do
+                result = waitpid(pid, &status, WNOHANG);
+            while (result < 0 && errno == EINTR);
+            return result != 0; // reaped, or no longer ours to reap
+        });
+    }
+
+    std::mutex m_mutex;
+    std::vector<pid_t> m_pids;
+};
+
+Orphans& TheOrphans() {
+    static Orphans orphans;
+    return orphans;
+}
+
 class PosixChildProcess final : public ChildProcess {
 public:
     PosixChildProcess(pid_t pid, FileDescriptor input, FileDescriptor output)
@@ -95,14 +130,8 @@ public:
     ~PosixChildProcess() override {
         m_output.Reset();
         m_input.Reset();
-        if (!IsRunning())
-            return;
-        // Still running: a waiting thread reaps it when it ends, so it never stays a zombie.
-        std::thread([pid = m_pid] {
-            int status = 0;
-            while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-            }
-        }).detach();
+        if (IsRunning())
+            TheOrphans().Add(m_pid);
     }
 
     bool IsRunning() override {
@@ -169,6 +198,7 @@ private:
 std::unique_ptr<ChildProcess> PosixProcessLauncher::Start(const std::string& executablePath,
                                                           const std::string& argumentText,
                                                           const std::string& workingFolder) {
+    TheOrphans().Reap();
     if (executablePath.empty())
         return nullptr;
     std::error_code error;

@@ -6,7 +6,7 @@
 
 // A started transcoder process whose standard output and standard error arrive on one pipe. Every
 // operation may be called from any thread. Destroying it closes every descriptor and reaps the
-// child (it does not kill a live child).
+// child; a live child is not killed, and is reaped once it has ended, at the next start of a child.
 class ChildProcess {
 public:
     virtual ~ChildProcess() = default;

@@ -3,6 +3,7 @@
 #include <condition_variable>
 #include <cstdint>
 #include <deque>
+#include <functional>
 #include <map>
 #include <mutex>
 #include <optional>
@@ -20,20 +21,38 @@ struct EstimateRequest {
     int64_t cutSeconds = 0;
     std::string options;   // e.g. " -vcodec libx264 ... -crf 22 ... -f mp4"
     std::string extension; // of the sample files
+    // What the output's bitrate ceiling lets one second weigh, 0 for none. The rate control lets a
+    // file run over the ceiling at its start, by as much as its buffer holds: a short sample may
+    // do so for all its length, a long cut cannot.
+    int64_t ceilingBytesPerSecond = 0;
 
     std::string Key() const;
 };
 
-// Where the samples of a cut are taken: a few short pieces spread evenly over it, or the whole cut
-// when it is hardly longer than the pieces together.
+// One point of the cut where samples are encoded: where they start in the source, and how much of
+// the cut they stand for (from halfway to the previous point to halfway to the next), in milliseconds.
+struct SamplePoint {
+    int64_t startMs = 0;
+    int64_t weightMs = 0;
+};
+
+// Where the samples of a cut are taken. A short cut is encoded whole. A longer one is sampled with
+// short pieces at points spread evenly from its start to its end, and a shorter head at its start:
+// the head and the first piece tell apart what every file pays once (headers, the first key
+// frame, the encoder's start-up) from what its content costs per second, so that only the latter
+// is taken for the time each piece stands for.
 struct SamplePlan {
-    std::vector<int64_t> starts; // seconds into the source
-    int64_t seconds = 0;         // length of each piece
+    std::vector<SamplePoint> points;
+    int64_t pieceMs = 0;
+    int64_t headMs = 0; // 0 when the cut is encoded whole
 };
 SamplePlan PlanSamples(int64_t startSeconds, int64_t cutSeconds);
 
-// The bytes of the whole cut from the bytes of its samples.
-int64_t ScaleSampleBytes(int64_t sampleBytes, int64_t sampledSeconds, int64_t cutSeconds);
+// The bytes of the whole cut from the bytes of each point's piece and of the head: what the file
+// pays once, plus each piece's bytes per second (at most the ceiling, when there is one) for the
+// time it stands for.
+int64_t EstimateFromSamples(const SamplePlan& plan, const std::vector<int64_t>& pieces, int64_t head,
+                            int64_t ceilingBytesPerSecond = 0);
 
 // Estimates output sizes by encoding samples of the source with the transcoder, one request at a
 // time on a worker thread, so that asking never blocks. Results are kept for the program's life;
@@ -41,7 +60,10 @@ int64_t ScaleSampleBytes(int64_t sampleBytes, int64_t sampledSeconds, int64_t cu
 class SizeEstimator {
 public:
     // `transcoder` is the executable; sample files are written into `scratchFolder` and removed.
-    SizeEstimator(ProcessLauncher& launcher, std::string transcoder, std::string scratchFolder);
+    // `answered` is called on the worker thread, without any lock held, each time a request has its
+    // answer (an estimate or a failure); it is never called once Stop() has returned.
+    SizeEstimator(ProcessLauncher& launcher, std::string transcoder, std::string scratchFolder,
+                  std::function<void()> answered = {});
     ~SizeEstimator();
     SizeEstimator(const SizeEstimator&) = delete;
     SizeEstimator& operator=(const SizeEstimator&) = delete;
@@ -53,6 +75,10 @@ public:
     std::optional<int64_t> Ready(const EstimateRequest& request);
     // True once every request asked so far has an answer (an estimate or a failure).
     bool Idle();
+    // Ends the sample being encoded, drops the queue and joins the worker; no request is served
+    // after it. Called by the destructor; the owner calls it earlier when what `answered` reaches
+    // goes first.
+    void Stop();
 
 private:
     enum class State { Pending, Ready, Failed };
@@ -63,11 +89,14 @@ private:
 
     void Work();
     std::optional<int64_t> EncodeSamples(const EstimateRequest& request);
-    std::optional<int64_t> EncodeOne(const EstimateRequest& request, int64_t start, int64_t seconds);
+    std::optional<int64_t> EncodeOne(const EstimateRequest& request, int64_t startMs, int64_t lengthMs);
+    bool StartChild(const std::string& arguments);
+    void DrainChild();
 
     ProcessLauncher& m_launcher;
     std::string m_transcoder;
     std::string m_scratchFolder;
+    std::function<void()> m_answered;
     std::mutex m_mutex;
     std::condition_variable m_wake;
     std::map<std::string, Entry> m_entries;

@@ -29,7 +29,6 @@ public:
     // Option lists and profile application. Fills every list and loads the user settings, also
     // when a settings file cannot be read; returns the text of each such error, for the user.
     std::vector<std::string> FillOptionLists();
-    static void FillListFromCatalogue(OptionList& list, CatalogueTable table);
     void FillProfileList(OptionList& list);
     void ApplySelectedProfile();
     void ApplyCustomProfile();

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "profiles/CatalogueLists.h"
 #include "profiles/CustomProfiles.h"
 #include "settings/IniFiles32.h"
 #include "support/Log.h"
@@ -81,7 +82,7 @@ void ReplaceChangedItems(OptionList& list, const std::vector<std::string>& names
 
 std::vector<std::string> TCustomProc::FillOptionLists() {
     std::vector<std::string> problems;
-    FillListFromCatalogue(m_options.cbbOutputFiletype, CatalogueTable::cstOutputFileTypes);
+    FillCatalogueLists(m_options);
     try {
         FillProfileList(m_options.cbbProfile);
     } catch (const TIniFileOpenError& error) {
@@ -90,29 +91,12 @@ std::vector<std::string> TCustomProc::FillOptionLists() {
         problems.emplace_back(error.what());
         FillProfileList(m_options.cbbProfile);
     }
-    FillListFromCatalogue(m_options.cbbAspectratio, CatalogueTable::cstAspectRatios);
-    FillListFromCatalogue(m_options.cbbVideoBitrate, CatalogueTable::cstVideoBitrates);
-    FillListFromCatalogue(m_options.cbbAudioBitrate, CatalogueTable::cstAudioBitrates);
-    FillListFromCatalogue(m_options.cbbAudioChannels, CatalogueTable::cstAudioChannels);
-    FillListFromCatalogue(m_options.cbbFramerate, CatalogueTable::cstFrameRates);
-    FillListFromCatalogue(m_options.cbbAudioSample, CatalogueTable::cstAudioSampleRates);
-    FillListFromCatalogue(m_options.cbbAudioVolumeGain, CatalogueTable::cstVolumeGains);
-    FillListFromCatalogue(m_options.cbbVideoSize, CatalogueTable::cstVideoSizes);
     try {
         LoadUserSettings();
     } catch (const TIniFileOpenError& error) {
         problems.emplace_back(error.what());
     }
     return problems;
-}
-
-void TCustomProc::FillListFromCatalogue(OptionList& list, CatalogueTable table) {
-    const std::vector<std::string> entries = CatalogueList(table);
-    if (entries.empty())
-        return;
-    for (std::size_t i = 0; i + 1 < entries.size(); ++i)
-        list.Append(entries[i]);
-    list.Select(ReadDecimal(entries.back()));
 }
 
 void TCustomProc::FillProfileList(OptionList& list) {

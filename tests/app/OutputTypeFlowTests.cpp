@@ -14,9 +14,11 @@
 
 #include <QAbstractItemModel>
 #include <QComboBox>
+#include <QHelpEvent>
 #include <QLabel>
 #include <QRadioButton>
 #include <QTest>
+#include <QToolTip>
 #include <QTreeView>
 #include <QWindow>
 
@@ -198,7 +200,9 @@ TEST_F(App_OutputTypeFlowTests, EveryNewTypeConvertsDecodesKeepsTheShapeAndPlays
 }
 
 // The cut time's tooltip of a constant-quality type shows an estimate from samples once the
-// samples are encoded, and it comes close to the size of the real output.
+// samples are encoded, and it comes close to the size of the real output. The tooltip is open
+// while the samples are encoded: the estimate replaces the text it showed (or, should the tooltip
+// have closed meanwhile, the next hover shows it).
 TEST_F(App_OutputTypeFlowTests, TheCutTimeToolTipShowsASizeEstimateFromSamples) {
     const std::string source = MakeClip(clips, "long.avi", {14, "320x180", 10, 44100, {"-c:v", "ffv1"}});
     SourceList& sources = program.Sources();
@@ -207,15 +211,29 @@ TEST_F(App_OutputTypeFlowTests, TheCutTimeToolTipShowsASizeEstimateFromSamples) 
                                             "00:00:00",  "00:00:14", "00:00:14"};
     for (std::size_t column = 0; column < cells.size(); ++column)
         sources.SetCell(row, column, cells[column]);
-    program.Options().cbbOutputFiletype.SelectByUser(2);
-    QAbstractItemModel& model = *program.MainForm().dxTreeSourceFileInfo->model();
-    const auto toolTip = [&] {
-        return model.data(model.index(0, colCutTime), Qt::ToolTipRole).toString().toStdString();
+    SourceGridView& grid = *program.MainForm().dxTreeSourceFileInfo;
+    const QModelIndex cell = grid.model()->index(0, colCutTime);
+    const auto hover = [&] {
+        const QPoint at = grid.visualRect(cell).center();
+        QHelpEvent event(QEvent::ToolTip, at, grid.viewport()->mapToGlobal(at));
+        QCoreApplication::sendEvent(grid.viewport(), &event);
     };
+    program.Options().cbbOutputFiletype.SelectByUser(2);
+    hover();
+    ASSERT_TRUE(QToolTip::isVisible());
+    EXPECT_TRUE(QToolTip::text().endsWith("(estimating...)")) << QToolTip::text().toStdString();
     const std::string prefix = "Estimated output: about ";
-    ASSERT_TRUE(QTest::qWaitFor([&] { return toolTip().starts_with(prefix); }, EstimateLimitMs)) << toolTip();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] {
+            if (!QToolTip::isVisible() &&
+                !grid.model()->data(cell, Qt::ToolTipRole).toString().endsWith("..."))
+                hover();
+            return QToolTip::text().toStdString().starts_with(prefix);
+        },
+        EstimateLimitMs))
+        << QToolTip::text().toStdString();
 
-    const std::string estimate = toolTip().substr(prefix.size());
+    const std::string estimate = QToolTip::text().toStdString().substr(prefix.size());
     const double factor = estimate.ends_with(" MB")   ? 1024.0 * 1024
                           : estimate.ends_with(" KB") ? 1024.0
                                                       : 1.0;
