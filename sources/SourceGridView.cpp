@@ -124,6 +124,20 @@ void SourceGridView::WatchModelChanges(QAbstractItemModel* newModel) {
     connect(newModel, &QAbstractItemModel::modelReset, this, end);
     connect(newModel, &QAbstractItemModel::layoutAboutToBeChanged, this, begin);
     connect(newModel, &QAbstractItemModel::layoutChanged, this, end);
+    connect(newModel, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& first, const QModelIndex& last) {
+                if (first.column() <= static_cast<int>(colStartTime) &&
+                    last.column() >= static_cast<int>(colStartTime))
+                    WidenStartTimeColumn();
+            });
+}
+
+// A start shown as the key frame a cut really starts at ("00:04:58.000 (key frame)") is longer than a
+// typed time: the column grows to show it whole, and never shrinks under the user's width.
+void SourceGridView::WidenStartTimeColumn() {
+    const int needed = sizeHintForColumn(colStartTime);
+    if (needed > header()->sectionSize(colStartTime))
+        header()->resizeSection(colStartTime, needed);
 }
 
 void SourceGridView::WriteSelectionToList() {

@@ -79,6 +79,7 @@ private:
     void WatchModelChanges(QAbstractItemModel* model);
     void ColumnResized(int column, int newWidth);
     void FitFileNameColumn();
+    void WidenStartTimeColumn();
     void WriteSelectionToList();
     bool IsGrid(const QObject* object) const;
     static bool IsRowDrag(const QMimeData* data);

@@ -8,6 +8,7 @@
 #include <utility>
 
 #include <QAbstractItemModel>
+#include <QHeaderView>
 #include <QTest>
 
 #include "app/MainWindow.h"
@@ -81,6 +82,10 @@ TEST_F(App_KeyFrameFlowTests, TheGridTheTrimBarAndThePreviewFollowTheKeyFrames) 
     program.Options().cbbOutputFiletype.SelectByUser(CopyTypePosition());
     program.CopyFacts().WaitForFacts({clip});
     EXPECT_EQ(StartCell(Qt::DisplayRole), "00:00:04.000 (key frame)");
+    SourceGridView& grid = *program.MainForm().dxTreeSourceFileInfo;
+    EXPECT_GE(grid.header()->sectionSize(colStartTime),
+              grid.fontMetrics().horizontalAdvance(StartCell(Qt::DisplayRole)))
+        << "the real start is shown whole";
     EXPECT_TRUE(
         StartCell(Qt::ToolTipRole).startsWith("Without re-encoding, the output starts at the key frame"));
     EXPECT_EQ(StartCell(Qt::EditRole), "00:00:05");

@@ -9,6 +9,7 @@
 #include <fstream>
 #include <map>
 
+#include "profiles/CatalogueLists.h"
 #include "support/CommandLine.h"
 #include "tests/convert/BatchFakes.h"
 #include "tests/convert/BatchWorld.h"
@@ -363,7 +364,7 @@ TEST_F(Convert_BatchSupervisorTests, ARefusedPowerOffKeepsTheProgramRunningWithI
 // lead, and the summary names every row whose exact cut began at a key frame, whether the
 // transcoder said so (in pieces) or the source's facts did.
 TEST_F(Convert_BatchSupervisorTests, CopiesAreProjectedCheckedWithTheirLeadAndTheirKeyFrameCutsNamed) {
-    TCustomProc::FillListFromCatalogue(world.options.cbbOutputFiletype, CatalogueTable::cstOutputFileTypes);
+    FillListFromCatalogue(world.options.cbbOutputFiletype, CatalogueTable::cstOutputFileTypes);
     world.options.cbbOutputFiletype.Select(static_cast<int32_t>(OutputTypes().size()) - 1);
     const std::string mov = "mov,mp4,m4a,3gp,3g2,mj2";
     const std::vector<int64_t> keys = {0, 5'000, 300'000, 305'000};
