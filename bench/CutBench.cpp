@@ -16,16 +16,10 @@
 #include <string>
 #include <vector>
 
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
+#include "bench/RunProgram.h"
 #include "tests/common/MediaCheck.h"
 #include "tests/common/StreamStarts.h"
 #include "tests/common/TestClip.h"
-
-extern char** environ;
 
 namespace {
 
@@ -37,21 +31,8 @@ constexpr int kRunsEach = 3;
 
 // Runs a program to its end with its output discarded; its wall time in seconds.
 double Run(const std::vector<std::string>& command) {
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, STDIN_FILENO, "/dev/null", O_RDONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDOUT_FILENO, "/dev/null", O_WRONLY, 0);
-    posix_spawn_file_actions_addopen(&actions, STDERR_FILENO, "/dev/null", O_WRONLY, 0);
-    std::vector<char*> argv;
-    for (const auto& argument : command)
-        argv.push_back(const_cast<char*>(argument.c_str()));
-    argv.push_back(nullptr);
     const auto start = std::chrono::steady_clock::now();
-    pid_t pid = 0;
-    const int spawned = posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ);
-    posix_spawn_file_actions_destroy(&actions);
-    int status = 0;
-    if (spawned != 0 || waitpid(pid, &status, 0) < 0 || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+    if (RunProgram(command, true) != 0)
         throw std::runtime_error(command[0] + " failed: " + command.back());
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
