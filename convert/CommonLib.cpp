@@ -206,11 +206,11 @@ void TCommonLib::PrepareCopy(ConvertCommand& command) const {
     if (p.TrimOption.empty())
         return;
     const int64_t startMs = TimeTextToSeconds(command.StartText).value_or(0) * MsPerSecond;
-    const int64_t realStartMs = CopyRealStartMs(facts, startMs, mode);
+    const int64_t realStartMs = CopyCutStartMs(facts, startMs, mode);
     command.LeadMs = startMs - realStartMs;
     if (mode == CutMode::Exact && command.LeadMs > 0)
         command.CutNotice =
-            KeyFrameCutNotice(KeyFrameTimeText(realStartMs),
+            KeyFrameCutNotice(MillisecondsToTimeText(realStartMs),
                               facts.exactCutRefusal.empty() ? UnnamedRefusal : facts.exactCutRefusal);
 }
 

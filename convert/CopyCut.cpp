@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
 
 #include "support/Text.h"
 
@@ -16,9 +15,6 @@ constexpr const char* FallbackHead = "Warning: exact cut not possible (";
 constexpr const char* FallbackMiddle = "); the cut starts at the key frame at ";
 // A line longer than this is no header line: only its end is kept while it grows.
 constexpr std::size_t LongestLine = 4096;
-constexpr int64_t MsPerSecond = 1000;
-constexpr int64_t SecondsPerMinute = 60;
-constexpr int64_t SecondsPerHour = 3600;
 
 bool EndsWithIgnoringCase(const std::string& text, const std::string& ending) {
     return text.size() >= ending.size() && AsciiLower(text.substr(text.size() - ending.size())) == ending;
@@ -40,30 +36,13 @@ std::string CutModeOption(CutMode mode) {
     return mode == CutMode::Exact ? ExactCutOption : "";
 }
 
-int64_t CopyRealStartMs(const CopySourceFacts& facts, int64_t startMs, CutMode mode) {
-    if (facts.keyFramesMs.empty())
-        return startMs;
-    return std::min(CopyCutStartMs(facts, startMs, mode), startMs);
-}
-
 int64_t CopyProjectedBytes(const CopySourceFacts& facts, int64_t startMs, int64_t endMs, CutMode mode) {
     if (facts.durationMs <= 0 || facts.bytes <= 0)
         return 0;
     const int64_t end = std::min(endMs, facts.durationMs);
-    const int64_t span = std::max<int64_t>(0, end - CopyRealStartMs(facts, startMs, mode));
+    const int64_t span = std::max<int64_t>(0, end - CopyCutStartMs(facts, startMs, mode));
     return static_cast<int64_t>(std::llround(static_cast<double>(facts.bytes) * static_cast<double>(span) /
                                              static_cast<double>(facts.durationMs)));
-}
-
-std::string KeyFrameTimeText(int64_t milliseconds) {
-    const int64_t ms = std::max<int64_t>(0, milliseconds);
-    const int64_t seconds = ms / MsPerSecond;
-    char text[32];
-    std::snprintf(
-        text, sizeof text, "%02lld:%02lld:%02lld.%03lld", static_cast<long long>(seconds / SecondsPerHour),
-        static_cast<long long>(seconds / SecondsPerMinute % SecondsPerMinute),
-        static_cast<long long>(seconds % SecondsPerMinute), static_cast<long long>(ms % MsPerSecond));
-    return text;
 }
 
 std::string KeyFrameCutNotice(const std::string& keyFrameTime, const std::string& reason) {

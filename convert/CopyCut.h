@@ -17,16 +17,9 @@ std::string CopyOutputExtension(const std::string& container, const std::string&
 // what it does unasked.
 std::string CutModeOption(CutMode mode);
 
-// Where the output of a cut from `startMs` really begins. A source whose key frames are not known
-// (unread, or without video) is taken to start where asked.
-int64_t CopyRealStartMs(const CopySourceFacts& facts, int64_t startMs, CutMode mode);
-
 // The copied bytes of a cut from `startMs` to `endMs`: the source's bytes in proportion to the
 // time the output really spans; 0 for a source whose size or duration is not known.
 int64_t CopyProjectedBytes(const CopySourceFacts& facts, int64_t startMs, int64_t endMs, CutMode mode);
-
-// "00:05:00.000": a position in milliseconds as hours, minutes, seconds and milliseconds.
-std::string KeyFrameTimeText(int64_t milliseconds);
 
 // What the summary says of a row whose exact cut had to start at a key frame instead:
 // "cut at the key frame at 00:05:00.000 (interlaced video)".

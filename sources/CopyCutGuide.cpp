@@ -18,11 +18,6 @@ std::string ThreeDigits(int64_t value) {
     return std::string(3 - std::min<std::size_t>(3, digits.size()), '0') + digits;
 }
 
-// HH:MM:SS.mmm
-std::string MsToTimeText(int64_t ms) {
-    return SecondsToTimeText(ms / MsPerSecond) + "." + ThreeDigits(ms % MsPerSecond);
-}
-
 // "2.040 s"
 std::string SpanText(int64_t ms) {
     return std::to_string(ms / MsPerSecond) + "." + ThreeDigits(ms % MsPerSecond) + " s";
@@ -50,23 +45,23 @@ std::optional<CopyCutGuide::ShownStart> CopyCutGuide::RealStart(const std::strin
                                                                 const std::string& startText) const {
     const CopySourceFacts* facts = Facts(path);
     const std::optional<int64_t> seconds = TryTimeTextToSeconds(startText);
-    if (facts == nullptr || facts->container.empty() || !seconds)
+    if (facts == nullptr || !seconds)
         return std::nullopt;
     const int64_t startMs = *seconds * MsPerSecond;
     const int64_t realMs = RealStartMs(path, startMs);
     if (realMs == startMs)
         return std::nullopt;
-    std::string why = "Without re-encoding, the output starts at the key frame at " + MsToTimeText(realMs) +
-                      ", " + SpanText(startMs - realMs) + " before the start time " + startText + ".";
+    std::string why = "Without re-encoding, the output starts at the key frame at " +
+                      MillisecondsToTimeText(realMs) + ", " + SpanText(startMs - realMs) +
+                      " before the start time " + startText + ".";
     if (m_choices.Cut() == CutMode::Exact)
         why += " An exact cut is not possible for this file (" + facts->exactCutRefusal + ").";
-    return ShownStart{MsToTimeText(realMs) + " (key frame)", why};
+    return ShownStart{MillisecondsToTimeText(realMs) + " (key frame)", why};
 }
 
 int64_t CopyCutGuide::RealStartMs(const std::string& path, int64_t startMs) const {
     const CopySourceFacts* facts = Facts(path);
-    return facts == nullptr || facts->container.empty() ? startMs
-                                                        : CopyCutStartMs(*facts, startMs, m_choices.Cut());
+    return facts == nullptr ? startMs : CopyCutStartMs(*facts, startMs, m_choices.Cut());
 }
 
 const std::vector<int64_t>& CopyCutGuide::KeyFramesMs(const std::string& path) const {

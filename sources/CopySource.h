@@ -28,10 +28,10 @@ public:
 };
 
 // Where a cut without re-encoding really starts: at the chosen time for an exact cut the source
-// allows or for a source without video, else at the last key frame at or before it (the source's
-// start when there is none).
+// allows, for a source without video or one that could not be read (nothing is known to say
+// otherwise), else at the last key frame at or before it (the source's start when there is none).
 inline int64_t CopyCutStartMs(const CopySourceFacts& facts, int64_t startMs, CutMode mode) {
-    if (facts.audioOnly || (mode == CutMode::Exact && facts.exactCutPossible))
+    if (facts.container.empty() || facts.audioOnly || (mode == CutMode::Exact && facts.exactCutPossible))
         return startMs;
     const auto after = std::upper_bound(facts.keyFramesMs.begin(), facts.keyFramesMs.end(), startMs);
     return after == facts.keyFramesMs.begin() ? 0 : *std::prev(after);

@@ -1,5 +1,6 @@
 #include "support/Text.h"
 
+#include <algorithm>
 #include <charconv>
 #include <cmath>
 #include <cstdio>
@@ -143,6 +144,12 @@ std::string SecondsToTimeText(int64_t seconds) {
     if (seconds <= 0)
         return "00:00:00";
     return TwoDigits(seconds / 3600) + ":" + TwoDigits(seconds % 3600 / 60) + ":" + TwoDigits(seconds % 60);
+}
+
+std::string MillisecondsToTimeText(int64_t milliseconds) {
+    const int64_t ms = std::max<int64_t>(0, milliseconds);
+    const std::string fraction = std::to_string(ms % 1000);
+    return SecondsToTimeText(ms / 1000) + "." + std::string(3 - fraction.size(), '0') + fraction;
 }
 
 std::string SizeText(int64_t bytes) {

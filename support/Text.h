@@ -35,5 +35,8 @@ std::optional<int64_t> WholeNumber(const std::string& text);
 // Seconds as HH:MM:SS, each field at least two digits, hours not capped; zero or less "00:00:00".
 std::string SecondsToTimeText(int64_t seconds);
 
+// Milliseconds as HH:MM:SS.mmm ("00:05:00.000"); zero or less "00:00:00.000".
+std::string MillisecondsToTimeText(int64_t milliseconds);
+
 // A byte count for display: "1000 B", "1.5 KB", "117.73 MB", "1 GB"; two decimals cut, not rounded.
 std::string SizeText(int64_t bytes);
