@@ -559,12 +559,19 @@ protected:
         tool.waitForFinished(30000);
         return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
     }
-    // The first visible window of the process whose title matches the pattern, waiting for it.
+    // The first visible window of the process whose title matches the pattern, waiting for it. A
+    // search can end with nothing when a window (the splash) goes while it walks the tree; it is
+    // searched again, a bounded number of times, while the process runs.
     static QString WindowOf(const QProcess& process, const QString& title) {
-        return Tool("xdotool", {"search", "--sync", "--all", "--onlyvisible", "--pid",
-                                QString::number(process.processId()), "--name", title})
-            .split('\n')
-            .value(0);
+        constexpr int Searches = 20;
+        QString window;
+        for (int search = 0; search < Searches && window.isEmpty() && process.state() == QProcess::Running;
+             ++search)
+            window = Tool("xdotool", {"search", "--sync", "--all", "--onlyvisible", "--pid",
+                                      QString::number(process.processId()), "--name", title})
+                         .split('\n')
+                         .value(0);
+        return window;
     }
     // The ids of the given windows in stacking order, top first.
     static QStringList Stacking(const QStringList& windows) {
